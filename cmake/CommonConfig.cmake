@@ -1,0 +1,19 @@
+# One place for the language level, warnings and Qt defines of every target.
+add_library(tunora_common INTERFACE)
+target_compile_features(tunora_common INTERFACE cxx_std_20)
+target_compile_options(tunora_common INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
+target_compile_definitions(tunora_common INTERFACE
+  QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER QT_NO_FOREACH)
+if(TUNORA_WERROR)
+  target_compile_options(tunora_common INTERFACE -Werror)
+endif()
+if(TUNORA_SANITIZE)
+  target_compile_options(tunora_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tunora_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Sources of a directory, picked up without editing this build for every new file.
+function(tunora_sources out dir)
+  file(GLOB found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File names are bytes on this platform, and archives made on Windows leave names in GBK
+// that are not valid UTF-8. Every name crosses between bytes and text here, and the round
+// trip keeps every byte: valid UTF-8 decodes as usual, and each byte that is not part of
+// valid UTF-8 becomes the lone surrogate U+DC80..U+DCFF, which encodes back to that byte.
+namespace tunora {
+
+QString decodeFileName(const QByteArray &bytes);
+QByteArray encodeFileName(const QString &name);
+
+} // namespace tunora

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace tunora {
+
+// The player's state numbers, as the window's handlers react to them.
+enum class PlayState : int { Undefined = 0, Stopped = 1, Paused = 2, Playing = 3, Transitioning = 9 };
+enum class OpenState : int { Undefined = 0, MediaOpen = 13 };
+
+// The narrow view of the media engine that the program relies on. Indexes count from 0.
+// Events are delivered on the GUI thread, never from inside a call that caused them
+// unless the implementation says so; handlers must cope with either.
+class MediaPlayer : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~MediaPlayer() override = default;
+
+    // The current playlist.
+    virtual void clearPlaylist() = 0;
+    virtual void insertItem(int index, const QString &path) = 0;
+    // Replaces the whole playlist in one step; a scan of a large folder uses it.
+    virtual void setPlaylist(const QStringList &paths) = 0;
+    virtual int itemCount() const = 0;
+    // Full path of item `index`, empty when out of range.
+    virtual QString item(int index) const = 0;
+
+    // Transport. playItem() with an index out of range is ignored.
+    virtual void playItem(int index) = 0;
+    virtual void play() = 0;
+    virtual void pause() = 0;
+    virtual void stop() = 0;
+    virtual void next() = 0;
+    virtual void previous() = 0;
+    virtual PlayState playState() const = 0;
+
+    // Seconds from the start of the current media. A position written before the media
+    // has opened is applied once it opens.
+    virtual double currentPosition() const = 0;
+    virtual void setCurrentPosition(double seconds) = 0;
+
+    // "Duration": decimal seconds as text; "SourceURL": the full path. Empty without media.
+    virtual QString currentDuration() const = 0;
+    virtual QString currentSourceUrl() const = 0;
+
+    virtual int volume() const = 0;
+    virtual void setVolume(int percent) = 0;
+    virtual bool isMuted() const = 0;
+    virtual void setMuted(bool muted) = 0;
+
+Q_SIGNALS:
+    void openStateChanged(int newState);
+    void playStateChanged(int newState);
+};
+
+} // namespace tunora

@@ -1,0 +1,54 @@
+#include "platform/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace tunora;
+
+TEST(NumberFromText, ReadsLeadingDecimalNumberAsFloat)
+{
+    struct Case { const char *text; float expected; };
+    const Case cases[] = {
+        {"", 0.0f}, {"abc", 0.0f}, {".", 0.0f}, {"-", 0.0f},
+        {"12", 12.0f}, {"12.", 12.0f}, {"12.347", 12.347f}, {".5", 0.5f},
+        {"-3.25", -3.25f}, {"+4", 4.0f}, {" 7 ", 7.0f}, {"3abc", 3.0f},
+        {"1e5", 1.0f}, {"inf", 0.0f}, {"nan", 0.0f}, {"1,5", 1.0f},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(numberFromText(QString::fromUtf8(c.text)), c.expected);
+    }
+}
+
+TEST(NumberFromText, IsSinglePrecision)
+{
+    // 0.7 as a float lies just below 0.7: the cut engine's last digits depend on it.
+    EXPECT_EQ(static_cast<double>(numberFromText(QStringLiteral("0.7"))), static_cast<double>(0.7f));
+    EXPECT_LT(static_cast<double>(numberFromText(QStringLiteral("0.7"))), 0.7);
+}
+
+TEST(MarkText, RoundsToTwoDecimalsAndDropsTrailingZeros)
+{
+    struct Case { double value; const char *expected; };
+    const Case cases[] = {
+        {12.346, "12.35"}, {3.214, "3.21"}, {9.14, "9.14"}, {12.5, "12.5"}, {20.0, "20"},
+        {0.0, "0"}, {-0.001, "0"}, {-10.0, "-10"}, {83.456, "83.46"}, {0.004, "0"},
+        {245.49999, "245.5"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(markText(c.value), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST(Truncation, TowardZeroWithNonFiniteAsZero)
+{
+    EXPECT_EQ(truncToInt32(16.99), 16);
+    EXPECT_EQ(truncToInt32(-16.99), -16);
+    EXPECT_EQ(truncToInt32(std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(truncToInt32(std::nan("")), 0);
+    EXPECT_EQ(truncToInt32(1e12), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(truncToInt64(5e9), 5000000000LL);
+}
