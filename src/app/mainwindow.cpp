@@ -1,0 +1,169 @@
+#include "mainwindow.h"
+
+#include "libraryhandlers.h"
+#include "menuskin.h"
+#include "artwork.h"
+#include "optionhandlers.h"
+#include "picturebox.h"
+#include "playbackhandlers.h"
+#include "settingskeys.h"
+
+#include "platform/desktop.h"
+#include "platform/mediaplayer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrlQuery>
+
+namespace tunora {
+
+using namespace settings_keys;
+
+MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
+                       QWidget *parent)
+    : QMainWindow(parent)
+    , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}}
+{
+    m_ui.setupUi(this, player);
+    m_options = std::make_unique<OptionHandlers>(m_context);
+    m_library = std::make_unique<LibraryHandlers>(m_context);
+    m_playback = std::make_unique<PlaybackHandlers>(m_context);
+
+    connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
+    connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });
+}
+
+MainWindow::~MainWindow()
+{
+    removeTrayIcon();
+}
+
+QUrl MainWindow::contactUrl()
+{
+    QUrl url(QStringLiteral("https://tunora.example/msgrd"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("v"), QStringLiteral("3"));
+    query.addQueryItem(QStringLiteral("uin"), QStringLiteral("10000"));
+    query.addQueryItem(QStringLiteral("site"), QStringLiteral("tunora"));
+    query.addQueryItem(QStringLiteral("menu"), QStringLiteral("yes"));
+    url.setQuery(query);
+    return url;
+}
+
+void MainWindow::startUp()
+{
+    // All four settings are read before any of them is applied.
+    const SettingsFile settings = m_context.settings();
+    const QString folder = settings.read(kFolderSection, kFolderKey);
+    const QString mode = settings.read(kModeSection, kParamKey);
+    const QString minimise = settings.read(kMinimiseSection, kParamKey);
+    const QString autoPlay = settings.read(kAutoPlaySection, kParamKey);
+
+    if (!folder.isEmpty()) {
+        // A hand-edited folder without its separator still names that folder.
+        m_context.songFolder = withTrailingSeparator(folder);
+        m_library->scanSongFolder();
+    }
+
+    if (mode == kRandom) {
+        m_options->随机Chosen();
+    } else {
+        m_options->循环Chosen();
+        MenuSkin::setItemIcon(m_ui.循环, MenuIcon::Check);
+    }
+
+    const bool startMinimised = minimise == kYes;
+    if (startMinimised) {
+        m_ui.开启最小化->setChecked(true);
+        MenuSkin::setItemIcon(m_ui.开启最小化, MenuIcon::Check);
+    }
+
+    if (autoPlay == kAuto) {
+        m_ui.自动播放->setChecked(true);
+        MenuSkin::setItemIcon(m_ui.自动播放, MenuIcon::Check);
+        m_playback->nextSong();
+        m_context.player.play();
+    }
+
+    if (!startMinimised)
+        show();
+    else if (m_context.desktop.hasSystemTray())
+        setWindowState(windowState() | Qt::WindowMinimized); // never shown: straight to the tray
+    else
+        showMinimized();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        minimiseToTray();
+}
+
+void MainWindow::minimiseToTray()
+{
+    // Without a tray there would be nothing to bring the window back: stay minimised.
+    if (!m_context.desktop.hasSystemTray() || m_shuttingDown)
+        return;
+    // Hiding from inside the state change confuses some window managers: do it next.
+    QMetaObject::invokeMethod(this, [this] {
+        if (!isMinimized() || m_shuttingDown)
+            return;
+        hide();
+        if (!m_tray) {
+            m_tray = new QSystemTrayIcon(windowIcon(), this);
+            m_tray->setObjectName(QStringLiteral("trayIcon"));
+            m_tray->setToolTip(windowTitle());
+            m_tray->setContextMenu(m_ui.托盘菜单);
+            connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    restoreFromTray();
+            });
+        }
+        m_tray->show();
+    }, Qt::QueuedConnection);
+}
+
+void MainWindow::restoreFromTray()
+{
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    showNormal();
+    if (const QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    activateWindow();
+    removeTrayIcon();
+}
+
+void MainWindow::removeTrayIcon()
+{
+    if (!m_tray)
+        return;
+    m_tray->hide();
+    m_tray->setContextMenu(nullptr);
+    delete m_tray;
+    m_tray = nullptr;
+}
+
+void MainWindow::shutdown()
+{
+    m_shuttingDown = true;
+    removeTrayIcon();
+    m_context.endProgram(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    shutdown();
+    event->accept();
+}
+
+} // namespace tunora

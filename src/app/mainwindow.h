@@ -1,0 +1,58 @@
+#pragma once
+
+#include "appcontext.h"
+#include "mainwindowui.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QSystemTrayIcon;
+
+namespace tunora {
+
+class LibraryHandlers;
+class OptionHandlers;
+class PlaybackHandlers;
+
+// The one window, and the composition root that connects its controls to the handlers.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
+               QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The creation handler: restores the settings and brings the window into its first
+    // state, shown or in the tray.
+    void startUp();
+
+    MainWindowUi &ui() { return m_ui; }
+    AppContext &context() { return m_context; }
+    // Present exactly while the window is hidden in the tray.
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+
+    void shutdown();
+    void restoreFromTray();
+
+    static QUrl contactUrl();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void minimiseToTray();
+    void removeTrayIcon();
+
+    MainWindowUi m_ui;
+    AppContext m_context;
+    std::unique_ptr<OptionHandlers> m_options;
+    std::unique_ptr<LibraryHandlers> m_library;
+    std::unique_ptr<PlaybackHandlers> m_playback;
+    QSystemTrayIcon *m_tray = nullptr;
+    bool m_shuttingDown = false;
+};
+
+} // namespace tunora

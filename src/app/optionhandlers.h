@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+class QAction;
+
+namespace tunora {
+
+struct AppContext;
+
+// The four option items of 初始化设置. Their check state is the only in-memory copy of
+// the settings; each handler changes the check state and icon before it writes the file.
+class OptionHandlers : public QObject {
+    Q_OBJECT
+
+public:
+    explicit OptionHandlers(AppContext &context, QObject *parent = nullptr);
+
+    void 开启最小化Chosen();
+    void 自动播放Chosen();
+    void 随机Chosen();
+    void 循环Chosen();
+
+private:
+    void toggle(QAction *item, const QString &section, const QString &onValue, const QString &offValue);
+    void loopFallback();
+
+    AppContext &m_context;
+};
+
+} // namespace tunora

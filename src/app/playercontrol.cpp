@@ -1,0 +1,132 @@
+#include "playercontrol.h"
+
+#include "platform/mediaplayer.h"
+#include "platform/numbers.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tunora {
+
+namespace {
+
+QString clockText(double seconds)
+{
+    const int whole = seconds > 0 ? int(seconds) : 0;
+    return QStringLiteral("%1:%2").arg(whole / 60, 2, 10, QLatin1Char('0')).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QToolButton *transportButton(QWidget *parent, QStyle::StandardPixmap icon, const QString &tip)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(26, 24);
+    return button;
+}
+
+} // namespace
+
+PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
+    : QWidget(parent)
+    , m_player(player)
+    , m_playPause(transportButton(this, QStyle::SP_MediaPlay, QStringLiteral(u"播放")))
+    , m_stop(transportButton(this, QStyle::SP_MediaStop, QStringLiteral(u"停止")))
+    , m_previous(transportButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral(u"上一首")))
+    , m_next(transportButton(this, QStyle::SP_MediaSkipForward, QStringLiteral(u"下一首")))
+    , m_mute(transportButton(this, QStyle::SP_MediaVolume, QStringLiteral(u"静音")))
+    , m_seek(new QSlider(Qt::Horizontal, this))
+    , m_volume(new QSlider(Qt::Horizontal, this))
+    , m_elapsed(new QLabel(clockText(0), this))
+    , m_total(new QLabel(clockText(0), this))
+    , m_refreshTimer(new QTimer(this))
+{
+    // The program hands the focus here after every play-state change.
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(32, 36, 44));
+    pal.setColor(QPalette::WindowText, QColor(220, 226, 235));
+    setPalette(pal);
+
+    m_seek->setObjectName(QStringLiteral("seek"));
+    m_seek->setFocusPolicy(Qt::NoFocus);
+    m_seek->setRange(0, 0);
+    m_volume->setObjectName(QStringLiteral("volume"));
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    m_volume->setRange(0, 100);
+    m_volume->setValue(m_player.volume());
+    m_volume->setFixedWidth(80);
+    m_mute->setCheckable(true);
+
+    auto *top = new QHBoxLayout;
+    top->setSpacing(6);
+    top->addWidget(m_elapsed);
+    top->addWidget(m_seek, 1);
+    top->addWidget(m_total);
+    auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(2);
+    for (QToolButton *b : {m_playPause, m_stop, m_previous, m_next})
+        bottom->addWidget(b);
+    bottom->addStretch(1);
+    bottom->addWidget(m_mute);
+    bottom->addWidget(m_volume);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(2);
+    layout->addLayout(top);
+    layout->addLayout(bottom);
+
+    connect(m_playPause, &QToolButton::clicked, this, [this] {
+        if (m_player.playState() == PlayState::Playing)
+            m_player.pause();
+        else
+            m_player.play();
+    });
+    connect(m_stop, &QToolButton::clicked, this, [this] { m_player.stop(); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { m_player.previous(); });
+    connect(m_next, &QToolButton::clicked, this, [this] { m_player.next(); });
+    connect(m_mute, &QToolButton::toggled, this, [this](bool on) {
+        m_player.setMuted(on);
+        m_mute->setIcon(style()->standardIcon(on ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    });
+    connect(m_volume, &QSlider::valueChanged, this, [this](int v) { m_player.setVolume(v); });
+    connect(m_seek, &QSlider::sliderPressed, this, [this] { m_seeking = true; });
+    connect(m_seek, &QSlider::sliderReleased, this, [this] {
+        m_seeking = false;
+        m_player.setCurrentPosition(m_seek->value() / 1000.0);
+    });
+    connect(&m_player, &MediaPlayer::playStateChanged, this, &PlayerControl::onPlayStateChanged);
+    connect(&m_player, &MediaPlayer::openStateChanged, this, [this] { refresh(); });
+    connect(m_refreshTimer, &QTimer::timeout, this, &PlayerControl::refresh);
+    m_refreshTimer->start(250);
+}
+
+void PlayerControl::onPlayStateChanged(int state)
+{
+    const bool playing = state == int(PlayState::Playing);
+    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setToolTip(playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放"));
+    refresh();
+}
+
+void PlayerControl::refresh()
+{
+    const double duration = numberFromText(m_player.currentDuration());
+    const double position = m_player.currentPosition();
+    m_total->setText(clockText(duration));
+    m_elapsed->setText(clockText(position));
+    if (!m_seeking) {
+        m_seek->setRange(0, int(duration * 1000));
+        m_seek->setValue(int(position * 1000));
+    }
+}
+
+} // namespace tunora

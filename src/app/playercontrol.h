@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QTimer;
+class QToolButton;
+
+namespace tunora {
+
+class MediaPlayer;
+
+// The player's own face: transport buttons, a seek bar with elapsed and total time,
+// volume and mute. It drives the same player as the program's commands, so everything it
+// does raises the same player events.
+class PlayerControl : public QWidget {
+    Q_OBJECT
+
+public:
+    PlayerControl(MediaPlayer &player, QWidget *parent = nullptr);
+
+    QToolButton *playPauseButton() const { return m_playPause; }
+    QSlider *seekSlider() const { return m_seek; }
+    QSlider *volumeSlider() const { return m_volume; }
+
+private:
+    void refresh();
+    void onPlayStateChanged(int state);
+
+    MediaPlayer &m_player;
+    QToolButton *m_playPause;
+    QToolButton *m_stop;
+    QToolButton *m_previous;
+    QToolButton *m_next;
+    QToolButton *m_mute;
+    QSlider *m_seek;
+    QSlider *m_volume;
+    QLabel *m_elapsed;
+    QLabel *m_total;
+    QTimer *m_refreshTimer;
+    bool m_seeking = false;
+};
+
+} // namespace tunora

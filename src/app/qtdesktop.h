@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/desktop.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tunora {
+
+// The real desktop: Qt's dialogs and message boxes, the desktop's URL handler and tray.
+class QtDesktop : public Desktop {
+public:
+    void setParentWindow(QWidget *window) { m_window = window; }
+
+    QString browseForFolder(const QString &title) override;
+    void showMessage(const QString &text, MessageStyle style, const QString &title) override;
+    void openUrl(const QUrl &url) override;
+    bool hasSystemTray() const override;
+
+private:
+    QPointer<QWidget> m_window;
+};
+
+} // namespace tunora

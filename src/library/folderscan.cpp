@@ -1,0 +1,32 @@
+#include "folderscan.h"
+
+#include "platform/filesearch.h"
+
+#include <algorithm>
+
+namespace tunora {
+
+QStringList extensionsOfFormat(const QString &format)
+{
+    QStringList extensions = format.split(QLatin1Char(','), Qt::KeepEmptyParts);
+    extensions.removeAll(QString());
+    return extensions;
+}
+
+FolderScan scanFolder(const QString &folder, const QString &format)
+{
+    FolderScan scan;
+    for (const QString &extension : extensionsOfFormat(format)) {
+        for (const QString &name : findFilesWithExtension(folder, extension)) {
+            scan.entries.append(name);
+            scan.paths.append(folder + name);
+        }
+    }
+    // Collected in find order and turned over once, rather than inserting at the top
+    // for every file.
+    std::reverse(scan.entries.begin(), scan.entries.end());
+    std::reverse(scan.paths.begin(), scan.paths.end());
+    return scan;
+}
+
+} // namespace tunora

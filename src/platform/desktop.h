@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace tunora {
+
+// Message-box styles, by the icon they show.
+enum class MessageStyle : int { Error = 16, Exclamation = 48, Information = 64 };
+
+// The desktop services the handlers call: dialogs, message boxes, the URL handler and
+// whether a tray exists. Window tests replace it; the real one shows real dialogs.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // The chosen folder, or empty text when the user cancels.
+    virtual QString browseForFolder(const QString &title) = 0;
+    // Modal, one OK button; returns when dismissed.
+    virtual void showMessage(const QString &text, MessageStyle style, const QString &title) = 0;
+    virtual void openUrl(const QUrl &url) = 0;
+    virtual bool hasSystemTray() const = 0;
+};
+
+} // namespace tunora

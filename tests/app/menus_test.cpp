@@ -1,0 +1,104 @@
+#include "support/windowfixture.h"
+
+#include "app/artwork.h"
+#include "app/menuskin.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace tunora;
+using namespace tunora::test;
+
+namespace {
+
+QString lf(QString text)
+{
+    return text.remove(QLatin1Char('\r'));
+}
+
+} // namespace
+
+class Menus : public WindowFixture {};
+
+TEST_F(Menus, OptionItemsWriteTheirNewStateEveryTime)
+{
+    start();
+    ui().开启最小化->trigger();
+    EXPECT_TRUE(ui().开启最小化->isChecked());
+    EXPECT_EQ(MenuSkin::itemIcon(ui().开启最小化), int(MenuIcon::Check));
+    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[最小化]\n参数=是\n")));
+    EXPECT_TRUE(window().isVisible()) << "the option takes effect at the next start";
+
+    ui().开启最小化->trigger();
+    EXPECT_FALSE(ui().开启最小化->isChecked());
+    EXPECT_EQ(MenuSkin::itemIcon(ui().开启最小化), MenuSkin::kNoIcon);
+    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[最小化]\n参数=否\n")));
+
+    ui().自动播放->trigger();
+    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[自动播放]\n参数=自动\n")));
+    ui().自动播放->trigger();
+    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[自动播放]\n参数=不自动\n")));
+    EXPECT_TRUE(m_player.log().isEmpty()) << "choosing auto-play starts nothing";
+
+    EXPECT_EQ(lf(settingsText()),
+              QStringLiteral(u"[播放方式]\n参数=循环\n[最小化]\n参数=否\n[自动播放]\n参数=不自动\n"));
+}
+
+TEST_F(Menus, PlayModeItemsBehaveAsAPair)
+{
+    struct Step { QAction *MainWindowUi::*item; bool random; const char16_t *written; };
+    start();
+    const Step steps[] = {
+        {&MainWindowUi::随机, true, u"随机"},
+        {&MainWindowUi::随机, false, u"循环"},   // choosing random twice ends in loop
+        {&MainWindowUi::循环, false, u"循环"},   // loop chosen in loop stays loop
+        {&MainWindowUi::随机, true, u"随机"},
+        {&MainWindowUi::循环, false, u"循环"},
+    };
+    int i = 0;
+    for (const Step &step : steps) {
+        SCOPED_TRACE(i++);
+        (ui().*step.item)->trigger();
+        EXPECT_EQ(ui().随机->isChecked(), step.random);
+        EXPECT_EQ(ui().循环->isChecked(), !step.random);
+        EXPECT_EQ(MenuSkin::itemIcon(ui().随机), step.random ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
+        EXPECT_EQ(MenuSkin::itemIcon(ui().循环), step.random ? MenuSkin::kNoIcon : int(MenuIcon::Check));
+        EXPECT_EQ(lf(settingsText()), QStringLiteral(u"[播放方式]\n参数=") + QString::fromUtf16(step.written) + u'\n');
+    }
+}
+
+TEST_F(Menus, TreeCaptionsAndIcons)
+{
+    start();
+    struct Item { QAction *action; const char16_t *caption; int icon; };
+    const Item items[] = {
+        {ui().歌曲目录, u"歌曲目录", MenuSkin::kNoIcon},
+        {ui().播放暂停, u"播放&&暂停", int(MenuIcon::Play)},
+        {ui().停止, u"停止", int(MenuIcon::Stop)},
+        {ui().上一首, u"上一首", int(MenuIcon::Previous)},
+        {ui().下一首, u"下一首", int(MenuIcon::Next)},
+        {ui().退出, u"退出", int(MenuIcon::NoEntry)},
+        {ui().向上移动, u"向上移动", int(MenuIcon::Up)},
+        {ui().向下移动, u"向下移动", int(MenuIcon::Down)},
+        {ui().指点删除, u"指点删除", int(MenuIcon::Cross)},
+        {ui().清空列表, u"清空列表", int(MenuIcon::Bin)},
+    };
+    for (const Item &item : items) {
+        SCOPED_TRACE(QString::fromUtf16(item.caption).toStdString());
+        EXPECT_EQ(item.action->text(), QString::fromUtf16(item.caption));
+        EXPECT_EQ(MenuSkin::itemIcon(item.action), item.icon);
+        EXPECT_TRUE(item.action->shortcut().isEmpty());
+        EXPECT_TRUE(item.action->isEnabled());
+    }
+    // The two pop-up menus are not in the menu bar.
+    const QList<QAction *> bar = window().menuBar()->actions();
+    ASSERT_EQ(bar.size(), 1);
+    EXPECT_EQ(bar.first()->text(), QStringLiteral(u"初始化设置"));
+    QStringList trayCaptions;
+    for (const QAction *a : ui().托盘菜单->actions())
+        trayCaptions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(trayCaptions, QStringList({QStringLiteral(u"播放&&暂停"), QStringLiteral(u"停止"), QStringLiteral("-"),
+                                         QStringLiteral(u"上一首"), QStringLiteral(u"下一首"), QStringLiteral("-"),
+                                         QStringLiteral(u"退出")}));
+}

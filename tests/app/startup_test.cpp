@@ -1,0 +1,170 @@
+#include "support/windowfixture.h"
+
+#include "app/artwork.h"
+#include "app/menuskin.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QStringListModel>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+using namespace tunora;
+using namespace tunora::test;
+
+namespace {
+
+QString lf(QString text)
+{
+    return text.remove(QLatin1Char('\r'));
+}
+
+bool showsCheckMark(const QAction *item)
+{
+    return MenuSkin::itemIcon(item) == int(MenuIcon::Check);
+}
+
+int trayIconCount(const MainWindow &window)
+{
+    int count = 0;
+    for (const QSystemTrayIcon *tray : window.findChildren<QSystemTrayIcon *>())
+        count += tray->isVisible() ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class StartUp : public WindowFixture {};
+
+TEST_F(StartUp, WithoutSettingsFileShowsWindowInLoopModeAndWritesOnlyThePlayMode)
+{
+    start();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(ui().songFiles->rowCount(), 0);
+    EXPECT_EQ(ui().songList->rowCount(), 0);
+    EXPECT_TRUE(ui().循环->isChecked());
+    EXPECT_TRUE(showsCheckMark(ui().循环));
+    for (const QAction *off : {ui().随机, ui().开启最小化, ui().自动播放}) {
+        SCOPED_TRACE(off->text().toStdString());
+        EXPECT_FALSE(off->isChecked());
+        EXPECT_FALSE(showsCheckMark(off));
+    }
+    EXPECT_EQ(lf(settingsText()), QStringLiteral(u"[播放方式]\n参数=循环\n"));
+    EXPECT_EQ(trayIconCount(window()), 0);
+    EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(StartUp, PlayModeIsRandomOnlyForTheExactWord)
+{
+    struct Case { QString stored; bool random; QString written; };
+    const Case cases[] = {
+        {QStringLiteral(u"随机"), true, QStringLiteral(u"随机")},
+        {QStringLiteral(u"random"), false, QStringLiteral(u"循环")},
+        {QStringLiteral(u"循环"), false, QStringLiteral(u"循环")},
+        {QString(), false, QStringLiteral(u"循环")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        writeSettingsGbk(QStringLiteral(u"[播放方式]\r\n参数=") + c.stored + QStringLiteral("\r\n"));
+        start();
+        EXPECT_EQ(ui().随机->isChecked(), c.random);
+        EXPECT_EQ(ui().循环->isChecked(), !c.random);
+        EXPECT_EQ(showsCheckMark(ui().随机), c.random);
+        EXPECT_EQ(showsCheckMark(ui().循环), !c.random);
+        EXPECT_EQ(lf(settingsText()), QStringLiteral(u"[播放方式]\n参数=") + c.written + u'\n');
+    }
+}
+
+TEST_F(StartUp, OnlyTheExactYesStartsInTheTray)
+{
+    const QString values[] = {QStringLiteral(u"否"), QStringLiteral("1"), QStringLiteral("yes"), QString()};
+    for (const QString &value : values) {
+        SCOPED_TRACE(value.toStdString());
+        writeSettingsGbk(QStringLiteral(u"[最小化]\r\n参数=") + value + QStringLiteral("\r\n"));
+        start();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window().isVisible());
+        EXPECT_FALSE(ui().开启最小化->isChecked());
+        EXPECT_EQ(trayIconCount(window()), 0);
+    }
+}
+
+TEST_F(StartUp, StartMinimisedHidesToTheTrayWithCaptionAsTooltip)
+{
+    writeSettingsGbk(QStringLiteral(u"[最小化]\r\n参数=是\r\n"));
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window().isVisible());
+    ASSERT_NE(window().trayIcon(), nullptr);
+    EXPECT_TRUE(window().trayIcon()->isVisible());
+    EXPECT_EQ(window().trayIcon()->toolTip(), QStringLiteral(u"Tunora[原Clipvane] Ver 2.3 —Wenlo"));
+    EXPECT_TRUE(ui().开启最小化->isChecked());
+    EXPECT_TRUE(showsCheckMark(ui().开启最小化));
+    EXPECT_TRUE(m_player.log().isEmpty());
+
+    window().restoreFromTray();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(trayIconCount(window()), 0);
+}
+
+TEST_F(StartUp, AutoPlayStartsPlaybackEvenWhenHiddenInTheTray)
+{
+    writeSettingsGbk(QStringLiteral(u"[最小化]\r\n参数=是\r\n[自动播放]\r\n参数=自动\r\n"));
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_TRUE(ui().自动播放->isChecked());
+    EXPECT_TRUE(showsCheckMark(ui().自动播放));
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("play")}));
+}
+
+TEST_F(StartUp, WithoutTrayStartMinimisedOnlyMinimises)
+{
+    m_desktop.trayAvailable = false;
+    writeSettingsGbk(QStringLiteral(u"[最小化]\r\n参数=是\r\n"));
+    start();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window().isMinimized());
+    EXPECT_EQ(window().trayIcon(), nullptr);
+}
+
+TEST_F(StartUp, MinimiseRestoreMinimiseExitKeepsAtMostOneTrayIcon)
+{
+    start();
+    for (int round = 0; round < 2; ++round) {
+        window().setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window().isVisible());
+        EXPECT_EQ(trayIconCount(window()), 1);
+        if (round == 0) {
+            window().restoreFromTray();
+            EXPECT_TRUE(window().isVisible());
+            EXPECT_EQ(trayIconCount(window()), 0);
+        }
+    }
+    ui().退出->trigger();
+    EXPECT_EQ(trayIconCount(window()), 0);
+    EXPECT_EQ(m_exitCodes, QList<int>({0}));
+}
+
+TEST_F(StartUp, ClosingTheWindowEndsTheProgram)
+{
+    start();
+    window().close();
+    EXPECT_EQ(m_exitCodes, QList<int>({0}));
+}
+
+TEST_F(StartUp, ContactPictureOpensTheContactUrl)
+{
+    start();
+    QTest::mousePress(ui().图片框1, Qt::LeftButton);
+    ASSERT_EQ(m_desktop.openedUrls.size(), 1);
+    const QUrl url = m_desktop.openedUrls.first();
+    EXPECT_EQ(url.path(), QStringLiteral("/msgrd"));
+    EXPECT_TRUE(url.query().startsWith(QStringLiteral("v=")));
+    EXPECT_TRUE(url.query().contains(QStringLiteral("&uin=")));
+    EXPECT_LT(url.query().indexOf(QStringLiteral("uin=")), url.query().indexOf(QStringLiteral("site=")));
+    EXPECT_LT(url.query().indexOf(QStringLiteral("site=")), url.query().indexOf(QStringLiteral("menu=")));
+    QTest::mousePress(ui().图片框1, Qt::RightButton);
+    EXPECT_EQ(m_desktop.openedUrls.size(), 1);
+}

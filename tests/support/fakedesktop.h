@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/desktop.h"
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+namespace tunora::test {
+
+// Records what the program asks of the desktop, and answers the folder chooser from a queue.
+class FakeDesktop : public Desktop {
+public:
+    struct Message {
+        QString text;
+        MessageStyle style;
+        QString title;
+    };
+
+    QString browseForFolder(const QString &title) override
+    {
+        browseTitles.append(title);
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+    }
+    void showMessage(const QString &text, MessageStyle style, const QString &title) override
+    {
+        messages.append({text, style, title});
+    }
+    void openUrl(const QUrl &url) override { openedUrls.append(url); }
+    bool hasSystemTray() const override { return trayAvailable; }
+
+    QStringList folderAnswers;
+    QStringList browseTitles;
+    QList<Message> messages;
+    QList<QUrl> openedUrls;
+    bool trayAvailable = true;
+};
+
+} // namespace tunora::test

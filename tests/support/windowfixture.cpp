@@ -1,0 +1,41 @@
+#include "windowfixture.h"
+
+#include "platform/gbkcodec.h"
+
+#include <QFile>
+
+namespace tunora::test {
+
+QString WindowFixture::settingsPath() const
+{
+    return m_programDir.filePath(QStringLiteral(u"初始化配置.ini"));
+}
+
+void WindowFixture::writeSettingsGbk(const QString &text) const
+{
+    QFile file(settingsPath());
+    if (!file.open(QIODevice::WriteOnly))
+        ADD_FAILURE() << "cannot write the settings file";
+    file.write(encodeGbk(text));
+}
+
+QByteArray WindowFixture::settingsBytes() const
+{
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString WindowFixture::settingsText() const
+{
+    return decodeGbk(settingsBytes());
+}
+
+MainWindow &WindowFixture::start()
+{
+    m_window = std::make_unique<MainWindow>(m_player, m_desktop, m_programDir.path());
+    m_window->context().endProgram = [this](int code) { m_exitCodes.append(code); };
+    m_window->startUp();
+    return *m_window;
+}
+
+} // namespace tunora::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "fakedesktop.h"
+#include "fakeplayer.h"
+
+#include "app/mainwindow.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tunora::test {
+
+// A main window over a fake player and desktop, with a temporary program directory that
+// holds the settings file.
+class WindowFixture : public ::testing::Test {
+protected:
+    // The settings file's raw bytes, and its text decoded from GBK.
+    QString settingsPath() const;
+    void writeSettingsGbk(const QString &text) const;
+    QByteArray settingsBytes() const;
+    QString settingsText() const;
+
+    // Creates the window and runs its creation handler.
+    MainWindow &start();
+    MainWindow &window() { return *m_window; }
+    MainWindowUi &ui() { return m_window->ui(); }
+    QString programDirectory() const { return m_programDir.path(); }
+
+    QTemporaryDir m_programDir;
+    FakePlayer m_player;
+    FakeDesktop m_desktop;
+    QList<int> m_exitCodes;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+} // namespace tunora::test
