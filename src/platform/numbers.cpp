@@ -41,6 +41,11 @@ float numberFromText(const QString &text)
     return negative ? -value : value;
 }
 
+bool isNotBelow(double value, double bound)
+{
+    return value - bound >= -kTolerance;
+}
+
 double roundTo2(double value)
 {
     if (!std::isfinite(value))

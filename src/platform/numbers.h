@@ -15,6 +15,9 @@ inline constexpr double kTolerance = 0.0000001;
 // user's locale.
 float numberFromText(const QString &text);
 
+// Whether `value` is not below `bound`: it counts when at least the bound minus kTolerance.
+bool isNotBelow(double value, double bound);
+
 // Rounded to two decimals, halves away from zero.
 double roundTo2(double value);
 
