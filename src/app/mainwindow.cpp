@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "libraryhandlers.h"
+#include "markinghandlers.h"
 #include "menuskin.h"
 #include "artwork.h"
 #include "optionhandlers.h"
@@ -8,6 +9,7 @@
 #include "playbackhandlers.h"
 #include "settingskeys.h"
 
+#include "marking/endmarktimer.h"
 #include "platform/desktop.h"
 #include "platform/mediaplayer.h"
 
@@ -28,6 +30,9 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &pro
     , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}}
 {
     m_ui.setupUi(this, player);
+    m_endMarkTimer = std::make_unique<EndMarkTimer>(
+        player, *m_ui.songList, [this] { return currentSongName(m_ui); }, *m_ui.时钟1);
+    m_context.endMarkTimer = m_endMarkTimer.get();
     m_options = std::make_unique<OptionHandlers>(m_context);
     m_library = std::make_unique<LibraryHandlers>(m_context);
     m_playback = std::make_unique<PlaybackHandlers>(m_context);

@@ -11,6 +11,7 @@ class QSystemTrayIcon;
 
 namespace tunora {
 
+class EndMarkTimer;
 class LibraryHandlers;
 class OptionHandlers;
 class PlaybackHandlers;
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<OptionHandlers> m_options;
     std::unique_ptr<LibraryHandlers> m_library;
     std::unique_ptr<PlaybackHandlers> m_playback;
+    std::unique_ptr<EndMarkTimer> m_endMarkTimer;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+
+namespace tunora {
+
+struct AppContext;
+struct MainWindowUi;
+class PlaybackHandlers;
+
+// The name of the song the marks go to: the caption of `标签1` without its prefix. Empty
+// when there is no current song.
+QString currentSongName(const MainWindowUi &ui);
+
+// Taking, stepping and typing the start and end marks, and the end preview.
+class MarkingHandlers : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Mark { Start, End };
+
+    MarkingHandlers(AppContext &context, PlaybackHandlers &playback, QObject *parent = nullptr);
+
+    // 按钮3 / 按钮4: the play position becomes the current song's mark; the first mark of
+    // a song creates its row at the top of the song list.
+    void takeMark(Mark mark);
+    // 调节器1 / 调节器2: the mark one step earlier (press value 1) or later (any other).
+    void stepMark(Mark mark, int pressValue);
+    // Every change of 编辑框3 / 编辑框4, typed or written by the program.
+    void positionEntry(Mark mark);
+    // 按钮6: plays the selected row from shortly before its end mark.
+    void endPreview();
+
+private:
+    struct MarkControls {
+        int column;
+        QLabel *label;
+        QString prefix;
+        QLineEdit *box;
+        QString negativeMessage;
+        QString pastSongLengthMessage;
+    };
+    MarkControls controls(Mark mark) const;
+    void showMark(const MarkControls &mark, const QString &text);
+
+    AppContext &m_context;
+    PlaybackHandlers &m_playback;
+};
+
+} // namespace tunora
