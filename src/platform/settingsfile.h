@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace tunora {
+
+// The settings file `初始化配置.ini`, an INI file (see inidocument.h for its format).
+// Its place is decided afresh for every access; nothing is cached, so a file edited by hand
+// while the program runs is seen by the next read or write.
+class SettingsFile {
+public:
+    using DirectoryProbe = std::function<bool(const QString &directory)>;
+
+    explicit SettingsFile(QString programDirectory);
+    // Tests decide what counts as a writable program directory.
+    SettingsFile(QString programDirectory, DirectoryProbe isWritableDirectory);
+
+    // Where writes go: next to the program when its directory is writable, else the
+    // per-user file "tunora/初始化配置.ini" in the user's configuration directory.
+    QString path() const;
+
+    // Missing file, section or key, or an unreadable file: empty text. Never creates the file.
+    QString read(const QString &section, const QString &key) const;
+
+    // Creates file, section and key as needed and replaces the first existing value; every
+    // other line stays as it was. The file is replaced atomically, so a failed write (false)
+    // leaves it untouched.
+    bool write(const QString &section, const QString &key, const QString &value) const;
+
+private:
+    QString programFilePath() const;
+    QString readPath() const;
+
+    QString m_programDirectory;
+    DirectoryProbe m_isWritableDirectory;
+};
+
+} // namespace tunora
