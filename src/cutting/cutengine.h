@@ -1,0 +1,28 @@
+#pragma once
+
+#include "output.h"
+#include "segment.h"
+
+#include <QList>
+
+// Cut files: one row's segment written as "[铃声]" + its file name.
+namespace tunora {
+
+enum class CutOutcome {
+    Nothing,     // the segment is empty: no file, nothing to tell
+    Written,     // written and moved to the program directory
+    WriteFailed, // the output could not be written; an older one is left as it was
+};
+
+CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
+
+struct CutTally {
+    int succeeded = 0;
+    int failed = 0;
+};
+
+// Every row from the bottom one up. A row counts as failed when it is not marked, when its
+// segment is empty (no file is written for it) or when its output cannot be written.
+CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+
+} // namespace tunora

@@ -1,0 +1,46 @@
+#include "cuttingmessages.h"
+
+namespace tunora {
+
+namespace {
+const QString kErrorTitle = QStringLiteral(u"错误");
+const QString kNoteTitle = QStringLiteral(u"提示");
+} // namespace
+
+std::optional<Notice> cutOneNotice(CutOutcome outcome)
+{
+    switch (outcome) {
+    case CutOutcome::Nothing:
+        return std::nullopt;
+    case CutOutcome::Written:
+        return Notice{QStringLiteral(u"剪切成功！"), MessageStyle::Information, kNoteTitle};
+    case CutOutcome::WriteFailed:
+        return Notice{QStringLiteral(u"剪切失败！"), MessageStyle::Exclamation, kNoteTitle};
+    }
+    return std::nullopt;
+}
+
+Notice cutAllNotice(const CutTally &tally)
+{
+    return {QStringLiteral(u"剪切成功：") + QString::number(tally.succeeded) + QStringLiteral(u"首。剪切失败：")
+                + QString::number(tally.failed) + QStringLiteral(u"首！"),
+            MessageStyle::Information, kNoteTitle};
+}
+
+std::optional<Notice> mergeNotice(const MergeOutcome &outcome)
+{
+    switch (outcome.kind) {
+    case MergeOutcome::Kind::Refused:
+        return Notice{QStringLiteral(u"合并歌曲需要两首或以上才能合并！"), MessageStyle::Error, kErrorTitle};
+    case MergeOutcome::Kind::Nothing:
+    case MergeOutcome::Kind::WriteFailed:
+        return std::nullopt;
+    case MergeOutcome::Kind::Written:
+        return Notice{QStringLiteral(u"合并成功：") + QString::number(outcome.merged) + QStringLiteral(u"首。合并失败：")
+                          + QString::number(outcome.failed) + QStringLiteral(u"首！"),
+                      MessageStyle::Information, kNoteTitle};
+    }
+    return std::nullopt;
+}
+
+} // namespace tunora

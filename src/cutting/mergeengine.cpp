@@ -1,0 +1,65 @@
+#include "mergeengine.h"
+
+#include "sourcesegment.h"
+
+#include <optional>
+#include <ranges>
+
+namespace tunora {
+
+MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
+{
+    using Kind = MergeOutcome::Kind;
+    MergeOutcome outcome;
+    if (rowsTopToBottom.size() < 2) {
+        outcome.kind = Kind::Refused;
+        return outcome;
+    }
+
+    // Created with the first segment, so a merge with nothing in it leaves no file behind.
+    std::optional<AtomicFileWriter> out;
+    for (const SongRow &row : rowsTopToBottom | std::views::reverse) {
+        if (!isMarked(row)) {
+            ++outcome.failed;
+            continue;
+        }
+        const SourceSegment segment = locateSegment(songFolder, row);
+        if (segment.range.empty()) {
+            ++outcome.failed;
+            continue;
+        }
+        if (!out)
+            out.emplace(workPath(dirs, kMergeOutputName));
+        const qint64 before = out->size();
+        switch (copySegment(segment, *out)) {
+        case CopyResult::Copied:
+            ++outcome.merged;
+            break;
+        case CopyResult::ReadFailed:
+            // The song changed under us: drop its partial bytes and go on without it.
+            ++outcome.failed;
+            if (!out->truncate(before)) {
+                outcome.kind = Kind::WriteFailed;
+                return outcome;
+            }
+            break;
+        case CopyResult::WriteFailed:
+            outcome.kind = Kind::WriteFailed;
+            return outcome;
+        }
+    }
+
+    if (outcome.merged == 0) {
+        outcome.kind = Kind::Nothing;
+        return outcome;
+    }
+    if (!out->commit()) {
+        outcome.kind = Kind::WriteFailed;
+        return outcome;
+    }
+    moveToProgramDir(dirs, kMergeOutputName);
+    outcome.kind = Kind::Written;
+    return outcome;
+}
+
+} // namespace tunora

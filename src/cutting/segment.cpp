@@ -1,0 +1,46 @@
+#include "segment.h"
+
+#include "platform/numbers.h"
+
+namespace tunora {
+
+bool isMarked(const SongRow &row)
+{
+    return double(numberFromText(row.cutLength)) > kTolerance;
+}
+
+SegmentFigures segmentFigures(const SongRow &row, qint64 audioSize)
+{
+    SegmentFigures f;
+    f.S = qMax<qint64>(audioSize, 0);
+    f.D = numberFromText(row.songLength);
+    f.R = truncToInt64(double(f.S) / double(f.D) / 1000.0);
+    f.T0 = numberFromText(row.start);
+    f.P = truncToInt64(double(f.T0) * double(f.R) * 1000.0);
+    f.T1 = numberFromText(row.end);
+    f.L = truncToInt64((double(f.T1) - double(f.T0)) * double(f.R) * 1000.0);
+    return f;
+}
+
+SegmentRange segmentOf(const SongRow &row, AudioBounds audio)
+{
+    const SegmentFigures f = segmentFigures(row, audio.size());
+    if (f.L <= 0)
+        return {};
+    // Positions count from 1. A start at 0 keeps its full length; a start before the audio
+    // (a negative mark) keeps only the part of the run that lies inside it.
+    qint64 first = f.P;
+    qint64 length = f.L;
+    if (first < 0) {
+        length += first - 1;
+        first = 1;
+    } else if (first == 0) {
+        first = 1;
+    }
+    const qint64 offset = first - 1;
+    if (length <= 0 || offset >= f.S)
+        return {};
+    return {audio.begin + offset, qMin(length, f.S - offset)};
+}
+
+} // namespace tunora

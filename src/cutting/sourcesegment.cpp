@@ -1,0 +1,42 @@
+#include "sourcesegment.h"
+
+#include "songsource.h"
+
+#include <memory>
+
+namespace tunora {
+
+namespace {
+// Large enough that system calls cost little next to the copying, small enough to keep
+// memory flat however long the segment is.
+constexpr qint64 kCopyChunk = qint64(1) << 20;
+} // namespace
+
+SourceSegment locateSegment(const QString &songFolder, const SongRow &row)
+{
+    SourceSegment segment{ReadFile(sourcePath(songFolder, row.name)), {}};
+    segment.range = segmentOf(row, findAudioBounds(segment.file));
+    return segment;
+}
+
+CopyResult copySegment(const SourceSegment &segment, AtomicFileWriter &out)
+{
+    const qint64 chunk = qMin(kCopyChunk, segment.range.length);
+    if (chunk <= 0)
+        return CopyResult::Copied;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(size_t(chunk));
+    qint64 offset = segment.range.offset;
+    qint64 left = segment.range.length;
+    while (left > 0) {
+        const qint64 want = qMin(chunk, left);
+        if (segment.file.readAt(offset, buffer.get(), want) != want)
+            return CopyResult::ReadFailed;
+        if (!out.write(buffer.get(), want))
+            return CopyResult::WriteFailed;
+        offset += want;
+        left -= want;
+    }
+    return CopyResult::Copied;
+}
+
+} // namespace tunora

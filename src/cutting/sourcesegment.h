@@ -1,0 +1,24 @@
+#pragma once
+
+#include "segment.h"
+
+#include "platform/fileio.h"
+
+// A row's segment located in its open song file, and its bytes copied out by positioned
+// reads: only the segment is read, never the whole file.
+namespace tunora {
+
+struct SourceSegment {
+    ReadFile file;
+    SegmentRange range; // empty when the file is missing, unreadable or the marks give nothing
+};
+
+SourceSegment locateSegment(const QString &songFolder, const SongRow &row);
+
+enum class CopyResult { Copied, ReadFailed, WriteFailed };
+
+// Appends the segment's bytes to out. ReadFailed when the source no longer holds them
+// (it shrank or failed since it was opened); what was appended of it is then left in out.
+CopyResult copySegment(const SourceSegment &segment, AtomicFileWriter &out);
+
+} // namespace tunora

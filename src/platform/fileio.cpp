@@ -1,0 +1,224 @@
+#include "fileio.h"
+
+#include "filenames.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tunora {
+
+namespace {
+
+// Repeats a system call interrupted by a signal.
+template <typename Call>
+auto retrying(Call call)
+{
+    decltype(call()) result;
+    do {
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+bool writeAll(int fd, const char *data, qint64 count)
+{
+    while (count > 0) {
+        const ssize_t n = retrying([&] { return ::write(fd, data, size_t(qMin<qint64>(count, INT_MAX))); });
+        if (n <= 0)
+            return false;
+        data += n;
+        count -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+ReadFile::ReadFile(const QString &path)
+{
+    const QByteArray name = encodeFileName(path);
+    m_fd = retrying([&] { return ::open(name.constData(), O_RDONLY | O_CLOEXEC); });
+    if (m_fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return;
+    }
+    m_size = st.st_size;
+}
+
+ReadFile::~ReadFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+ReadFile::ReadFile(ReadFile &&other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_size(std::exchange(other.m_size, 0))
+{
+}
+
+ReadFile &ReadFile::operator=(ReadFile &&other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
+}
+
+qint64 ReadFile::readAt(qint64 offset, char *buffer, qint64 count) const
+{
+    if (m_fd < 0 || offset < 0 || count < 0)
+        return -1;
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t n = retrying([&] {
+            return ::pread(m_fd, buffer + done, size_t(qMin<qint64>(count - done, INT_MAX)),
+                           off_t(offset + done));
+        });
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+AtomicFileWriter::AtomicFileWriter(const QString &path) : m_target(encodeFileName(path))
+{
+    // Same directory as the target, so the final rename never crosses file systems.
+    for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
+        m_temp = m_target + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        m_fd = retrying([&] {
+            return ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        });
+        if (m_fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (m_fd < 0)
+        m_temp.clear();
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
+}
+
+bool AtomicFileWriter::write(const char *data, qint64 count)
+{
+    if (m_fd < 0)
+        return false;
+    if (!writeAll(m_fd, data, count)) {
+        discard();
+        return false;
+    }
+    m_size += count;
+    return true;
+}
+
+bool AtomicFileWriter::truncate(qint64 size)
+{
+    if (m_fd < 0 || size < 0 || size > m_size)
+        return false;
+    if (::ftruncate(m_fd, off_t(size)) != 0 || ::lseek(m_fd, off_t(size), SEEK_SET) != off_t(size)) {
+        discard();
+        return false;
+    }
+    m_size = size;
+    return true;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (m_fd < 0)
+        return false;
+    // On disk before the rename, or a crash could leave an empty file under the target's name.
+    const bool synced = ::fdatasync(m_fd) == 0;
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    if (!synced || !closed || ::rename(m_temp.constData(), m_target.constData()) != 0) {
+        ::unlink(m_temp.constData());
+        m_temp.clear();
+        return false;
+    }
+    m_temp.clear();
+    return true;
+}
+
+void AtomicFileWriter::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.isEmpty()) {
+        ::unlink(m_temp.constData());
+        m_temp.clear();
+    }
+}
+
+bool moveFile(const QString &from, const QString &to)
+{
+    const QByteArray source = encodeFileName(from);
+    const QByteArray target = encodeFileName(to);
+    if (::rename(source.constData(), target.constData()) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+    ReadFile in(from);
+    if (!in.isOpen())
+        return false;
+    AtomicFileWriter out(to);
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (qint64 offset = 0;;) {
+        const qint64 n = in.readAt(offset, buffer.data(), buffer.size());
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (!out.write(buffer.constData(), n))
+            return false;
+        offset += n;
+    }
+    return out.commit() && ::unlink(source.constData()) == 0;
+}
+
+bool fileExists(const QString &path)
+{
+    struct stat st {};
+    return ::stat(encodeFileName(path).constData(), &st) == 0;
+}
+
+QString currentDirectory()
+{
+    QByteArray buffer(PATH_MAX, Qt::Uninitialized);
+    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return decodeFileName(QByteArray(buffer.constData()));
+}
+
+QString joinPath(const QString &dir, const QString &name)
+{
+    if (dir.isEmpty())
+        return name;
+    if (dir.endsWith(QLatin1Char('/')))
+        return dir + name;
+    return dir + QLatin1Char('/') + name;
+}
+
+} // namespace tunora

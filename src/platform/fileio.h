@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Files by QString path, through the lossless name encoding of filenames.h: a name that
+// is not valid UTF-8 keeps its bytes, which QFile's own encoding would not guarantee.
+// Reads are positioned, so a caller takes the bytes it needs and never a whole file.
+namespace tunora {
+
+// A file opened for reading; closed when it goes out of scope.
+class ReadFile {
+public:
+    ReadFile() = default;
+    explicit ReadFile(const QString &path);
+    ~ReadFile();
+    ReadFile(ReadFile &&other) noexcept;
+    ReadFile &operator=(ReadFile &&other) noexcept;
+    ReadFile(const ReadFile &) = delete;
+    ReadFile &operator=(const ReadFile &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    // Size in bytes, 0 when the file is not open (or is not a regular file).
+    qint64 size() const { return m_size; }
+    // Up to count bytes from offset into buffer; the number read (short at the end of
+    // the file), or -1 on an error.
+    qint64 readAt(qint64 offset, char *buffer, qint64 count) const;
+
+private:
+    int m_fd = -1;
+    qint64 m_size = 0;
+};
+
+// Writes a file so that it appears whole or not at all: the bytes go to a temporary file
+// in the target's directory, which commit() flushes to disk and renames over the target.
+// Until then an older file of that name stays as it was; an uncommitted temporary file is
+// removed when the writer is destroyed.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const QString &path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter &) = delete;
+    AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
+
+    // False once anything has failed; later calls then do nothing.
+    bool ok() const { return m_fd >= 0; }
+    bool write(const char *data, qint64 count);
+    // Bytes written so far.
+    qint64 size() const { return m_size; }
+    // Drops everything written after the first `size` bytes.
+    bool truncate(qint64 size);
+    bool commit();
+
+private:
+    void discard();
+
+    QByteArray m_target;
+    QByteArray m_temp;
+    int m_fd = -1;
+    qint64 m_size = 0;
+};
+
+// Moves a file, replacing a file of the destination's name; across file systems it copies
+// and then removes the source. False when the file is not moved.
+bool moveFile(const QString &from, const QString &to);
+
+bool fileExists(const QString &path);
+
+// The process's current working directory, decoded losslessly.
+QString currentDirectory();
+
+// dir + "/" + name; a dir that already ends with "/" gets no second one, an empty dir
+// leaves the name relative to the current working directory.
+QString joinPath(const QString &dir, const QString &name);
+
+} // namespace tunora

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/fileio.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+// Tiny song files for the cutting tests.
+namespace tunora::testing {
+
+// Bytes that never look like a tag or a frame header (no 0xFF, no "ID3", "TAG" or
+// "APETAGEX"), different for each seed, so a wrong offset shows in the output.
+inline QByteArray patternBytes(qint64 size, int seed = 0)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + seed * 7 + 1) % 251);
+    return bytes;
+}
+
+inline void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    AtomicFileWriter out(path);
+    if (!out.write(bytes.constData(), bytes.size()) || !out.commit())
+        qFatal("cannot write a test file");
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    ReadFile in(path);
+    QByteArray bytes(in.size(), Qt::Uninitialized);
+    if (!in.isOpen() || in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return {};
+    return bytes;
+}
+
+// Everything in a directory, hidden files included, so a stray temporary file shows.
+inline QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                               QDir::Name);
+}
+
+} // namespace tunora::testing
