@@ -2,15 +2,187 @@
 
 #include "appcontext.h"
 #include "mainwindowui.h"
+#include "spincontrol.h"
 
+#include "library/songlistmodel.h"
+#include "marking/markstep.h"
+#include "marking/songmarks.h"
+#include "platform/desktop.h"
+#include "platform/mediaplayer.h"
+#include "platform/numbers.h"
+
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QValidator>
 
 namespace tunora {
+
+namespace {
+
+// Limits only what the user types to `maxLength` characters, with the box's own number
+// rule. The program writes whole marks: a line edit's length limit would cut "1000.25" to
+// "1000.2" and position entry would store that cut value.
+class TypedLengthValidator : public QValidator {
+public:
+    TypedLengthValidator(const QValidator *rule, int maxLength, QObject *parent)
+        : QValidator(parent), m_rule(rule), m_maxLength(maxLength)
+    {
+    }
+
+    State validate(QString &input, int &pos) const override
+    {
+        if (input.size() > m_maxLength)
+            return Invalid;
+        return m_rule ? m_rule->validate(input, pos) : Acceptable;
+    }
+
+private:
+    const QValidator *m_rule;
+    int m_maxLength;
+};
+
+void limitTypingOnly(QLineEdit *box)
+{
+    box->setValidator(new TypedLengthValidator(box->validator(), box->maxLength(), box));
+    box->setMaxLength(32767);
+}
+
+int selectedSongRow(const QTreeView *list)
+{
+    const QItemSelectionModel *selection = list->selectionModel();
+    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+} // namespace
 
 QString currentSongName(const MainWindowUi &ui)
 {
     // The prefix is removed by its length, whatever the caption starts with.
     return ui.标签1->text().mid(ui_text::kSongNamePrefix.size());
+}
+
+MarkingHandlers::MarkingHandlers(AppContext &context, std::function<void()> playSelectedRow,
+                                 QObject *parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_playSelectedRow(std::move(playSelectedRow))
+{
+    MainWindowUi &ui = m_context.ui;
+    limitTypingOnly(ui.编辑框3);
+    limitTypingOnly(ui.编辑框4);
+
+    connect(ui.按钮3, &QPushButton::clicked, this, [this] { takeMark(Mark::Start); });
+    connect(ui.按钮4, &QPushButton::clicked, this, [this] { takeMark(Mark::End); });
+    connect(ui.调节器1, &SpinControl::pressed, this, [this](int value) { stepMark(Mark::Start, value); });
+    connect(ui.调节器2, &SpinControl::pressed, this, [this](int value) { stepMark(Mark::End, value); });
+    // textChanged, not textEdited: a mark written by the program is a change too.
+    connect(ui.编辑框3, &QLineEdit::textChanged, this, [this] { positionEntry(Mark::Start); });
+    connect(ui.编辑框4, &QLineEdit::textChanged, this, [this] { positionEntry(Mark::End); });
+    connect(ui.按钮6, &QPushButton::clicked, this, &MarkingHandlers::endPreview);
+}
+
+MarkingHandlers::MarkControls MarkingHandlers::controls(Mark mark) const
+{
+    const MainWindowUi &ui = m_context.ui;
+    if (mark == Mark::Start) {
+        return {SongListModel::Start, ui.标签3, ui_text::kStartPrefix, ui.编辑框3,
+                QStringLiteral(u"开始时间不可能为负数！请重新标记开始时间。"),
+                QStringLiteral(u"开始时间不能大于歌曲最大时间！请重新标记开始时间。")};
+    }
+    return {SongListModel::End, ui.标签4, ui_text::kEndPrefix, ui.编辑框4,
+            QStringLiteral(u"结束时间不可能为负数！请重新标记结束时间。"),
+            QStringLiteral(u"结束时间不能大于歌曲最大时间！请重新标记结束时间。")};
+}
+
+void MarkingHandlers::showMark(Mark mark, const QString &text)
+{
+    const MarkControls c = controls(mark);
+    c.label->setText(c.prefix + text);
+    // Writing the box is a change of its content and runs position entry, also when it
+    // already held this text (the line edit reports no change then).
+    if (c.box->text() == text)
+        positionEntry(mark);
+    else
+        c.box->setText(text);
+}
+
+void MarkingHandlers::takeMark(Mark mark)
+{
+    const QString song = currentSongName(m_context.ui);
+    if (song.isEmpty())
+        return;
+    const QString text = markText(m_context.player.currentPosition());
+    showMark(mark, text);
+
+    SongListModel &songs = *m_context.ui.songList;
+    int row = songs.rowOfSong(song);
+    if (row < 0) {
+        row = 0;
+        songs.insertSong(row, song);
+    }
+    songs.setCell(row, controls(mark).column, text);
+    fillTopRowLength(songs, song, m_context.player);
+}
+
+void MarkingHandlers::stepMark(Mark mark, int pressValue)
+{
+    const QString song = currentSongName(m_context.ui);
+    if (song.isEmpty())
+        return;
+    SongListModel &songs = *m_context.ui.songList;
+    const int row = songs.rowOfSong(song);
+    if (row >= 0) {
+        const MarkControls c = controls(mark);
+        const MarkStep step = markAfterStep(songs.cell(row, c.column), m_context.ui.编辑框2->text(),
+                                            m_context.player.currentDuration(),
+                                            pressValue == SpinControl::kDownValue);
+        switch (step.outcome) {
+        case MarkStep::Outcome::Accepted:
+            songs.setCell(row, c.column, step.text);
+            showMark(mark, step.text);
+            break;
+        case MarkStep::Outcome::Negative:
+            m_context.desktop.showMessage(c.negativeMessage, MessageStyle::Error, QStringLiteral(u"错误"));
+            break;
+        case MarkStep::Outcome::PastSongLength:
+            m_context.desktop.showMessage(c.pastSongLengthMessage, MessageStyle::Error, QStringLiteral(u"错误"));
+            break;
+        }
+    }
+    refreshCutLengths(songs);
+}
+
+void MarkingHandlers::positionEntry(Mark mark)
+{
+    const QString song = currentSongName(m_context.ui);
+    if (song.isEmpty())
+        return;
+    const MarkControls c = controls(mark);
+    const QString typed = c.box->text();
+    c.label->setText(c.prefix + typed);
+
+    SongListModel &songs = *m_context.ui.songList;
+    const int row = songs.rowOfSong(song);
+    if (row >= 0)
+        songs.setCell(row, c.column, markText(numberFromText(typed)));
+    fillTopRowLength(songs, song, m_context.player);
+}
+
+void MarkingHandlers::endPreview()
+{
+    const int row = selectedSongRow(m_context.ui.超级列表框1);
+    if (row < 0)
+        return;
+    m_playSelectedRow();
+    const SongListModel &songs = *m_context.ui.songList;
+    const double endMark = numberFromText(songs.cell(row, SongListModel::End));
+    const double leadIn = numberFromText(m_context.ui.编辑框5->text());
+    // Set at once, before the player reports the song open; the player applies it then.
+    m_context.player.setCurrentPosition(endMark - leadIn);
 }
 
 } // namespace tunora

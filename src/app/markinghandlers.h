@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 
@@ -10,7 +12,6 @@ namespace tunora {
 
 struct AppContext;
 struct MainWindowUi;
-class PlaybackHandlers;
 
 // The name of the song the marks go to: the caption of `标签1` without its prefix. Empty
 // when there is no current song.
@@ -23,7 +24,10 @@ class MarkingHandlers : public QObject {
 public:
     enum class Mark { Start, End };
 
-    MarkingHandlers(AppContext &context, PlaybackHandlers &playback, QObject *parent = nullptr);
+    // `playSelectedRow` is playback's operation of the same name: it starts the selected
+    // row's song and arms the end-mark timer.
+    MarkingHandlers(AppContext &context, std::function<void()> playSelectedRow,
+                    QObject *parent = nullptr);
 
     // 按钮3 / 按钮4: the play position becomes the current song's mark; the first mark of
     // a song creates its row at the top of the song list.
@@ -45,10 +49,11 @@ private:
         QString pastSongLengthMessage;
     };
     MarkControls controls(Mark mark) const;
-    void showMark(const MarkControls &mark, const QString &text);
+    // The mark label and the position box show a mark's new text.
+    void showMark(Mark mark, const QString &text);
 
     AppContext &m_context;
-    PlaybackHandlers &m_playback;
+    std::function<void()> m_playSelectedRow;
 };
 
 } // namespace tunora

@@ -7,9 +7,9 @@
 
 namespace tunora {
 
-bool endMarkReached(double position, double endMark)
+bool endMarkReached(double position, float endMark)
 {
-    return isNotBelow(roundTo2(position), endMark);
+    return isNotBelow(roundTo2(position), roundTo2(endMark));
 }
 
 std::chrono::milliseconds delayToNextCheck(double position, double endMark, bool advancing,
@@ -18,9 +18,9 @@ std::chrono::milliseconds delayToNextCheck(double position, double endMark, bool
     const double remainingMs = (endMark - position) * 1000.0;
     if (!advancing || !std::isfinite(remainingMs) || remainingMs >= double(poll.count()))
         return poll;
-    // Rounded up: a check that comes a little early finds the end not yet reached and
-    // only plans a short wait more.
-    const auto wait = static_cast<std::chrono::milliseconds::rep>(std::ceil(remainingMs));
+    // Rounded up to whole milliseconds (less a microsecond of arithmetic noise): a check
+    // that comes a little early finds the end not yet reached and plans a short wait more.
+    const auto wait = static_cast<std::chrono::milliseconds::rep>(std::ceil(remainingMs - 0.001));
     return std::chrono::milliseconds(std::max<std::chrono::milliseconds::rep>(wait, 1));
 }
 

@@ -4,8 +4,11 @@
 
 namespace tunora {
 
-// The end-mark rule: the play position, rounded to two decimals, is at or past the end mark.
-bool endMarkReached(double position, double endMark);
+// The end-mark rule: the play position, rounded to two decimals, is at or past the end
+// mark. The end mark comes from its text as a 32-bit number like every mark and is taken
+// back to its two decimals: 12.35 reads as 12.3500004, further above the decimal than the
+// tolerance, and the rounded position 12.35 would otherwise not count as reaching it.
+bool endMarkReached(double position, float endMark);
 
 // How long to wait before the next end-mark check. While playback advances, the check is
 // planned for the moment the position reaches the end mark (playback runs at rate 1);

@@ -63,7 +63,7 @@ void EndMarkTimer::check()
         return;
     }
     const double position = m_player.currentPosition();
-    const double endMark = numberFromText(m_songs.cell(row, SongListModel::End));
+    const float endMark = numberFromText(m_songs.cell(row, SongListModel::End));
     if (endMarkReached(position, endMark)) {
         // Disarmed first: whatever the stop sets off may arm the timer anew.
         disarm();
