@@ -3,6 +3,8 @@
 #include "filenames.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -22,6 +24,16 @@ bool isRegularFile(int dirFd, const dirent *entry)
     return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 
+// The key a Windows file system sorts a folder's names by: every UTF-16 unit in upper
+// case. Folding to upper case, not lower, puts "_" and "[" after the letters there.
+QString sortKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key)
+        c = c.toUpper();
+    return key;
+}
+
 } // namespace
 
 QStringList findFilesWithExtension(const QString &folder, const QString &extension)
@@ -35,18 +47,21 @@ QStringList findFilesWithExtension(const QString &folder, const QString &extensi
         return names;
     const QString suffix = QLatin1Char('.') + extension;
     const int fd = dirfd(dir);
+    std::vector<std::pair<QString, QString>> found; // sort key, name
     while (const dirent *entry = readdir(dir)) {
-        const QString name = decodeFileName(QByteArray(entry->d_name));
+        QString name = decodeFileName(QByteArray(entry->d_name));
         if (!name.endsWith(suffix, Qt::CaseInsensitive))
             continue;
         if (isRegularFile(fd, entry))
-            names.append(name);
+            found.emplace_back(sortKey(name), std::move(name));
     }
     closedir(dir);
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    // Names equal but for case cannot share a Windows folder; here they sort by their
+    // code units so that the order stays fixed.
+    std::sort(found.begin(), found.end());
+    names.reserve(qsizetype(found.size()));
+    for (auto &entry : found)
+        names.append(std::move(entry.second));
     return names;
 }
 
