@@ -1,15 +1,20 @@
 #include "libraryhandlers.h"
 
 #include "appcontext.h"
+#include "listselection.h"
 #include "mainwindowui.h"
+#include "searchcombobox.h"
 #include "settingskeys.h"
 
 #include "library/folderscan.h"
+#include "library/songsearch.h"
 #include "platform/desktop.h"
 #include "platform/mediaplayer.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QStringListModel>
 
@@ -28,6 +33,14 @@ LibraryHandlers::LibraryHandlers(AppContext &context, QObject *parent)
 {
     connect(m_context.ui.按钮7, &QPushButton::clicked, this, &LibraryHandlers::按钮7Clicked);
     connect(m_context.ui.歌曲目录, &QAction::triggered, this, &LibraryHandlers::歌曲目录Chosen);
+
+    SearchComboBox *box = m_context.ui.组合框1;
+    // Only the user's typing is search text: the drop-down rebuild and a chosen entry
+    // change the edit text too, and must not replace what was typed.
+    box->setCompleter(nullptr);
+    connect(box->lineEdit(), &QLineEdit::textEdited, this, &LibraryHandlers::searchTextEdited);
+    connect(box, &SearchComboBox::popupAboutToShow, this, &LibraryHandlers::searchDropDownOpening);
+    connect(box, &QComboBox::activated, this, &LibraryHandlers::searchEntryChosen);
 }
 
 void LibraryHandlers::scanSongFolder()
@@ -58,6 +71,31 @@ void LibraryHandlers::歌曲目录Chosen()
         return;
     m_context.songFolder = withTrailingSeparator(chosen);
     scanSongFolder();
+}
+
+void LibraryHandlers::searchTextEdited(const QString &text)
+{
+    m_context.searchText = text;
+}
+
+void LibraryHandlers::searchDropDownOpening()
+{
+    SearchComboBox *box = m_context.ui.组合框1;
+    const QString text = m_context.searchText;
+    box->clear();
+    box->addItems(songsContaining(m_context.ui.songFiles->stringList(), text));
+    // Adding entries makes the first one current and its text the edit text; the typed
+    // text stays instead, with no entry current.
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+}
+
+void LibraryHandlers::searchEntryChosen(int index)
+{
+    const QString song = m_context.ui.组合框1->itemText(index);
+    const int entry = int(m_context.ui.songFiles->stringList().indexOf(song));
+    if (entry >= 0)
+        selectRow(m_context.ui.列表框1, entry);
 }
 
 } // namespace tunora

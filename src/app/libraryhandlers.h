@@ -18,6 +18,12 @@ public:
     void 按钮7Clicked();
     void 歌曲目录Chosen();
 
+    // The search box 组合框1: the typed text, the drop-down of the songs containing it,
+    // and the chosen song selected (not played) in the song-file list.
+    void searchTextEdited(const QString &text);
+    void searchDropDownOpening();
+    void searchEntryChosen(int index);
+
 private:
     AppContext &m_context;
 };

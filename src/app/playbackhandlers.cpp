@@ -1,14 +1,23 @@
 #include "playbackhandlers.h"
 
 #include "appcontext.h"
+#include "artwork.h"
+#include "listselection.h"
 #include "mainwindowui.h"
+#include "menuskin.h"
+#include "playercontrol.h"
 
+#include "library/songlistmodel.h"
+#include "marking/endmarktimer.h"
 #include "platform/mediaplayer.h"
+#include "platform/numbers.h"
 
 #include <QAction>
-#include <QItemSelectionModel>
+#include <QLabel>
 #include <QListView>
+#include <QPushButton>
 #include <QStringListModel>
+#include <QTreeView>
 
 namespace tunora {
 
@@ -17,14 +26,77 @@ PlaybackHandlers::PlaybackHandlers(AppContext &context, QObject *parent)
     , m_context(context)
     , m_random(std::random_device{}())
 {
+    MainWindowUi &ui = m_context.ui;
+    // Only the user's double-click plays; the program's selection changes never do.
+    connect(ui.列表框1, &QListView::doubleClicked, this, &PlaybackHandlers::playEntry);
+    connect(ui.超级列表框1, &QTreeView::doubleClicked, this, &PlaybackHandlers::songListDoubleClicked);
+    connect(ui.播放暂停, &QAction::triggered, this, &PlaybackHandlers::播放暂停Chosen);
+    connect(ui.停止, &QAction::triggered, this, &PlaybackHandlers::停止Chosen);
+    connect(ui.上一首, &QAction::triggered, this, &PlaybackHandlers::previousSong);
+    connect(ui.下一首, &QAction::triggered, this, &PlaybackHandlers::nextSong);
+    connect(&m_context.player, &MediaPlayer::openStateChanged, this, &PlaybackHandlers::openStateChanged);
+    connect(&m_context.player, &MediaPlayer::playStateChanged, this, &PlaybackHandlers::playStateChanged);
+}
+
+void PlaybackHandlers::switchToItem(int index)
+{
+    if (index < 0 || index >= m_context.player.itemCount())
+        return; // the player ignores it: nothing will open
+    m_programSwitchPending = true;
+    m_context.player.playItem(index);
+}
+
+void PlaybackHandlers::switchToNext()
+{
+    if (m_context.player.itemCount() > 0)
+        m_programSwitchPending = true;
+    m_context.player.next();
+}
+
+void PlaybackHandlers::switchToPrevious()
+{
+    if (m_context.player.itemCount() > 0)
+        m_programSwitchPending = true;
+    m_context.player.previous();
 }
 
 void PlaybackHandlers::playEntry()
 {
-    const QModelIndex selected = m_context.ui.列表框1->currentIndex();
-    if (!selected.isValid())
+    switchToItem(selectedRow(m_context.ui.列表框1));
+}
+
+void PlaybackHandlers::playSelectedRow()
+{
+    MainWindowUi &ui = m_context.ui;
+    const int row = selectedRow(ui.超级列表框1);
+    const QString name = ui.songList->cell(row, SongListModel::Name);
+
+    const QStringList entries = ui.songFiles->stringList();
+    int match = -1;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i] == name)
+            match = i; // the last equal entry, as a top-down pass selecting each would leave it
+    }
+    if (match >= 0)
+        selectRow(ui.列表框1, match);
+
+    ui.标签1->setText(ui_text::kSongNamePrefix + name);
+    ui.标签3->setText(ui_text::kStartPrefix + ui.songList->cell(row, SongListModel::Start));
+    ui.标签4->setText(ui_text::kEndPrefix + ui.songList->cell(row, SongListModel::End));
+    playEntry();
+    if (m_context.endMarkTimer)
+        m_context.endMarkTimer->arm();
+}
+
+void PlaybackHandlers::songListDoubleClicked()
+{
+    MainWindowUi &ui = m_context.ui;
+    const int row = selectedRow(ui.超级列表框1);
+    if (row < 0)
         return;
-    m_context.player.playItem(selected.row());
+    playSelectedRow();
+    const float start = numberFromText(ui.songList->cell(row, SongListModel::Start));
+    m_context.player.setCurrentPosition(double(start));
 }
 
 void PlaybackHandlers::randomPick()
@@ -33,7 +105,7 @@ void PlaybackHandlers::randomPick()
     if (count == 0)
         return;
     std::uniform_int_distribution<int> pick(0, count - 1);
-    m_context.ui.列表框1->setCurrentIndex(m_context.ui.songFiles->index(pick(m_random)));
+    selectRow(m_context.ui.列表框1, pick(m_random));
     playEntry();
 }
 
@@ -42,7 +114,7 @@ void PlaybackHandlers::nextSong()
     if (m_context.ui.随机->isChecked())
         randomPick();
     else
-        m_context.player.next();
+        switchToNext();
 }
 
 void PlaybackHandlers::previousSong()
@@ -50,7 +122,68 @@ void PlaybackHandlers::previousSong()
     if (m_context.ui.随机->isChecked())
         randomPick();
     else
-        m_context.player.previous();
+        switchToPrevious();
+}
+
+void PlaybackHandlers::播放暂停Chosen()
+{
+    if (m_context.player.playState() == PlayState::Playing) {
+        m_context.player.pause();
+        MenuSkin::setItemIcon(m_context.ui.播放暂停, MenuIcon::Play);
+    } else {
+        m_context.player.play();
+        MenuSkin::setItemIcon(m_context.ui.播放暂停, MenuIcon::Pause);
+    }
+}
+
+void PlaybackHandlers::停止Chosen()
+{
+    m_context.player.stop();
+}
+
+void PlaybackHandlers::openStateChanged(int newState)
+{
+    if (newState != int(OpenState::MediaOpen))
+        return;
+    m_programSwitchPending = false;
+    MainWindowUi &ui = m_context.ui;
+    const QString source = m_context.player.currentSourceUrl();
+    const QString song = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
+    const QStringList entries = ui.songFiles->stringList();
+    int match = -1;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i] == song)
+            match = i;
+    }
+    if (match < 0)
+        return;
+    selectRow(ui.列表框1, match);
+    ui.标签1->setText(ui_text::kSongNamePrefix + entries[match]);
+}
+
+bool PlaybackHandlers::randomAdvanceWanted() const
+{
+    const MainWindowUi &ui = m_context.ui;
+    if (!ui.随机->isChecked() || m_programSwitchPending)
+        return false;
+    // A control the user has just started a song from still holds the focus: the player's
+    // own choice stands then.
+    return !ui.列表框1->hasFocus() && !ui.超级列表框1->hasFocus() && !ui.按钮6->hasFocus();
+}
+
+void PlaybackHandlers::playStateChanged(int newState)
+{
+    MainWindowUi &ui = m_context.ui;
+    const auto state = PlayState(newState);
+    if (state == PlayState::Stopped || state == PlayState::Paused)
+        MenuSkin::setItemIcon(ui.播放暂停, MenuIcon::Play);
+    if (state == PlayState::Playing)
+        MenuSkin::setItemIcon(ui.播放暂停, MenuIcon::Pause);
+    if (state == PlayState::Stopped)
+        m_programSwitchPending = false; // a switch that failed to open ends here
+    if (state == PlayState::Transitioning && randomAdvanceWanted())
+        randomPick();
+    ui.播放器1->setFocus();
 }
 
 } // namespace tunora

@@ -16,16 +16,37 @@ class PlaybackHandlers : public QObject {
 public:
     explicit PlaybackHandlers(AppContext &context, QObject *parent = nullptr);
 
+    // Plays the playlist item of the selected song-file entry; nothing when none is selected.
     void playEntry();
+    // The selected song-list row: selects its song in the song-file list, shows its name and
+    // marks, plays it and arms the end-mark timer. The caller makes sure a row is selected.
+    void playSelectedRow();
+    // 超级列表框1 double-clicked: the selected row from its start mark.
+    void songListDoubleClicked();
     void randomPick();
     void nextSong();
     void previousSong();
+    void 播放暂停Chosen();
+    void 停止Chosen();
+
+    // Player events.
+    void openStateChanged(int newState);
+    void playStateChanged(int newState);
 
 private:
+    // Switches the program asks for. The random advance answers only the player's own
+    // switches, so a player that reports Transitioning for these too gets no second pick.
+    void switchToItem(int index);
+    void switchToNext();
+    void switchToPrevious();
+    bool randomAdvanceWanted() const;
+
     AppContext &m_context;
     // Seeded once from the system's entropy source: reseeding from the clock at every
     // pick would repeat a pick made within the same tick.
     std::mt19937 m_random;
+    // A switch the program asked for has not opened (or failed) yet.
+    bool m_programSwitchPending = false;
 };
 
 } // namespace tunora
