@@ -36,6 +36,7 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &pro
     m_options = std::make_unique<OptionHandlers>(m_context);
     m_library = std::make_unique<LibraryHandlers>(m_context);
     m_playback = std::make_unique<PlaybackHandlers>(m_context);
+    m_marking = std::make_unique<MarkingHandlers>(m_context, [this] { m_playback->playSelectedRow(); });
 
     connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
     connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });

@@ -13,6 +13,7 @@ namespace tunora {
 
 class EndMarkTimer;
 class LibraryHandlers;
+class MarkingHandlers;
 class OptionHandlers;
 class PlaybackHandlers;
 
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<LibraryHandlers> m_library;
     std::unique_ptr<PlaybackHandlers> m_playback;
     std::unique_ptr<EndMarkTimer> m_endMarkTimer;
+    std::unique_ptr<MarkingHandlers> m_marking;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
 };

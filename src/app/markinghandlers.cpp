@@ -1,6 +1,7 @@
 #include "markinghandlers.h"
 
 #include "appcontext.h"
+#include "listselection.h"
 #include "mainwindowui.h"
 #include "spincontrol.h"
 
@@ -11,7 +12,6 @@
 #include "platform/mediaplayer.h"
 #include "platform/numbers.h"
 
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,13 +48,6 @@ void limitTypingOnly(QLineEdit *box)
 {
     box->setValidator(new TypedLengthValidator(box->validator(), box->maxLength(), box));
     box->setMaxLength(32767);
-}
-
-int selectedSongRow(const QTreeView *list)
-{
-    const QItemSelectionModel *selection = list->selectionModel();
-    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
-    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 } // namespace
@@ -174,7 +167,7 @@ void MarkingHandlers::positionEntry(Mark mark)
 
 void MarkingHandlers::endPreview()
 {
-    const int row = selectedSongRow(m_context.ui.超级列表框1);
+    const int row = selectedRow(m_context.ui.超级列表框1);
     if (row < 0)
         return;
     m_playSelectedRow();
