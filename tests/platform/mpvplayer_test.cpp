@@ -1,0 +1,281 @@
+#include "platform/filenames.h"
+#include "platform/mpvplayer.h"
+#include "platform/numbers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace tunora;
+
+namespace {
+
+// The machine running the tests may be busy: waits are generous, checks of timing loose.
+constexpr int kTimeoutMs = 20000;
+
+QString fixture(const QString &name)
+{
+    return QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(name);
+}
+
+// The player's events in the order they came, each MediaOpen with the file then current.
+class EventLog {
+public:
+    explicit EventLog(MediaPlayer &player)
+    {
+        QObject::connect(&player, &MediaPlayer::openStateChanged, &m_context, [this, &player](int state) {
+            m_events.append(QStringLiteral(u"open ") + QString::number(state) + u' '
+                            + QFileInfo(player.currentSourceUrl()).fileName());
+        });
+        QObject::connect(&player, &MediaPlayer::playStateChanged, &m_context, [this](int state) {
+            m_events.append(QStringLiteral(u"state ") + QString::number(state));
+        });
+    }
+    const QStringList &events() const { return m_events; }
+    qsizetype count(const QString &event) const { return m_events.count(event); }
+    bool waitFor(const QString &event, qsizetype times = 1) const
+    {
+        return QTest::qWaitFor([&] { return count(event) >= times; }, kTimeoutMs);
+    }
+    std::string text() const { return m_events.join(QStringLiteral(u", ")).toStdString(); }
+    void clear() { m_events.clear(); }
+
+private:
+    QObject m_context;
+    QStringList m_events;
+};
+
+class MpvPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString error;
+        m_player = MpvPlayer::create(&error);
+        ASSERT_NE(m_player, nullptr) << error.toStdString();
+        m_log = std::make_unique<EventLog>(*m_player);
+    }
+
+    MpvPlayer &player() { return *m_player; }
+    EventLog &log() { return *m_log; }
+
+    std::unique_ptr<MpvPlayer> m_player;
+    std::unique_ptr<EventLog> m_log;
+};
+
+const QString kOpen1s = QStringLiteral(u"open 13 tone-1s.mp3");
+const QString kOpen2s = QStringLiteral(u"open 13 tone-2s.mp3");
+const QString kOpenPicture = QStringLiteral(u"open 13 tone-picture.mp3");
+const QString kPlaying = QStringLiteral(u"state 3");
+const QString kPaused = QStringLiteral(u"state 2");
+const QString kStopped = QStringLiteral(u"state 1");
+const QString kTransitioning = QStringLiteral(u"state 9");
+
+} // namespace
+
+TEST_F(MpvPlayerTest, PlaysAnItemWithItsPathDurationAndARunningPosition)
+{
+    const QString path = fixture(QStringLiteral(u"tone-2s.mp3"));
+    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), path});
+    EXPECT_EQ(player().volume(), 100);
+    EXPECT_TRUE(player().currentDuration().isEmpty());
+    EXPECT_TRUE(player().currentSourceUrl().isEmpty());
+
+    player().playItem(1);
+    ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
+    EXPECT_EQ(log().events(), QStringList({kOpen2s, kPlaying}));
+    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_EQ(player().playState(), PlayState::Playing);
+    const QString duration = player().currentDuration();
+    EXPECT_FALSE(duration.contains(u'e')) << duration.toStdString();
+    EXPECT_NEAR(numberFromText(duration), 2.0, 0.1) << duration.toStdString();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player().currentPosition() > 0.3; }, kTimeoutMs));
+    // Without the event loop no new reading from the engine arrives, so the rise between
+    // the two reads is the clock's own.
+    const double before = player().currentPosition();
+    QThread::msleep(20);
+    const double after = player().currentPosition();
+    EXPECT_GT(after - before, 0.015);
+    EXPECT_LT(after - before, 0.1);
+}
+
+TEST_F(MpvPlayerTest, AnItemThatEndsByItselfIsFollowedByTheNextAndTheLastByTheFirst)
+{
+    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-picture.mp3"))});
+    player().playItem(1);
+    ASSERT_TRUE(log().waitFor(kOpenPicture, 2)) << log().text();
+    ASSERT_TRUE(log().waitFor(kPlaying, 3)) << log().text();
+    player().stop();
+    EXPECT_EQ(log().events(), QStringList({kOpenPicture, kPlaying, kTransitioning, kOpen1s, kPlaying,
+                                           kTransitioning, kOpenPicture, kPlaying}));
+}
+
+TEST_F(MpvPlayerTest, ASongPickedWhileTransitioningReplacesThePlayersOwnChoice)
+{
+    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3")),
+                          fixture(QStringLiteral(u"tone-picture.mp3"))});
+    QObject context;
+    QObject::connect(&player(), &MediaPlayer::playStateChanged, &context, [this](int state) {
+        if (state == int(PlayState::Transitioning))
+            player().playItem(2); // as the random advance does
+    });
+    player().playItem(0);
+    ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
+    QTest::qWait(200);
+    player().stop();
+    EXPECT_EQ(log().events(), QStringList({kOpen1s, kPlaying, kTransitioning, kOpenPicture, kPlaying}));
+}
+
+TEST_F(MpvPlayerTest, SwitchesTheProgramAsksForNeverReportTransitioning)
+{
+    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3")),
+                          fixture(QStringLiteral(u"tone-picture.mp3"))});
+    player().playItem(2);
+    ASSERT_TRUE(log().waitFor(kPlaying, 1)) << log().text();
+    player().next(); // after the last comes the first
+    ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
+    player().previous();
+    ASSERT_TRUE(log().waitFor(kPlaying, 3)) << log().text();
+    player().previous();
+    ASSERT_TRUE(log().waitFor(kPlaying, 4)) << log().text();
+    player().stop();
+    ASSERT_TRUE(log().waitFor(kStopped)) << log().text();
+    EXPECT_EQ(log().events(), QStringList({kOpenPicture, kPlaying, kOpen1s, kPlaying, kOpenPicture, kPlaying,
+                                           kOpen2s, kPlaying, kStopped}));
+}
+
+TEST_F(MpvPlayerTest, APositionWrittenBeforeTheMediaOpensIsWhereItStarts)
+{
+    enum class When { RightAfterPlayItem, WhileLoading };
+    for (When when : {When::RightAfterPlayItem, When::WhileLoading}) {
+        SCOPED_TRACE(int(when));
+        log().clear();
+        player().setPlaylist({fixture(QStringLiteral(u"tone-2s.mp3"))});
+        player().playItem(0);
+        if (when == When::WhileLoading)
+            QCoreApplication::processEvents(); // hands the file to the engine
+        player().setCurrentPosition(1.5);
+        EXPECT_DOUBLE_EQ(player().currentPosition(), 1.5);
+        ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
+        QElapsedTimer playing;
+        playing.start();
+        QTest::qWait(100);
+        EXPECT_GE(player().currentPosition(), 1.5);
+        EXPECT_LT(player().currentPosition(), 1.9);
+        ASSERT_TRUE(log().waitFor(kTransitioning)) << log().text();
+        EXPECT_LT(playing.elapsed(), 1300) << "about half a second was left, not two";
+        player().stop();
+    }
+}
+
+TEST_F(MpvPlayerTest, SeekPauseAndPlayWhileOpen)
+{
+    player().setPlaylist({fixture(QStringLiteral(u"tone-2s.mp3"))});
+    player().playItem(0);
+    ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
+    player().setCurrentPosition(1.2);
+    EXPECT_DOUBLE_EQ(player().currentPosition(), 1.2);
+    QTest::qWait(100);
+    EXPECT_GE(player().currentPosition(), 1.2);
+    EXPECT_LT(player().currentPosition(), 1.6);
+
+    player().pause();
+    EXPECT_EQ(player().playState(), PlayState::Paused);
+    EXPECT_EQ(log().count(kPaused), 0) << "reported later, not inside the call";
+    ASSERT_TRUE(log().waitFor(kPaused)) << log().text();
+    const double paused = player().currentPosition();
+    QTest::qWait(300);
+    EXPECT_NEAR(player().currentPosition(), paused, 0.05);
+
+    player().setCurrentPosition(-3);
+    QTest::qWait(100);
+    EXPECT_NEAR(player().currentPosition(), 0.0, 0.02) << "a negative position means the start";
+
+    player().play();
+    ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
+    QTest::qWait(200);
+    EXPECT_GT(player().currentPosition(), 0.1);
+    EXPECT_LT(player().currentPosition(), 0.8);
+}
+
+TEST_F(MpvPlayerTest, StopKeepsTheMediaAtPositionZeroAndLetsNothingAdvance)
+{
+    const QString path = fixture(QStringLiteral(u"tone-1s.mp3"));
+    player().setPlaylist({path, fixture(QStringLiteral(u"tone-2s.mp3"))});
+    player().playItem(0);
+    ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
+    QTest::qWait(200);
+    player().stop();
+    EXPECT_EQ(player().playState(), PlayState::Stopped);
+    EXPECT_DOUBLE_EQ(player().currentPosition(), 0.0);
+    ASSERT_TRUE(log().waitFor(kStopped)) << log().text();
+    QTest::qWait(1500); // longer than the rest of the song
+    EXPECT_EQ(log().events(), QStringList({kOpen1s, kPlaying, kStopped}));
+    EXPECT_EQ(player().currentSourceUrl(), path);
+
+    player().play(); // again from the start
+    ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
+    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_LT(player().currentPosition(), 0.5);
+}
+
+TEST_F(MpvPlayerTest, AFileThatCannotBePlayedStopsThePlayer)
+{
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral(u"broken.mp3"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is no audio");
+    file.close();
+
+    player().setPlaylist({broken, fixture(QStringLiteral(u"tone-1s.mp3"))});
+    player().playItem(0);
+    ASSERT_TRUE(log().waitFor(kStopped)) << log().text();
+    QTest::qWait(300);
+    EXPECT_EQ(log().events(), QStringList({kStopped}));
+    EXPECT_EQ(player().playState(), PlayState::Stopped);
+}
+
+TEST_F(MpvPlayerTest, PlaysAFileWhoseNameIsNotUtf8)
+{
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path()) + "/\xb8\xe8\xc7\xfa.mp3"; // GBK 歌曲
+    QFile source(fixture(QStringLiteral(u"tone-1s.mp3")));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray audio = source.readAll();
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, audio.constData(), size_t(audio.size())), audio.size());
+    ::close(fd);
+    // QTemporaryDir cannot remove a name that is not UTF-8.
+    const auto removeFile = qScopeGuard([&] { ::unlink(name.constData()); });
+
+    const QString path = decodeFileName(name);
+    player().setPlaylist({path});
+    player().playItem(0);
+    ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
+    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_NEAR(numberFromText(player().currentDuration()), 1.0, 0.1);
+}
+
+TEST(MpvPlayerCreate, RefusesToStartUnderAnotherNumericLocale)
+{
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
+    QString error;
+    const auto player = MpvPlayer::create(&error);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(player, nullptr);
+    EXPECT_FALSE(error.isEmpty());
+}
