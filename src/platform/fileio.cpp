@@ -26,6 +26,20 @@ auto retrying(Call call)
     return result;
 }
 
+bool exists(const QByteArray &path)
+{
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0;
+}
+
+// A file that is about to replace another goes to disk first, so a crash leaves the older
+// file or the new one, never an empty one in its place. A new name has nothing to lose and
+// skips the wait, which costs more than the write itself.
+bool syncBeforeReplacing(int fd, const QByteArray &target)
+{
+    return !exists(target) || ::fdatasync(fd) == 0;
+}
+
 bool writeAll(int fd, const char *data, qint64 count)
 {
     while (count > 0) {
@@ -144,8 +158,7 @@ bool AtomicFileWriter::commit()
 {
     if (m_fd < 0)
         return false;
-    // On disk before the rename, or a crash could leave an empty file under the target's name.
-    const bool synced = ::fdatasync(m_fd) == 0;
+    const bool synced = syncBeforeReplacing(m_fd, m_target);
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
     if (!synced || !closed || ::rename(m_temp.constData(), m_target.constData()) != 0) {
@@ -173,6 +186,15 @@ bool moveFile(const QString &from, const QString &to)
 {
     const QByteArray source = encodeFileName(from);
     const QByteArray target = encodeFileName(to);
+    if (exists(target)) {
+        const int fd = retrying([&] { return ::open(source.constData(), O_RDONLY | O_CLOEXEC); });
+        if (fd < 0)
+            return false;
+        const bool synced = ::fdatasync(fd) == 0;
+        ::close(fd);
+        if (!synced)
+            return false;
+    }
     if (::rename(source.constData(), target.constData()) == 0)
         return true;
     if (errno != EXDEV)
@@ -197,8 +219,7 @@ bool moveFile(const QString &from, const QString &to)
 
 bool fileExists(const QString &path)
 {
-    struct stat st {};
-    return ::stat(encodeFileName(path).constData(), &st) == 0;
+    return exists(encodeFileName(path));
 }
 
 QString currentDirectory()

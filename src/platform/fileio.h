@@ -32,8 +32,8 @@ private:
 };
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file
-// in the target's directory, which commit() flushes to disk and renames over the target.
-// Until then an older file of that name stays as it was; an uncommitted temporary file is
+// in the target's directory, which commit() renames over the target (flushed to disk first
+// when it replaces a file, so a crash cannot leave an empty file there). Until then an older file of that name stays as it was; an uncommitted temporary file is
 // removed when the writer is destroyed.
 class AtomicFileWriter {
 public:
@@ -60,8 +60,8 @@ private:
     qint64 m_size = 0;
 };
 
-// Moves a file, replacing a file of the destination's name; across file systems it copies
-// and then removes the source. False when the file is not moved.
+// Moves a file, replacing a file of the destination's name (the moved file is flushed to
+// disk first, as on commit); across file systems it copies and then removes the source. False when the file is not moved.
 bool moveFile(const QString &from, const QString &to);
 
 bool fileExists(const QString &path);
