@@ -4,6 +4,10 @@
 #include "fakeplayer.h"
 
 #include "app/mainwindow.h"
+#include "app/picturebox.h"
+#include "app/playercontrol.h"
+#include "app/searchcombobox.h"
+#include "library/songlistmodel.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>

@@ -1,0 +1,466 @@
+#include "support/songfolder.h"
+#include "support/windowfixture.h"
+
+#include "app/artwork.h"
+#include "app/menuskin.h"
+#include "library/songlistmodel.h"
+#include "marking/endmarktimer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QSet>
+#include <QStringListModel>
+#include <QTest>
+#include <QTreeView>
+
+#include <functional>
+
+using namespace tunora;
+using namespace tunora::test;
+
+namespace {
+
+const QString kC = QStringLiteral("c.wma");
+const QString kB = QStringLiteral("b.mp3");
+const QString kA = QStringLiteral("a.mp3");
+
+QString songLabel(const QString &name)
+{
+    return QStringLiteral(u"歌曲名：") + name;
+}
+
+// A user's double-click: the first click selects, the second press makes it a double-click.
+void doubleClick(QAbstractItemView *view, int row)
+{
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+// The song-file list reads c.wma, b.mp3, a.mp3 from the top; playlist items likewise.
+class Playback : public WindowFixture {
+protected:
+    SongFolder songs;
+
+    void startWith(const QString &extraSettings = {}, const QString &format = QStringLiteral("mp3,wma"))
+    {
+        songs.addFiles({kA, kB, kC});
+        writeSettingsGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + songs.path() + QStringLiteral(u"\r\n[音乐格式]\r\n格式=")
+                         + format + QStringLiteral("\r\n") + extraSettings);
+        start();
+        m_player.clearLog();
+    }
+    void startInRandomMode() { startWith(QStringLiteral(u"[播放方式]\r\n参数=随机\r\n")); }
+
+    // Focus is only reported inside the active window.
+    void focus(QWidget *widget)
+    {
+        window().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+        widget->setFocus();
+        ASSERT_TRUE(widget->hasFocus());
+    }
+
+    int selectedEntry() const
+    {
+        const QModelIndexList rows = m_window->ui().列表框1->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows.first().row() : -1;
+    }
+    void selectEntry(int row) { ui().列表框1->setCurrentIndex(ui().songFiles->index(row)); }
+    void selectSongRow(int row) { ui().超级列表框1->setCurrentIndex(ui().songList->index(row, 0)); }
+    int playItemCalls() const
+    {
+        int count = 0;
+        for (const QString &call : m_player.log())
+            count += call.startsWith(QStringLiteral("playItem")) ? 1 : 0;
+        return count;
+    }
+    int playPauseIcon() { return MenuSkin::itemIcon(ui().播放暂停); }
+    void addRow(const QString &name, const QString &start, const QString &end)
+    {
+        ui().songList->insertSong(0, name);
+        ui().songList->setCell(0, SongListModel::Start, start);
+        ui().songList->setCell(0, SongListModel::End, end);
+    }
+    // What a player that reports its switches later does once the program's request is done.
+    void playerReportsASwitch()
+    {
+        m_player.emitPlayState(int(PlayState::Transitioning));
+        m_player.emitMediaOpen();
+        m_player.emitPlayState(int(PlayState::Playing));
+    }
+};
+
+TEST_F(Playback, DoubleClickingAnEntryPlaysItsItemAndTheLabelFollowsTheOpenedMedia)
+{
+    startWith();
+    m_player.synchronousEvents = false;
+    doubleClick(ui().列表框1, 1);
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1")}));
+    // Play entry writes no label; the player's report does.
+    EXPECT_EQ(ui().标签1->text(), songLabel(QString()));
+    m_player.emitMediaOpen();
+    EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+    EXPECT_EQ(selectedEntry(), 1);
+}
+
+TEST_F(Playback, SelectingAnEntryByProgramOrSingleClickPlaysNothing)
+{
+    startWith();
+    selectEntry(2);
+    QTest::mouseClick(ui().列表框1->viewport(), Qt::LeftButton, {},
+                      ui().列表框1->visualRect(ui().songFiles->index(1)).center());
+    EXPECT_EQ(selectedEntry(), 1);
+    EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(Playback, InLoopModeTheLabelAndSelectionFollowThePlayersOwnAdvance)
+{
+    startWith();
+    doubleClick(ui().列表框1, 0);
+    m_player.clearLog();
+    for (int expected : {1, 2, 0}) {
+        m_player.finishCurrentByItself();
+        EXPECT_EQ(selectedEntry(), expected);
+        EXPECT_EQ(ui().标签1->text(), songLabel(ui().songFiles->index(expected).data().toString()));
+    }
+    EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(Playback, MediaOpenedSelectsTheLastEqualEntryAndIgnoresUnknownSongsAndOtherStates)
+{
+    startWith({}, QStringLiteral("mp3,mp3")); // b, a, b, a
+    m_player.playItem(1);
+    EXPECT_EQ(ui().标签1->text(), songLabel(kA));
+    EXPECT_EQ(selectedEntry(), 3);
+
+    m_player.setPlaylist({QStringLiteral("/elsewhere/zz.mp3"), QStringLiteral("no-folder.mp3")});
+    for (int item : {0, 1}) {
+        m_player.playItem(item);
+        EXPECT_EQ(ui().标签1->text(), songLabel(kA));
+        EXPECT_EQ(selectedEntry(), 3);
+    }
+    // A name without any folder is the whole source.
+    ui().songFiles->setStringList({QStringLiteral("no-folder.mp3")});
+    m_player.emitMediaOpen();
+    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("no-folder.mp3")));
+    // Only MediaOpen counts.
+    ui().标签1->setText(songLabel(kB));
+    Q_EMIT m_player.openStateChanged(12);
+    Q_EMIT m_player.openStateChanged(0);
+    EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+}
+
+TEST_F(Playback, SongListDoubleClickPlaysTheRowFromItsStartMarkAndArmsTheTimer)
+{
+    startWith();
+    addRow(kB, QStringLiteral("12.5"), QStringLiteral("20"));
+    addRow(kA, QString(), QStringLiteral("7"));
+    struct Case { int row; QString song; int item; QString start; QString end; double position; };
+    const Case cases[] = {
+        {1, kB, 1, QStringLiteral("12.5"), QStringLiteral("20"), 12.5},
+        {0, kA, 2, QString(), QStringLiteral("7"), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.song.toStdString());
+        window().context().endMarkTimer->disarm();
+        m_player.clearLog();
+        doubleClick(ui().超级列表框1, c.row);
+        EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem ") + QString::number(c.item),
+                                               QStringLiteral("setCurrentPosition ") + QString::number(c.position)}));
+        EXPECT_EQ(selectedEntry(), c.item);
+        EXPECT_EQ(ui().标签1->text(), songLabel(c.song));
+        EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：") + c.start);
+        EXPECT_EQ(ui().标签4->text(), QStringLiteral(u"结束时间：") + c.end);
+        EXPECT_TRUE(window().context().endMarkTimer->isArmed());
+    }
+}
+
+TEST_F(Playback, TheStartMarkIsReadInSinglePrecision)
+{
+    startWith();
+    addRow(kB, QStringLiteral("83.46"), QStringLiteral("90"));
+    selectSongRow(0);
+    window().context().endMarkTimer->disarm();
+    doubleClick(ui().超级列表框1, 0);
+    EXPECT_EQ(m_player.currentPosition(), double(83.46f));
+    EXPECT_NE(m_player.currentPosition(), 83.46);
+}
+
+TEST_F(Playback, PlaySelectedRowSelectsTheLastEqualEntry)
+{
+    startWith({}, QStringLiteral("mp3,mp3")); // b, a, b, a
+    addRow(kB, QStringLiteral("1"), QStringLiteral("2"));
+    doubleClick(ui().超级列表框1, 0);
+    EXPECT_EQ(m_player.log().first(), QStringLiteral("playItem 2"));
+    EXPECT_EQ(selectedEntry(), 2);
+}
+
+TEST_F(Playback, ARowNotInTheSongFileListPlaysThePreviousSelection)
+{
+    startWith();
+    addRow(QStringLiteral("gone.mp3"), QStringLiteral("3"), QStringLiteral("9"));
+    selectEntry(2);
+    m_player.synchronousEvents = false;
+    doubleClick(ui().超级列表框1, 0);
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 2"), QStringLiteral("setCurrentPosition 3")}));
+    // The labels show the row first; once the player opens the song, 标签1 names it.
+    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("gone.mp3")));
+    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：3"));
+    m_player.emitMediaOpen();
+    EXPECT_EQ(ui().标签1->text(), songLabel(kA));
+    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：3"));
+}
+
+TEST_F(Playback, ARowNotInTheListWithNoSelectionPlaysNothing)
+{
+    startWith();
+    addRow(QStringLiteral("gone.mp3"), QStringLiteral("3"), QStringLiteral("9"));
+    doubleClick(ui().超级列表框1, 0);
+    EXPECT_EQ(playItemCalls(), 0) << m_player.log().join(u',').toStdString();
+    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("gone.mp3")));
+    EXPECT_EQ(selectedEntry(), -1);
+}
+
+TEST_F(Playback, SongListDoubleClickWithoutSelectedRowDoesNothing)
+{
+    startWith();
+    addRow(kB, QStringLiteral("1"), QStringLiteral("2"));
+    // A double-click whose row is no longer selected (a control-click took it away).
+    ui().超级列表框1->clearSelection();
+    Q_EMIT ui().超级列表框1->doubleClicked(ui().songList->index(0, 0));
+    EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间："));
+    EXPECT_FALSE(window().context().endMarkTimer->isArmed());
+}
+
+TEST_F(Playback, PlayAndPauseFollowThePlayStateWithTheItemIcon)
+{
+    startWith();
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
+    doubleClick(ui().列表框1, 0);
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Pause));
+    m_player.clearLog();
+
+    ui().播放暂停->trigger();
+    EXPECT_EQ(m_player.playState(), PlayState::Paused);
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
+    ui().播放暂停->trigger();
+    EXPECT_EQ(m_player.playState(), PlayState::Playing);
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Pause));
+    ui().播放暂停->trigger();
+    ui().停止->trigger(); // stop while paused
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("pause"), QStringLiteral("play"), QStringLiteral("pause"),
+                                           QStringLiteral("stop")}));
+}
+
+TEST_F(Playback, PlayPauseSetsItsIconEvenWhenThePlayerReportsNothing)
+{
+    startWith();
+    m_player.synchronousEvents = false;
+    ui().播放暂停->trigger(); // not playing: play
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Pause));
+    m_player.setPlayState(PlayState::Playing);
+    ui().播放暂停->trigger();
+    EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
+}
+
+TEST_F(Playback, PlayStateIconRulesAndTheFocusGoesToThePlayer)
+{
+    startWith();
+    struct Case { int state; int icon; };
+    const Case cases[] = {
+        {int(PlayState::Playing), int(MenuIcon::Pause)}, {int(PlayState::Transitioning), int(MenuIcon::Pause)},
+        {6 /* buffering */, int(MenuIcon::Pause)},        {int(PlayState::Paused), int(MenuIcon::Play)},
+        {int(PlayState::Transitioning), int(MenuIcon::Play)}, {int(PlayState::Playing), int(MenuIcon::Pause)},
+        {int(PlayState::Stopped), int(MenuIcon::Play)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.state);
+        focus(ui().组合框1);
+        m_player.emitPlayState(c.state);
+        EXPECT_EQ(playPauseIcon(), c.icon);
+        EXPECT_TRUE(ui().播放器1->hasFocus());
+    }
+    EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(Playback, NextAndPreviousInLoopModeAreThePlayers)
+{
+    startWith();
+    ui().下一首->trigger();
+    ui().上一首->trigger();
+    ui().上一首->trigger();
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("previous"), QStringLiteral("previous")}));
+    // First item, then wrapping round to the last, then one up.
+    EXPECT_EQ(selectedEntry(), 1);
+    EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+}
+
+TEST_F(Playback, InRandomModeNextAndPreviousPickFromTheList)
+{
+    songs.addFile(QStringLiteral("only.mp3"));
+    writeSettingsGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + songs.path()
+                     + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=随机\r\n"));
+    start();
+    m_player.clearLog();
+    ui().下一首->trigger();
+    ui().上一首->trigger();
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 0"), QStringLiteral("playItem 0")}));
+    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("only.mp3")));
+}
+
+TEST_F(Playback, ARandomPickWithAnEmptyListStartsNothing)
+{
+    writeSettingsGbk(QStringLiteral(u"[播放方式]\r\n参数=随机\r\n"));
+    start();
+    m_player.setPlaylist({QStringLiteral("/x/stray.mp3")}); // not in the song-file list
+    ui().下一首->trigger();
+    ui().上一首->trigger();
+    EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(Playback, StartUpAutoPlayPlaysTheFirstItemInLoopMode)
+{
+    songs.addFiles({kA, kB, kC});
+    writeSettingsGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + songs.path()
+                     + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3,wma\r\n[自动播放]\r\n参数=自动\r\n"));
+    start();
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("play")}));
+    EXPECT_EQ(m_player.playState(), PlayState::Playing);
+    EXPECT_EQ(selectedEntry(), 0);
+    EXPECT_EQ(ui().标签1->text(), songLabel(kC));
+}
+
+TEST_F(Playback, StartUpAutoPlayPicksARandomSongInRandomMode)
+{
+    songs.addFiles({kA, kB, kC});
+    writeSettingsGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + songs.path()
+                     + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3,wma\r\n[自动播放]\r\n参数=自动\r\n[播放方式]\r\n参数=随机\r\n"));
+    start();
+    ASSERT_EQ(m_player.log().size(), 2);
+    EXPECT_TRUE(m_player.log().first().startsWith(QStringLiteral("playItem ")));
+    EXPECT_EQ(m_player.log().last(), QStringLiteral("play"));
+    EXPECT_EQ(m_player.playState(), PlayState::Playing);
+    EXPECT_EQ(selectedEntry(), m_player.currentIndex());
+}
+
+class RandomMode : public Playback {
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 20; ++i)
+            songs.addFile(QStringLiteral("song%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+        startInRandomMode();
+        ASSERT_TRUE(ui().随机->isChecked());
+        ASSERT_EQ(ui().songFiles->rowCount(), 23);
+    }
+};
+
+TEST_F(RandomMode, ADoubleClickPlaysTheSongClicked)
+{
+    for (int row : {4, 17}) {
+        SCOPED_TRACE(row);
+        m_player.clearLog();
+        doubleClick(ui().列表框1, row);
+        EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem ") + QString::number(row)}));
+        EXPECT_EQ(m_player.currentIndex(), row);
+        EXPECT_EQ(selectedEntry(), row);
+        EXPECT_EQ(ui().标签1->text(), songLabel(ui().songFiles->index(row).data().toString()));
+    }
+}
+
+TEST_F(RandomMode, ASongThatEndsByItselfIsFollowedByOneRandomSong)
+{
+    doubleClick(ui().列表框1, 0);
+    focus(ui().播放器1);
+    QSet<int> picks;
+    for (int round = 0; round < 30; ++round) {
+        m_player.clearLog();
+        m_player.finishCurrentByItself();
+        ASSERT_EQ(m_player.log().size(), 1) << m_player.log().join(u',').toStdString();
+        const int item = m_player.log().first().section(u' ', 1).toInt();
+        picks.insert(item);
+        EXPECT_EQ(m_player.currentIndex(), item);
+        EXPECT_EQ(selectedEntry(), item);
+        EXPECT_EQ(ui().标签1->text(), songLabel(ui().songFiles->index(item).data().toString()));
+    }
+    // Thirty picks from 23 songs that all landed on one or two would be a broken generator.
+    EXPECT_GT(picks.size(), 5);
+}
+
+TEST_F(RandomMode, WhenTheWindowIsNotActiveTheOwnAdvanceIsRandomToo)
+{
+    ASSERT_FALSE(window().isActiveWindow());
+    m_player.playItem(0);
+    m_player.clearLog();
+    m_player.finishCurrentByItself();
+    EXPECT_EQ(playItemCalls(), 1) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(RandomMode, TheListsAndThePreviewButtonKeepThePlayersOwnChoiceWhileFocused)
+{
+    m_player.playItem(0);
+    for (QWidget *control : {static_cast<QWidget *>(ui().列表框1), static_cast<QWidget *>(ui().超级列表框1),
+                             static_cast<QWidget *>(ui().按钮6)}) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        focus(control);
+        const int before = m_player.currentIndex();
+        m_player.clearLog();
+        m_player.finishCurrentByItself();
+        EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+        EXPECT_EQ(m_player.currentIndex(), (before + 1) % 23);
+        EXPECT_EQ(selectedEntry(), m_player.currentIndex());
+        // The state change hands the focus to the player, so the next own advance is random.
+        EXPECT_TRUE(ui().播放器1->hasFocus());
+    }
+    m_player.clearLog();
+    m_player.finishCurrentByItself();
+    EXPECT_EQ(playItemCalls(), 1);
+}
+
+TEST_F(RandomMode, NoRandomPickAnswersASwitchTheProgramAskedFor)
+{
+    // A player that reports Transitioning for every switch, after the request returns.
+    m_player.synchronousEvents = false;
+    addRow(QStringLiteral("song05.mp3"), QStringLiteral("1"), QStringLiteral("50"));
+    const std::function<void()> requests[] = {
+        [this] { ui().下一首->trigger(); },
+        [this] { ui().上一首->trigger(); },
+        [this] { doubleClick(ui().列表框1, 7); },
+        [this] { doubleClick(ui().超级列表框1, 0); },
+        [this] { selectSongRow(0); ui().按钮6->click(); },
+    };
+    int round = 0;
+    for (const auto &request : requests) {
+        SCOPED_TRACE(round++);
+        focus(ui().播放器1);
+        m_player.clearLog();
+        request();
+        playerReportsASwitch();
+        EXPECT_EQ(playItemCalls(), 1) << m_player.log().join(u',').toStdString();
+        EXPECT_EQ(selectedEntry(), m_player.currentIndex());
+    }
+    // The player's own advance afterwards is still answered, once.
+    focus(ui().播放器1);
+    m_player.clearLog();
+    m_player.finishCurrentByItself();
+    EXPECT_EQ(playItemCalls(), 1) << m_player.log().join(u',').toStdString();
+}
+
+TEST_F(RandomMode, ASwitchThatFailsToOpenDoesNotSilenceTheNextOwnAdvance)
+{
+    m_player.synchronousEvents = false;
+    focus(ui().播放器1);
+    ui().下一首->trigger();
+    m_player.emitPlayState(int(PlayState::Stopped)); // the requested file could not be opened
+    m_player.clearLog();
+    m_player.emitPlayState(int(PlayState::Transitioning));
+    EXPECT_EQ(playItemCalls(), 1) << m_player.log().join(u',').toStdString();
+}
