@@ -20,21 +20,26 @@
 
 namespace tunora {
 
-namespace {
-
-// Limits only what the user types to `maxLength` characters, with the box's own number
-// rule. The program writes whole marks: a line edit's length limit would cut "1000.25" to
-// "1000.2" and position entry would store that cut value.
-class TypedLengthValidator : public QValidator {
+// What the user may type into a position box: the box's own number rule, up to its
+// length. The program writes whole marks, also longer ones ("1000.25"): a line edit's own
+// length limit would cut them, and position entry would store the cut value.
+class MarkingHandlers::BoxRule : public QValidator {
 public:
-    TypedLengthValidator(const QValidator *rule, int maxLength, QObject *parent)
-        : QValidator(parent), m_rule(rule), m_maxLength(maxLength)
+    explicit BoxRule(QLineEdit *box)
+        : QValidator(box), m_rule(box->validator()), m_maxLength(box->maxLength())
     {
+        box->setValidator(this);
+        box->setMaxLength(32767);
     }
+
+    // The program is about to write `text` into the box.
+    void allow(const QString &text) { m_written = text; }
 
     State validate(QString &input, int &pos) const override
     {
-        if (input.size() > m_maxLength)
+        // A longer text written by the program stays valid, so that typing onto it is
+        // refused while deleting from it is not.
+        if (input.size() > m_maxLength && input != m_written)
             return Invalid;
         return m_rule ? m_rule->validate(input, pos) : Acceptable;
     }
@@ -42,15 +47,8 @@ public:
 private:
     const QValidator *m_rule;
     int m_maxLength;
+    QString m_written;
 };
-
-void limitTypingOnly(QLineEdit *box)
-{
-    box->setValidator(new TypedLengthValidator(box->validator(), box->maxLength(), box));
-    box->setMaxLength(32767);
-}
-
-} // namespace
 
 QString currentSongName(const MainWindowUi &ui)
 {
@@ -65,8 +63,8 @@ MarkingHandlers::MarkingHandlers(AppContext &context, std::function<void()> play
     , m_playSelectedRow(std::move(playSelectedRow))
 {
     MainWindowUi &ui = m_context.ui;
-    limitTypingOnly(ui.编辑框3);
-    limitTypingOnly(ui.编辑框4);
+    m_startBoxRule = new BoxRule(ui.编辑框3);
+    m_endBoxRule = new BoxRule(ui.编辑框4);
 
     connect(ui.按钮3, &QPushButton::clicked, this, [this] { takeMark(Mark::Start); });
     connect(ui.按钮4, &QPushButton::clicked, this, [this] { takeMark(Mark::End); });
@@ -82,11 +80,11 @@ MarkingHandlers::MarkControls MarkingHandlers::controls(Mark mark) const
 {
     const MainWindowUi &ui = m_context.ui;
     if (mark == Mark::Start) {
-        return {SongListModel::Start, ui.标签3, ui_text::kStartPrefix, ui.编辑框3,
+        return {SongListModel::Start, ui.标签3, ui_text::kStartPrefix, ui.编辑框3, m_startBoxRule,
                 QStringLiteral(u"开始时间不可能为负数！请重新标记开始时间。"),
                 QStringLiteral(u"开始时间不能大于歌曲最大时间！请重新标记开始时间。")};
     }
-    return {SongListModel::End, ui.标签4, ui_text::kEndPrefix, ui.编辑框4,
+    return {SongListModel::End, ui.标签4, ui_text::kEndPrefix, ui.编辑框4, m_endBoxRule,
             QStringLiteral(u"结束时间不可能为负数！请重新标记结束时间。"),
             QStringLiteral(u"结束时间不能大于歌曲最大时间！请重新标记结束时间。")};
 }
@@ -97,6 +95,7 @@ void MarkingHandlers::showMark(Mark mark, const QString &text)
     c.label->setText(c.prefix + text);
     // Writing the box is a change of its content and runs position entry, also when it
     // already held this text (the line edit reports no change then).
+    c.boxRule->allow(text);
     if (c.box->text() == text)
         positionEntry(mark);
     else

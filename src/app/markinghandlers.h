@@ -40,11 +40,13 @@ public:
     void endPreview();
 
 private:
+    class BoxRule;
     struct MarkControls {
         int column;
         QLabel *label;
         QString prefix;
         QLineEdit *box;
+        BoxRule *boxRule;
         QString negativeMessage;
         QString pastSongLengthMessage;
     };
@@ -54,6 +56,8 @@ private:
 
     AppContext &m_context;
     std::function<void()> m_playSelectedRow;
+    BoxRule *m_startBoxRule;
+    BoxRule *m_endBoxRule;
 };
 
 } // namespace tunora
