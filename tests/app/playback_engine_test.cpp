@@ -1,0 +1,145 @@
+// The window over the real media engine: what the player reports when it opens and
+// advances by itself reaches the song-file list and the song-name label.
+#include "support/fakedesktop.h"
+#include "support/songfolder.h"
+
+#include "app/mainwindow.h"
+#include "platform/gbkcodec.h"
+#include "platform/mpvplayer.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListView>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace tunora;
+using namespace tunora::test;
+
+namespace {
+
+// The machine running the tests may be busy: waits are generous.
+constexpr int kTimeoutMs = 20000;
+
+QByteArray fixtureBytes(const char *name)
+{
+    QFile file(QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QString::fromLatin1(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "missing fixture " << name;
+    return file.readAll();
+}
+
+} // namespace
+
+class PlaybackEngine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString error;
+        m_player = MpvPlayer::create(&error);
+        ASSERT_NE(m_player, nullptr) << error.toStdString();
+        // The list reads c.mp3, b.mp3, a.mp3; b is the one-second song.
+        m_songs.addFile(QStringLiteral("a.mp3"), fixtureBytes("tone-2s.mp3"));
+        m_songs.addFile(QStringLiteral("b.mp3"), fixtureBytes("tone-1s.mp3"));
+        m_songs.addFile(QStringLiteral("c.mp3"), fixtureBytes("tone-picture.mp3"));
+    }
+    void TearDown() override
+    {
+        if (m_player)
+            m_player->stop();
+        m_window.reset();
+    }
+
+    void start(const QString &mode)
+    {
+        QFile settings(QDir(m_programDir.path()).filePath(QStringLiteral(u"初始化配置.ini")));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(encodeGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + m_songs.path()
+                                 + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=") + mode
+                                 + QStringLiteral("\r\n")));
+        settings.close();
+        m_window = std::make_unique<MainWindow>(*m_player, m_desktop, m_programDir.path());
+        m_window->context().endProgram = [](int) {};
+        m_window->startUp();
+        ASSERT_EQ(ui().songFiles->stringList(),
+                  QStringList({QStringLiteral("c.mp3"), QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
+        connect();
+    }
+    MainWindowUi &ui() { return m_window->ui(); }
+
+    void doubleClickEntry(int row)
+    {
+        QListView *list = ui().列表框1;
+        const QPoint at = list->visualRect(ui().songFiles->index(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    int selectedEntry()
+    {
+        const QModelIndexList rows = ui().列表框1->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows.first().row() : -1;
+    }
+    bool labelNames(const QString &song) { return ui().标签1->text() == QStringLiteral(u"歌曲名：") + song; }
+
+    // The files the player opened, in order.
+    void connect()
+    {
+        QObject::connect(m_player.get(), &MediaPlayer::openStateChanged, m_window.get(), [this](int state) {
+            if (state == int(OpenState::MediaOpen))
+                m_opened.append(QFileInfo(m_player->currentSourceUrl()).fileName());
+        });
+    }
+
+    QTemporaryDir m_programDir;
+    SongFolder m_songs;
+    FakeDesktop m_desktop;
+    std::unique_ptr<MpvPlayer> m_player;
+    std::unique_ptr<MainWindow> m_window;
+    QStringList m_opened;
+};
+
+TEST_F(PlaybackEngine, TheLabelAndSelectionFollowTheClickedSongAndTheOwnAdvance)
+{
+    start(QStringLiteral(u"循环"));
+    m_window->show();
+    doubleClickEntry(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return labelNames(QStringLiteral("b.mp3")); }, kTimeoutMs))
+        << ui().标签1->text().toStdString();
+    EXPECT_EQ(selectedEntry(), 1);
+    EXPECT_EQ(m_opened, QStringList({QStringLiteral("b.mp3")}));
+
+    // b.mp3 lasts a second; the player then opens a.mp3 by itself.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return labelNames(QStringLiteral("a.mp3")); }, kTimeoutMs))
+        << ui().标签1->text().toStdString();
+    EXPECT_EQ(selectedEntry(), 2);
+    EXPECT_EQ(m_opened, QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
+    EXPECT_EQ(m_player->playState(), PlayState::Playing);
+}
+
+TEST_F(PlaybackEngine, InRandomModeTheOwnAdvanceOpensExactlyOneRandomSong)
+{
+    start(QStringLiteral(u"随机"));
+    ASSERT_TRUE(ui().随机->isChecked());
+    m_window->show();
+    doubleClickEntry(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_opened.size() == 1; }, kTimeoutMs));
+    EXPECT_EQ(m_opened.first(), QStringLiteral("b.mp3"));
+    // The double-click's own switch got no random answer; the end of b.mp3 gets one.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_opened.size() == 2; }, kTimeoutMs));
+    QTest::qWait(300); // a second switch would open within this
+    ASSERT_EQ(m_opened.size(), 2) << m_opened.join(u',').toStdString();
+    const int selected = selectedEntry();
+    ASSERT_GE(selected, 0);
+    const QString song = ui().songFiles->index(selected).data().toString();
+    EXPECT_EQ(m_opened.last(), song);
+    EXPECT_TRUE(labelNames(song)) << ui().标签1->text().toStdString();
+    EXPECT_EQ(m_player->currentSourceUrl(), m_songs.path() + song);
+}
