@@ -59,7 +59,7 @@ void EndMarkTimer::check()
     const QString song = m_currentSong();
     const int row = song.isEmpty() ? -1 : m_songs.rowOfSong(song);
     if (row < 0) {
-        m_ticker.start(kPollInterval);
+        m_ticker.start(kIdlePollInterval);
         return;
     }
     const double position = m_player.currentPosition();

@@ -109,7 +109,7 @@ TEST_F(EndMarkTimerTest, StaysArmedForASongWithoutRowAndStopsTheNextSongWithOne)
     settle();
     EXPECT_FALSE(stopped());
     EXPECT_TRUE(timer.isArmed());
-    EXPECT_TRUE(ticker.isActive());
+    EXPECT_EQ(ticker.intervalAsDuration(), EndMarkTimer::kIdlePollInterval);
 
     // The user stopping playback is no end-mark check: the timer stays armed.
     player.stop();

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/mediaplayer.h"
+
+#include <QList>
+
+#include <chrono>
+
+namespace tunora::test {
+
+// Passes every call on to another player, and notes at each stop() where the position
+// stood and when, just before the stop. Measures how far past an end mark playback ran.
+class RecordingPlayer : public MediaPlayer {
+public:
+    struct Stop {
+        double position;
+        std::chrono::steady_clock::time_point time;
+    };
+
+    explicit RecordingPlayer(MediaPlayer &inner)
+        : m_inner(inner)
+    {
+        connect(&m_inner, &MediaPlayer::openStateChanged, this, &MediaPlayer::openStateChanged);
+        connect(&m_inner, &MediaPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
+    }
+
+    QList<Stop> stops;
+
+    void clearPlaylist() override { m_inner.clearPlaylist(); }
+    void insertItem(int index, const QString &path) override { m_inner.insertItem(index, path); }
+    void setPlaylist(const QStringList &paths) override { m_inner.setPlaylist(paths); }
+    int itemCount() const override { return m_inner.itemCount(); }
+    QString item(int index) const override { return m_inner.item(index); }
+
+    void playItem(int index) override { m_inner.playItem(index); }
+    void play() override { m_inner.play(); }
+    void pause() override { m_inner.pause(); }
+    void stop() override
+    {
+        stops.append({m_inner.currentPosition(), std::chrono::steady_clock::now()});
+        m_inner.stop();
+    }
+    void next() override { m_inner.next(); }
+    void previous() override { m_inner.previous(); }
+    PlayState playState() const override { return m_inner.playState(); }
+
+    double currentPosition() const override { return m_inner.currentPosition(); }
+    void setCurrentPosition(double seconds) override { m_inner.setCurrentPosition(seconds); }
+
+    QString currentDuration() const override { return m_inner.currentDuration(); }
+    QString currentSourceUrl() const override { return m_inner.currentSourceUrl(); }
+
+    int volume() const override { return m_inner.volume(); }
+    void setVolume(int percent) override { m_inner.setVolume(percent); }
+    bool isMuted() const override { return m_inner.isMuted(); }
+    void setMuted(bool muted) override { m_inner.setMuted(muted); }
+
+private:
+    MediaPlayer &m_inner;
+};
+
+} // namespace tunora::test
