@@ -16,8 +16,8 @@ QStringList extensionsOfFormat(const QString &format)
 FolderScan scanFolder(const QString &folder, const QString &format)
 {
     FolderScan scan;
-    for (const QString &extension : extensionsOfFormat(format)) {
-        for (const QString &name : findFilesWithExtension(folder, extension)) {
+    for (const QStringList &names : findFilesWithExtensions(folder, extensionsOfFormat(format))) {
+        for (const QString &name : names) {
             scan.entries.append(name);
             scan.paths.append(folder + name);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 namespace tunora {
@@ -11,5 +12,9 @@ namespace tunora {
 // them (each UTF-16 unit compared in upper case). A folder that cannot be read gives no
 // names.
 QStringList findFilesWithExtension(const QString &folder, const QString &extension);
+
+// The same for several extensions in one pass over the folder: entry i holds the names
+// for extensions[i] (none for an empty extension).
+QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringList &extensions);
 
 } // namespace tunora

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +21,16 @@ namespace tunora::test {
 // takes it, ending with "/".
 class SongFolder {
 public:
+    SongFolder() = default;
+    SongFolder(const SongFolder &) = delete;
+    SongFolder &operator=(const SongFolder &) = delete;
+    // Qt cannot remove a name that is not UTF-8: the folder's contents go byte for byte.
+    ~SongFolder()
+    {
+        if (m_dir.isValid())
+            ::nftw(encodeFileName(m_dir.path()).constData(), removeOne, 16, FTW_DEPTH | FTW_PHYS);
+    }
+
     QString path() const { return m_dir.path() + QLatin1Char('/'); }
     bool isValid() const { return m_dir.isValid(); }
 
@@ -45,6 +57,12 @@ public:
     }
 
 private:
+    static int removeOne(const char *path, const struct stat *, int, struct FTW *)
+    {
+        ::remove(path);
+        return 0;
+    }
+
     QTemporaryDir m_dir;
 };
 
