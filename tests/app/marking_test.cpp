@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStringListModel>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -321,6 +322,7 @@ TEST_F(Marking, EndPreviewStartsTheLeadInBeforeTheEndMarkAndStopsThere)
                                                QStringLiteral("setCurrentPosition ") + QString::fromUtf16(c.startAt)}));
         EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：b.mp3"));
         EXPECT_TRUE(endMarkTimer().isArmed());
+        EXPECT_TRUE(ui().时钟1->isActive()); // the window's timer runs exactly while armed
 
         runChecks();
         const bool atTheEnd = QString::fromUtf16(c.startAt) == QString::fromUtf16(c.endMark);
@@ -334,6 +336,7 @@ TEST_F(Marking, EndPreviewStartsTheLeadInBeforeTheEndMarkAndStopsThere)
             EXPECT_TRUE(stopped());
         }
         EXPECT_FALSE(endMarkTimer().isArmed());
+        EXPECT_FALSE(ui().时钟1->isActive());
     }
 }
 
