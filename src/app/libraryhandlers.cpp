@@ -38,6 +38,10 @@ LibraryHandlers::LibraryHandlers(AppContext &context, QObject *parent)
     // Only the user's typing is search text: the drop-down rebuild and a chosen entry
     // change the edit text too, and must not replace what was typed.
     box->setCompleter(nullptr);
+    // A search for "mp3" lists the whole library; rows of one height keep that drop-down
+    // quick to open.
+    if (auto *dropDown = qobject_cast<QListView *>(box->view()))
+        dropDown->setUniformItemSizes(true);
     connect(box->lineEdit(), &QLineEdit::textEdited, this, &LibraryHandlers::searchTextEdited);
     connect(box, &SearchComboBox::popupAboutToShow, this, &LibraryHandlers::searchDropDownOpening);
     connect(box, &QComboBox::activated, this, &LibraryHandlers::searchEntryChosen);
