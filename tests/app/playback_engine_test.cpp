@@ -58,13 +58,13 @@ protected:
         m_window.reset();
     }
 
-    void start(const QString &mode)
+    void start(const QString &mode, const QString &extraSettings = {})
     {
         QFile settings(QDir(m_programDir.path()).filePath(QStringLiteral(u"初始化配置.ini")));
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
         settings.write(encodeGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + m_songs.path()
                                  + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=") + mode
-                                 + QStringLiteral("\r\n")));
+                                 + QStringLiteral("\r\n") + extraSettings));
         settings.close();
         m_window = std::make_unique<MainWindow>(*m_player, m_desktop, m_programDir.path());
         m_window->context().endProgram = [](int) {};
@@ -142,4 +142,14 @@ TEST_F(PlaybackEngine, InRandomModeTheOwnAdvanceOpensExactlyOneRandomSong)
     EXPECT_EQ(m_opened.last(), song);
     EXPECT_TRUE(labelNames(song)) << ui().标签1->text().toStdString();
     EXPECT_EQ(m_player->currentSourceUrl(), m_songs.path() + song);
+}
+
+TEST_F(PlaybackEngine, AutoPlayAtStartUpPlaysTheFirstSong)
+{
+    start(QStringLiteral(u"循环"), QStringLiteral(u"[自动播放]\r\n参数=自动\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return labelNames(QStringLiteral("c.mp3")); }, kTimeoutMs))
+        << ui().标签1->text().toStdString();
+    EXPECT_EQ(selectedEntry(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_player->playState() == PlayState::Playing; }, kTimeoutMs));
+    EXPECT_EQ(m_opened.first(), QStringLiteral("c.mp3"));
 }
