@@ -1,1 +1,69 @@
-int main() { return 0; }
+// Program start: the application, the media engine and the main window, then the event
+// loop. When the display or the engine cannot start, the program says so and exits 255.
+#include "mainwindow.h"
+#include "qtdesktop.h"
+
+#include "platform/mpvplayer.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include <cfenv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kStartFailed = 255;
+
+bool displayAvailable(int argc, char **argv)
+{
+    // QApplication aborts when no platform plugin can start; probe with the same rules first.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && platform != "xcb" && !platform.startsWith("wayland"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0)
+            return true;
+    }
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::fesetenv(FE_DFL_ENV);
+    if (!displayAvailable(argc, argv)) {
+        std::fprintf(stderr, "tunora: no display to show the window on (DISPLAY is not set).\n");
+        return kStartFailed;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tunora"));
+    QApplication::setOrganizationName(QStringLiteral("tunora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
+    // Numbers in texts never depend on the user's locale, and the engine requires "C".
+    std::setlocale(LC_NUMERIC, "C");
+
+    QString error;
+    std::unique_ptr<tunora::MpvPlayer> player = tunora::MpvPlayer::create(&error);
+    if (!player) {
+        const QString text = QStringLiteral(u"无法启动媒体引擎：") + error;
+        std::fprintf(stderr, "tunora: the media engine cannot start: %s\n", qPrintable(error));
+        QMessageBox::critical(nullptr, QStringLiteral(u"错误"), text);
+        return kStartFailed;
+    }
+
+    tunora::QtDesktop desktop;
+    int exitCode = 0;
+    {
+        tunora::MainWindow window(*player, desktop, QCoreApplication::applicationDirPath());
+        desktop.setParentWindow(&window);
+        window.startUp();
+        exitCode = QApplication::exec();
+    }
+    player.reset();
+    return exitCode;
+}
