@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStringListModel>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeView>
 
@@ -171,6 +172,10 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
     编辑框1->setReadOnly(true);
     编辑框1->setPlainText(ui_text::kInstructions);
     编辑框1->setFocusPolicy(Qt::NoFocus);
+    // Two lines of text fill the box exactly; a scroll bar would only hide part of them.
+    编辑框1->document()->setDocumentMargin(1);
+    编辑框1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    编辑框1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette instructionsPalette = 编辑框1->palette();
     instructionsPalette.setColor(QPalette::Text, QColor(255, 0, 0));
     编辑框1->setPalette(instructionsPalette);

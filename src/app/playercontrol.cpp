@@ -52,8 +52,8 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(32, 36, 44));
-    pal.setColor(QPalette::WindowText, QColor(220, 226, 235));
+    pal.setColor(QPalette::Window, QColor(226, 232, 240));
+    pal.setColor(QPalette::WindowText, QColor(30, 40, 55));
     setPalette(pal);
 
     m_seek->setObjectName(QStringLiteral("seek"));
