@@ -18,15 +18,6 @@
 using namespace tunora;
 using namespace tunora::test;
 
-namespace {
-
-QString lf(QString text)
-{
-    return text.remove(QLatin1Char('\r'));
-}
-
-} // namespace
-
 class Library : public WindowFixture {
 protected:
     SongFolder songs;
@@ -48,7 +39,7 @@ protected:
     }
     QString storedFolder() const
     {
-        const QString text = lf(settingsText());
+        const QString text = settingsLines();
         const QString key = QStringLiteral(u"路径=");
         const qsizetype at = text.indexOf(key);
         return at < 0 ? QString() : text.mid(at + key.size()).section(QLatin1Char('\n'), 0, 0);
@@ -139,7 +130,7 @@ TEST_F(Library, RefreshWithoutFolderScansTheProgramDirectory)
     QFile song(QDir(programDirectory()).filePath(QStringLiteral("here.mp3")));
     ASSERT_TRUE(song.open(QIODevice::WriteOnly));
     song.close();
-    writeSettingsGbk(lf(settingsText()) + QStringLiteral(u"[音乐格式]\n格式=mp3\n"));
+    writeSettingsGbk(settingsLines() + QStringLiteral(u"[音乐格式]\n格式=mp3\n"));
 
     QTest::mouseClick(ui().按钮7, Qt::LeftButton);
     const QString folder = programDirectory() + QLatin1Char('/');

@@ -10,15 +10,6 @@
 using namespace tunora;
 using namespace tunora::test;
 
-namespace {
-
-QString lf(QString text)
-{
-    return text.remove(QLatin1Char('\r'));
-}
-
-} // namespace
-
 class Menus : public WindowFixture {};
 
 TEST_F(Menus, OptionItemsWriteTheirNewStateEveryTime)
@@ -27,21 +18,21 @@ TEST_F(Menus, OptionItemsWriteTheirNewStateEveryTime)
     ui().开启最小化->trigger();
     EXPECT_TRUE(ui().开启最小化->isChecked());
     EXPECT_EQ(MenuSkin::itemIcon(ui().开启最小化), int(MenuIcon::Check));
-    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[最小化]\n参数=是\n")));
+    EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[最小化]\n参数=是\n")));
     EXPECT_TRUE(window().isVisible()) << "the option takes effect at the next start";
 
     ui().开启最小化->trigger();
     EXPECT_FALSE(ui().开启最小化->isChecked());
     EXPECT_EQ(MenuSkin::itemIcon(ui().开启最小化), MenuSkin::kNoIcon);
-    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[最小化]\n参数=否\n")));
+    EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[最小化]\n参数=否\n")));
 
     ui().自动播放->trigger();
-    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[自动播放]\n参数=自动\n")));
+    EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[自动播放]\n参数=自动\n")));
     ui().自动播放->trigger();
-    EXPECT_TRUE(lf(settingsText()).contains(QStringLiteral(u"[自动播放]\n参数=不自动\n")));
+    EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[自动播放]\n参数=不自动\n")));
     EXPECT_TRUE(m_player.log().isEmpty()) << "choosing auto-play starts nothing";
 
-    EXPECT_EQ(lf(settingsText()),
+    EXPECT_EQ(settingsLines(),
               QStringLiteral(u"[播放方式]\n参数=循环\n[最小化]\n参数=否\n[自动播放]\n参数=不自动\n"));
 }
 
@@ -64,7 +55,7 @@ TEST_F(Menus, PlayModeItemsBehaveAsAPair)
         EXPECT_EQ(ui().循环->isChecked(), !step.random);
         EXPECT_EQ(MenuSkin::itemIcon(ui().随机), step.random ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
         EXPECT_EQ(MenuSkin::itemIcon(ui().循环), step.random ? MenuSkin::kNoIcon : int(MenuIcon::Check));
-        EXPECT_EQ(lf(settingsText()), QStringLiteral(u"[播放方式]\n参数=") + QString::fromUtf16(step.written) + u'\n');
+        EXPECT_EQ(settingsLines(), QStringLiteral(u"[播放方式]\n参数=") + QString::fromUtf16(step.written) + u'\n');
     }
 }
 

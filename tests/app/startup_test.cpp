@@ -14,11 +14,6 @@ using namespace tunora::test;
 
 namespace {
 
-QString lf(QString text)
-{
-    return text.remove(QLatin1Char('\r'));
-}
-
 bool showsCheckMark(const QAction *item)
 {
     return MenuSkin::itemIcon(item) == int(MenuIcon::Check);
@@ -49,7 +44,7 @@ TEST_F(StartUp, WithoutSettingsFileShowsWindowInLoopModeAndWritesOnlyThePlayMode
         EXPECT_FALSE(off->isChecked());
         EXPECT_FALSE(showsCheckMark(off));
     }
-    EXPECT_EQ(lf(settingsText()), QStringLiteral(u"[播放方式]\n参数=循环\n"));
+    EXPECT_EQ(settingsLines(), QStringLiteral(u"[播放方式]\n参数=循环\n"));
     EXPECT_EQ(trayIconCount(window()), 0);
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 }
@@ -71,7 +66,7 @@ TEST_F(StartUp, PlayModeIsRandomOnlyForTheExactWord)
         EXPECT_EQ(ui().循环->isChecked(), !c.random);
         EXPECT_EQ(showsCheckMark(ui().随机), c.random);
         EXPECT_EQ(showsCheckMark(ui().循环), !c.random);
-        EXPECT_EQ(lf(settingsText()), QStringLiteral(u"[播放方式]\n参数=") + c.written + u'\n');
+        EXPECT_EQ(settingsLines(), QStringLiteral(u"[播放方式]\n参数=") + c.written + u'\n');
     }
 }
 

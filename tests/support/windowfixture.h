@@ -27,6 +27,8 @@ protected:
     void writeSettingsGbk(const QString &text) const;
     QByteArray settingsBytes() const;
     QString settingsText() const;
+    // The decoded text with line ends as "\n", whatever the file uses.
+    QString settingsLines() const { return settingsText().remove(QLatin1Char('\r')); }
 
     // Creates the window and runs its creation handler.
     MainWindow &start();
