@@ -57,7 +57,9 @@ bool writeAll(int fd, const char *data, qint64 count)
 ReadFile::ReadFile(const QString &path)
 {
     const QByteArray name = encodeFileName(path);
-    m_fd = retrying([&] { return ::open(name.constData(), O_RDONLY | O_CLOEXEC); });
+    // Non-blocking, so that a pipe put where a song was cannot hold the open up waiting for
+    // a writer; it is then refused below like anything else that is not a regular file.
+    m_fd = retrying([&] { return ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
     if (m_fd < 0)
         return;
     struct stat st {};
@@ -112,9 +114,12 @@ qint64 ReadFile::readAt(qint64 offset, char *buffer, qint64 count) const
 
 AtomicFileWriter::AtomicFileWriter(const QString &path) : m_target(encodeFileName(path))
 {
-    // Same directory as the target, so the final rename never crosses file systems.
+    // Same directory as the target, so the final rename never crosses file systems. The
+    // temporary name is short whatever the target's, so every name the directory can hold
+    // can be written.
+    const QByteArray directory = m_target.left(m_target.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
-        m_temp = m_target + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        m_temp = directory + ".tunora-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
         m_fd = retrying([&] {
             return ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         });
