@@ -1,5 +1,7 @@
 #include "filenames.h"
 
+#include <QStringDecoder>
+
 namespace tunora {
 
 namespace {
@@ -54,8 +56,10 @@ QString decodeFileName(const QByteArray &bytes)
         int len = 0;
         while (j < n && (len = validUtf8Length(s, j, n)) > 0)
             j += len;
+        // QString::fromUtf8 drops a leading byte order mark; in a name it is a character.
         if (j > i)
-            out += QString::fromUtf8(bytes.constData() + i, j - i);
+            out += QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)
+                       .decode(QByteArrayView(bytes).sliced(i, j - i));
         if (j < n) {
             out += QChar(char16_t(0xDC00 + s[j]));
             ++j;

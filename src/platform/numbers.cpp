@@ -48,7 +48,8 @@ bool isNotBelow(double value, double bound)
 
 double roundTo2(double value)
 {
-    if (!std::isfinite(value))
+    // From 2^52 on every double is whole, and scaling it by 100 could overflow to infinity.
+    if (!std::isfinite(value) || std::fabs(value) >= 0x1p52)
         return value;
     return std::round(value * 100.0) / 100.0;
 }

@@ -16,6 +16,8 @@ TEST(FileNames, EveryByteSurvivesTheRoundTrip)
         QByteArray("\xed\xa0\x80"),                     // an encoded surrogate is not valid UTF-8
         QByteArray("\xc0\xaf"),                         // overlong
         QByteArray("cut\xe6\xad"),                      // truncated sequence at the end
+        QByteArray("\xef\xbb\xbfsong.mp3"),             // a byte order mark is part of the name
+        QByteArray("\xff\xef\xbb\xbf"),                 // ... also after an escaped byte
     };
     for (const QByteArray &bytes : cases) {
         SCOPED_TRACE(bytes.toHex().toStdString());
@@ -29,4 +31,5 @@ TEST(FileNames, ValidUtf8DecodesAsText)
     EXPECT_EQ(encodeFileName(QStringLiteral(u"[铃声]歌.mp3")), QStringLiteral(u"[铃声]歌.mp3").toUtf8());
     // A character outside the BMP stays one character, not two escapes.
     EXPECT_EQ(decodeFileName(QByteArray("\xf0\x9f\x8e\xb5")), QString::fromUtf8("\xf0\x9f\x8e\xb5"));
+    EXPECT_EQ(decodeFileName(QByteArray("\xef\xbb\xbf.mp3")), QStringLiteral(u"\uFEFF.mp3"));
 }

@@ -43,6 +43,17 @@ TEST(MarkText, RoundsToTwoDecimalsAndDropsTrailingZeros)
     }
 }
 
+TEST(MarkText, HugeValuesStayWhole)
+{
+    // Values this large have no decimals; scaling them for rounding must not overflow.
+    const double largest = std::numeric_limits<double>::max();
+    for (const double value : {largest, -largest, 1e300, 0x1p52 + 1.0}) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(roundTo2(value), value);
+        EXPECT_EQ(markText(value), QString::number(value, 'f', 0));
+    }
+}
+
 TEST(Truncation, TowardZeroWithNonFiniteAsZero)
 {
     EXPECT_EQ(truncToInt32(16.99), 16);
