@@ -11,6 +11,12 @@ if(TUNORA_SANITIZE)
   target_compile_options(tunora_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(tunora_common INTERFACE -fsanitize=address,undefined)
 endif()
+if(TUNORA_FUZZ)
+  # Coverage for libFuzzer in our own code; the fuzz targets add the fuzzer's main.
+  target_compile_options(tunora_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+    -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tunora_common INTERFACE -fsanitize=address,undefined)
+endif()
 
 # Sources of a directory, picked up without editing this build for every new file.
 function(tunora_sources out dir)

@@ -1,0 +1,91 @@
+// The audio bounds of arbitrary song files, and the byte range of a row's marks in them.
+//
+// Input: the whole input is the song file. Its last byte n (below 64) also marks its last
+// n bytes before that byte as a row's texts, "start|end|song length|cut length" in Latin-1,
+// so MP3 seeds work as they are and the fuzzer can grow marks at the end.
+
+#include "fuzzcheck.h"
+
+#include "cutting/audiobounds.h"
+#include "cutting/segment.h"
+#include "platform/fileio.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <sys/mman.h>
+#include <unistd.h>
+
+using namespace tunora;
+using namespace tunora::fuzz;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// One memory file for the whole run, opened by path as a song file is.
+class MemoryFile {
+public:
+    MemoryFile() : m_fd(::memfd_create("song", MFD_CLOEXEC)) { check(m_fd >= 0, "memfd_create"); }
+    ~MemoryFile() { ::close(m_fd); }
+
+    QString fill(const std::uint8_t *data, std::size_t size)
+    {
+        check(::ftruncate(m_fd, 0) == 0, "ftruncate");
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(m_fd, data + done, size - done, off_t(done));
+            check(n > 0, "pwrite");
+            done += std::size_t(n);
+        }
+        return u"/proc/self/fd/"_s + QString::number(m_fd);
+    }
+
+private:
+    int m_fd;
+};
+
+SongRow rowFrom(const QByteArray &tail)
+{
+    const QList<QByteArray> cells = tail.split('|');
+    const auto cell = [&](int i) { return i < cells.size() ? QString::fromLatin1(cells.at(i)) : QString(); };
+    return {u"song.mp3"_s, cell(0), cell(1), cell(3), cell(2)};
+}
+
+void checkSegment(const SongRow &row, AudioBounds audio)
+{
+    const SegmentRange range = segmentOf(row, audio);
+    const QString detail = QString::asprintf("audio [%lld, %lld), range %lld+%lld, row ", qlonglong(audio.begin),
+                                             qlonglong(audio.end), qlonglong(range.offset), qlonglong(range.length))
+        + escaped(row.start) + u" | "_s + escaped(row.end) + u" | "_s + escaped(row.songLength);
+    if (range.empty())
+        return;
+    check(range.offset >= audio.begin && range.length <= audio.end - range.offset,
+          "a segment lies inside the audio", detail);
+    const SegmentFigures f = segmentFigures(row, audio.size());
+    check(f.S == audio.size() && range.length <= f.L, "a segment is at most its length in bytes", detail);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static MemoryFile memory;
+    const ReadFile file(memory.fill(data, size));
+    check(file.isOpen() && file.size() == qint64(size), "the memory file opens with its size");
+
+    const AudioBounds audio = findAudioBounds(file);
+    check(0 <= audio.begin && audio.begin <= audio.end && audio.end <= qint64(size),
+          "0 <= begin <= end <= size",
+          QString::asprintf("[%lld, %lld) of %zu", qlonglong(audio.begin), qlonglong(audio.end), size));
+
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qsizetype tailLength = size > 0 ? qMin<qsizetype>(data[size - 1] % 64, qsizetype(size) - 1) : 0;
+    checkSegment(rowFrom(bytes.mid(qsizetype(size) - 1 - tailLength, tailLength)), audio);
+    // A whole-song mark over the song's real length in seconds, as most rows are.
+    checkSegment({u"song.mp3"_s, u"0"_s, u"1.5"_s, u"1.5"_s, u"1.5"_s}, audio);
+    checkSegment({u"song.mp3"_s, u"-0.5"_s, u"0.25"_s, u"0.75"_s, u"0.01"_s}, audio);
+    return 0;
+}

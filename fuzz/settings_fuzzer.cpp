@@ -1,0 +1,211 @@
+// The settings file's reader and writer on arbitrary bytes, and the GBK conversion under it.
+//
+// Input: the whole input is the file. Its last byte picks the section, key and value text
+// kind of one write; the byte before it gives how many bytes before those two make the value
+// (so ordinary settings files work as seeds as they are).
+
+#include "fuzzcheck.h"
+
+#include "platform/filenames.h"
+#include "platform/gbkcodec.h"
+#include "platform/inidocument.h"
+
+#include <QList>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace tunora;
+using namespace tunora::fuzz;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f';
+}
+
+// What a name or value reads back as: without the blanks around it.
+QString trimmedBlanks(const QString &text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isBlank(text.at(from)))
+        ++from;
+    while (to > from && isBlank(text.at(to - 1)))
+        --to;
+    return text.mid(from, to - from);
+}
+
+// Names are the same when only the case of ASCII letters differs.
+bool sameName(const QString &a, const QString &b)
+{
+    const QString x = trimmedBlanks(a);
+    const QString y = trimmedBlanks(b);
+    if (x.size() != y.size())
+        return false;
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        char16_t p = x.at(i).unicode();
+        char16_t q = y.at(i).unicode();
+        if (p < 0x80 && p >= u'A' && p <= u'Z')
+            p += 32;
+        if (q < 0x80 && q >= u'A' && q <= u'Z')
+            q += 32;
+        if (p != q)
+            return false;
+    }
+    return true;
+}
+
+bool hasLineBreak(const QString &text)
+{
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+bool acceptable(const QString &section, const QString &key, const QString &value)
+{
+    const QString s = trimmedBlanks(section);
+    const QString k = trimmedBlanks(key);
+    return !s.isEmpty() && !k.isEmpty() && !hasLineBreak(s) && !hasLineBreak(k) && !hasLineBreak(value)
+        && !k.contains(u'=') && !k.startsWith(u'[') && !k.startsWith(u';');
+}
+
+// The first section name and the first key name of the text, roughly as an INI reader
+// sees them: only used to aim writes and reads at names the file holds.
+void namesIn(const QString &text, QString *section, QString *key)
+{
+    for (const QString &rawLine : text.split(u'\n')) {
+        const QString line = trimmedBlanks(rawLine);
+        if (section->isEmpty() && line.startsWith(u'[')) {
+            const qsizetype close = line.lastIndexOf(u']');
+            if (close > 0)
+                *section = line.mid(1, close - 1);
+        } else if (key->isEmpty() && !line.startsWith(u'[') && !line.startsWith(u';')) {
+            const qsizetype equals = line.indexOf(u'=');
+            if (equals > 0)
+                *key = line.left(equals);
+        }
+    }
+}
+
+// The names a file holds, in the encoding the document reads it with.
+void namesInFile(const QByteArray &file, QString *section, QString *key)
+{
+    const IniDocument document(file);
+    const QByteArray body = file.startsWith("\xEF\xBB\xBF") ? file.mid(3) : file;
+    namesIn(document.encoding() == IniDocument::Encoding::Utf8 ? decodeFileName(body) : decodeGbk(body),
+            section, key);
+}
+
+QString asciiUpper(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c.unicode() >= u'a' && c.unicode() <= u'z')
+            c = QChar(char16_t(c.unicode() - 32));
+    }
+    return out;
+}
+
+QString valueText(const QByteArray &bytes, int kind)
+{
+    switch (kind) {
+    case 0:
+        return QString::fromUtf8(bytes);
+    case 1:
+        return decodeGbk(bytes);
+    case 2:
+        return decodeFileName(bytes); // raw bytes as escapes
+    default:
+        return QString::fromLatin1(bytes);
+    }
+}
+
+void checkCodecs(const QByteArray &bytes)
+{
+    const QString gbkText = decodeGbk(bytes);
+    check(encodeGbk(gbkText) == bytes, "GBK decode then encode keeps every byte",
+          escaped(bytes) + u" -> "_s + escaped(gbkText) + u" -> "_s + escaped(encodeGbk(gbkText)));
+    const QString name = decodeFileName(bytes);
+    check(encodeFileName(name) == bytes, "file name decode then encode keeps every byte", escaped(bytes));
+}
+
+void checkDocument(const QByteArray &file, const QString &section, const QString &key,
+                   const QString &value)
+{
+    IniDocument document(file);
+    check(document.toBytes() == file || !document.isSupported(), "an unchanged document gives back its bytes",
+          escaped(file));
+    if (!document.isSupported()) {
+        check(!document.setValue(section, key, value), "a UTF-16 file is never changed");
+        return;
+    }
+
+    // Names to compare before and after: fixed ones, and the ones the file holds.
+    QString fileSection;
+    QString fileKey;
+    namesInFile(file, &fileSection, &fileKey);
+    const QList<QString> sections = {u"歌曲目录"_s, u"Settings"_s, fileSection, section};
+    const QList<QString> keys = {u"路径"_s, u"param"_s, fileKey, key};
+    QList<QString> before;
+    for (const QString &s : sections) {
+        for (const QString &k : keys)
+            before.append(document.value(s, k));
+    }
+
+    const bool accepted = document.setValue(section, key, value);
+    check(accepted == acceptable(section, key, value), "setValue accepts exactly the names and values it can hold",
+          escaped(section) + u" / "_s + escaped(key) + u" = "_s + escaped(value));
+    const QByteArray written = document.toBytes();
+    if (!accepted) {
+        check(written == file, "a refused write changes nothing");
+        return;
+    }
+
+    const QString expected = trimmedBlanks(value);
+    check(document.value(section, key) == expected, "the written value reads back from the document",
+          escaped(document.value(section, key)) + u" != "_s + escaped(expected));
+    const IniDocument reread(written);
+    const QString detail = u"file "_s + escaped(file) + u"\nwritten "_s + escaped(written) + u"\n["_s
+        + escaped(section) + u"] "_s + escaped(key) + u"="_s + escaped(value);
+    check(reread.value(section, key) == expected, "the written value reads back from the rewritten file",
+          u"read "_s + escaped(reread.value(section, key)) + u"\n"_s + detail);
+    qsizetype i = 0;
+    for (const QString &s : sections) {
+        for (const QString &k : keys) {
+            const QString now = reread.value(s, k);
+            if (!(sameName(s, section) && sameName(k, key)))
+                check(now == before.at(i), "other keys keep their values",
+                      u"["_s + escaped(s) + u"] "_s + escaped(k) + u": "_s + escaped(before.at(i)) + u" -> "_s
+                          + escaped(now) + u"\n"_s + detail);
+            ++i;
+        }
+    }
+    check(IniDocument(written).toBytes() == written, "a rewritten file reads and writes back unchanged", detail);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    checkCodecs(bytes);
+
+    const int choice = size > 0 ? data[size - 1] : 0;
+    const qsizetype valueLength = size > 1 ? qMin<qsizetype>(data[size - 2] % 48, qsizetype(size) - 2) : 0;
+    const qsizetype valueStart = qMax<qsizetype>(qsizetype(size) - 2 - valueLength, 0);
+    const QString value = valueText(bytes.mid(valueStart, valueLength), (choice >> 4) & 3);
+
+    QString fileSection;
+    QString fileKey;
+    namesInFile(bytes, &fileSection, &fileKey);
+    const QString sectionChoices[] = {u"歌曲目录"_s, u" Settings "_s, fileSection, asciiUpper(fileSection)};
+    const QString keyChoices[] = {u"路径"_s, u"Param"_s, fileKey, asciiUpper(fileKey)};
+    const QString section = sectionChoices[choice & 3];
+    const QString key = (choice & 0x40) ? value.left(6) : keyChoices[(choice >> 2) & 3];
+
+    checkDocument(bytes, section, key, value);
+    return 0;
+}
