@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "cuttinghandlers.h"
 #include "libraryhandlers.h"
 #include "markinghandlers.h"
 #include "menuskin.h"
@@ -8,6 +9,7 @@
 #include "picturebox.h"
 #include "playbackhandlers.h"
 #include "settingskeys.h"
+#include "songlistedithandlers.h"
 
 #include "marking/endmarktimer.h"
 #include "platform/desktop.h"
@@ -37,6 +39,8 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &pro
     m_library = std::make_unique<LibraryHandlers>(m_context);
     m_playback = std::make_unique<PlaybackHandlers>(m_context);
     m_marking = std::make_unique<MarkingHandlers>(m_context, [this] { m_playback->playSelectedRow(); });
+    m_cutting = std::make_unique<CuttingHandlers>(m_context);
+    m_songListEdit = std::make_unique<SongListEditHandlers>(m_context);
 
     connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
     connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });

@@ -11,11 +11,13 @@ class QSystemTrayIcon;
 
 namespace tunora {
 
+class CuttingHandlers;
 class EndMarkTimer;
 class LibraryHandlers;
 class MarkingHandlers;
 class OptionHandlers;
 class PlaybackHandlers;
+class SongListEditHandlers;
 
 // The one window, and the composition root that connects its controls to the handlers.
 class MainWindow : public QMainWindow {
@@ -55,6 +57,8 @@ private:
     std::unique_ptr<PlaybackHandlers> m_playback;
     std::unique_ptr<EndMarkTimer> m_endMarkTimer;
     std::unique_ptr<MarkingHandlers> m_marking;
+    std::unique_ptr<CuttingHandlers> m_cutting;
+    std::unique_ptr<SongListEditHandlers> m_songListEdit;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
 };

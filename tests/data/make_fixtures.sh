@@ -1,6 +1,8 @@
 #!/bin/sh
 # Makes the tiny MP3 files that the tests play and cut: constant-bit-rate mono tones, and
-# one tone whose ID3v2 tag carries a small picture, so the file has bytes before its audio.
+# one tone whose ID3v2 tag carries a small picture, so the file has bytes before its audio,
+# and a longer one whose picture is half as large as its audio: a cut that counted the tag
+# as audio would come out half as long again.
 # Needs sox, lame and ImageMagick's convert. Run it from anywhere; it writes beside itself.
 set -eu
 cd "$(dirname "$0")"
@@ -19,9 +21,13 @@ encode() { # name, extra lame options...
 tone tone-1s 1 440
 tone tone-2s 2 660
 tone tone-picture 1.5 550
+tone tone-cover-3s 3 440
 # A deterministic picture: no time stamps in the PNG.
 convert -size 48x48 gradient:orange-navy -strip -define png:exclude-chunks=date,time "$work/cover.png"
+# Noise does not compress: a picture of 12 kB.
+convert -seed 7 -size 64x64 xc: +noise Random -depth 8 -strip -define png:exclude-chunks=date,time "$work/noise.png"
 
 encode tone-1s
 encode tone-2s
 encode tone-picture --add-id3v2 --tt "Tone" --ta "Tunora" --ti "$work/cover.png"
+encode tone-cover-3s --add-id3v2 --tt "Tone" --ta "Tunora" --ti "$work/noise.png"

@@ -1,0 +1,124 @@
+// A cut opened by the real media engine: the output of two marks lasts as long as the
+// marks are apart, also when the song's tag holds a picture that is no audio.
+#include "support/fakedesktop.h"
+
+#include "app/listselection.h"
+#include "app/mainwindow.h"
+#include "library/songlistmodel.h"
+#include "platform/mpvplayer.h"
+#include "platform/numbers.h"
+#include "songlistrows.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace tunora;
+using namespace tunora::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The machine running the tests may be busy: waits are generous.
+constexpr int kTimeoutMs = 20000;
+
+} // namespace
+
+class CuttingEngine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_programDir.isValid() && m_workDir.isValid());
+        QString error;
+        m_engine = MpvPlayer::create(&error);
+        ASSERT_NE(m_engine, nullptr) << error.toStdString();
+        countOpenedMedia();
+        m_previousDir = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(m_workDir.path()));
+        m_window = std::make_unique<MainWindow>(*m_engine, m_desktop, m_programDir.path());
+        m_window->context().endProgram = [](int) {};
+        m_window->startUp();
+        ui().标签2->setText(u"歌曲路径："_s + QStringLiteral(TUNORA_TEST_DATA_DIR) + u'/');
+    }
+    void TearDown() override
+    {
+        if (m_engine)
+            m_engine->stop();
+        m_window.reset();
+        QDir::setCurrent(m_previousDir);
+    }
+    MainWindowUi &ui() { return m_window->ui(); }
+
+    // The engine's "Duration" of a file, as the song list's 歌曲长度 takes it; empty when
+    // the engine cannot open it.
+    QString durationOf(const QString &path)
+    {
+        m_opened = 0;
+        m_engine->setPlaylist({path});
+        m_engine->playItem(0);
+        const bool opened = QTest::qWaitFor([this] { return m_opened > 0; }, kTimeoutMs);
+        const QString duration = opened ? m_engine->currentDuration() : QString();
+        m_engine->stop();
+        return duration;
+    }
+
+    QTemporaryDir m_programDir;
+    QTemporaryDir m_workDir;
+    QString m_previousDir;
+    FakeDesktop m_desktop;
+    std::unique_ptr<MpvPlayer> m_engine;
+    std::unique_ptr<MainWindow> m_window;
+    int m_opened = 0;
+
+private:
+    void countOpenedMedia()
+    {
+        QObject::connect(m_engine.get(), &MediaPlayer::openStateChanged, m_engine.get(), [this](int state) {
+            if (state == int(OpenState::MediaOpen))
+                ++m_opened;
+        });
+    }
+};
+
+TEST_F(CuttingEngine, ACutLastsAsLongAsItsMarksAreApart)
+{
+    struct Case {
+        QString song;
+        QString start;
+        QString end;
+    };
+    // tone-cover-3s.mp3 carries a picture half the size of its audio: counted as audio,
+    // it would make the cut half as long again.
+    const Case cases[] = {
+        {u"tone-picture.mp3"_s, u"0.3"_s, u"1.2"_s},
+        {u"tone-cover-3s.mp3"_s, u"0.5"_s, u"2.5"_s},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.song.toStdString());
+        const QString songLength = durationOf(QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(c.song));
+        ASSERT_FALSE(songLength.isEmpty());
+        const double marked = double(numberFromText(c.end)) - double(numberFromText(c.start));
+
+        SongListModel &songs = *ui().songList;
+        songs.clearSongs();
+        appendRow(songs, {c.song, c.start, c.end, markText(marked), songLength});
+        selectRow(ui().超级列表框1, 0);
+        m_desktop.messages.clear();
+        ui().按钮5->click();
+        ASSERT_EQ(m_desktop.messages.size(), 1);
+        ASSERT_EQ(m_desktop.messages[0].text, u"剪切成功！"_s);
+
+        const QString cut = QDir(m_programDir.path()).filePath(u"[铃声]"_s + c.song);
+        const QString cutLength = durationOf(cut);
+        ASSERT_FALSE(cutLength.isEmpty()) << "the engine cannot open the cut";
+        EXPECT_NEAR(numberFromText(cutLength), marked, 0.1)
+            << "song length " << songLength.toStdString() << ", cut length " << cutLength.toStdString();
+    }
+}
