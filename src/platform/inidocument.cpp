@@ -227,18 +227,27 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         while (valueStart < content.size() && (content.at(valueStart) == ' ' || content.at(valueStart) == '\t'))
             ++valueStart;
         content = content.left(valueStart) + encode(value);
-        return true;
+    } else {
+        QList<Line> added;
+        if (sectionLine < 0)
+            added.append({encode(sectionText), m_newline});
+        added.append({encode(keyText), m_newline});
+        const qsizetype insertAt = sectionLine >= 0 ? lastLineOfSection + 1 : m_lines.size();
+        if (insertAt > 0 && m_lines[insertAt - 1].ending.isEmpty())
+            m_lines[insertAt - 1].ending = m_newline;
+        for (qsizetype i = 0; i < added.size(); ++i)
+            m_lines.insert(insertAt + i, added.at(i));
     }
 
-    QList<Line> added;
-    if (sectionLine < 0)
-        added.append({encode(sectionText), m_newline});
-    added.append({encode(keyText), m_newline});
-    const qsizetype insertAt = sectionLine >= 0 ? lastLineOfSection + 1 : m_lines.size();
-    if (insertAt > 0 && m_lines[insertAt - 1].ending.isEmpty())
-        m_lines[insertAt - 1].ending = m_newline;
-    for (qsizetype i = 0; i < added.size(); ++i)
-        m_lines.insert(insertAt + i, added.at(i));
+    // GBK bytes that happen to be valid UTF-8 (茅 is C3 A9, é in UTF-8) would read back as
+    // other text; with no other GBK text in the file to tell them apart, it becomes UTF-8.
+    if (m_encoding == Encoding::Gbk) {
+        QByteArray body;
+        for (const Line &line : std::as_const(m_lines))
+            body += line.content;
+        if (!isAscii(body) && isValidUtf8(body))
+            switchToUtf8();
+    }
     return true;
 }
 
