@@ -1,8 +1,8 @@
 // The settings file's reader and writer on arbitrary bytes, and the GBK conversion under it.
 //
-// Input: the whole input is the file. Its last byte picks the section, key and value text
-// kind of one write; the byte before it gives how many bytes before those two make the value
-// (so ordinary settings files work as seeds as they are).
+// Input: a file, then the value of one write, then two bytes: the value's length (modulo 48)
+// and the choice of section, key and how the value's bytes become text. The codecs see the
+// whole input.
 
 #include "fuzzcheck.h"
 
@@ -200,12 +200,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     QString fileSection;
     QString fileKey;
-    namesInFile(bytes, &fileSection, &fileKey);
+    namesInFile(bytes.left(valueStart), &fileSection, &fileKey);
     const QString sectionChoices[] = {u"歌曲目录"_s, u" Settings "_s, fileSection, asciiUpper(fileSection)};
     const QString keyChoices[] = {u"路径"_s, u"Param"_s, fileKey, asciiUpper(fileKey)};
     const QString section = sectionChoices[choice & 3];
     const QString key = (choice & 0x40) ? value.left(6) : keyChoices[(choice >> 2) & 3];
 
-    checkDocument(bytes, section, key, value);
+    checkDocument(bytes.left(valueStart), section, key, value);
     return 0;
 }

@@ -13,21 +13,26 @@ def put(target, name, data):
         f.write(data)
 
 
-# Settings files. The settings target reads its last byte as the write's choices and the byte
-# before it as the value's length; plain files work too.
+# Settings files, each followed by one write: the value's bytes, their length, and a byte that
+# picks section (bits 0-1), key (bits 2-3, or bit 6: the value's start), and how the value's
+# bytes become text (bits 4-5: UTF-8, GBK, raw bytes, Latin-1).
+def settings(name, file, value=b"", choice=0):
+    put("settings", name, file + value + bytes([len(value), choice]))
+
+
 sample = "[歌曲目录]\n路径=D:\\歌曲\\铃声\\\n[播放方式]\n参数=随机\n[自动播放]\n参数=是\n[音乐格式]\n格式=mp3|wav\n"
-put("settings", "gbk_crlf.ini", sample.replace("\n", "\r\n").encode("gbk"))
-put("settings", "utf8_lf.ini", sample.encode("utf-8"))
-put("settings", "utf8_bom_crlf.ini", b"\xef\xbb\xbf" + sample.replace("\n", "\r\n").encode("utf-8"))
-put("settings", "gbk_invalid_bytes.ini",
-    "[歌曲目录]\r\n路径=D:\\".encode("gbk") + b"\x80\xff\\a\xb8\r\n[x]\r\nk = v \r\n")
-put("settings", "ascii_mixed.ini",
-    b"; comment\n  [ Settings ]  \nParam = 1\nparam=2\n[settings]\nParam=3\nnovalue\n=empty\n[broken\nlast=no newline")
-put("settings", "utf16le.ini", b"\xff\xfe" + "[a]\r\nk=v\r\n".encode("utf-16-le"))
-# A write of "新值" (kind 0: UTF-8) to section 0, key 0.
-put("settings", "write_trailer.ini",
-    "[歌曲目录]\n".encode("gbk") + "新值".encode("utf-8") + bytes([len("新值".encode("utf-8")), 0x00]))
-put("settings", "empty.ini", b"")
+settings("gbk_crlf.ini", sample.replace("\n", "\r\n").encode("gbk"), "E:\\新歌".encode("gbk"), 0x10)
+settings("utf8_lf.ini", sample.encode("utf-8"), "随机".encode("utf-8"), 0x0A)
+settings("utf8_bom_crlf.ini", b"\xef\xbb\xbf" + sample.replace("\n", "\r\n").encode("utf-8"), b" x ", 0x05)
+settings("gbk_invalid_bytes.ini",
+         "[歌曲目录]\r\n路径=D:\\".encode("gbk") + b"\x80\xff\\a\xb8\r\n[x]\r\nk = v \r\n", b"\xff\xfe", 0x22)
+settings("ascii_mixed.ini",
+         b"; comment\n  [ Settings ]  \nParam = 1\nparam=2\n[settings]\nParam=3\nnovalue\n=empty\n[broken\nlast=no newline",
+         "é".encode("utf-8"), 0x15)
+settings("ascii_gbk_value.ini", b"[Settings]\nParam=old\n", b"\xc3\xa9", 0x15)
+settings("utf16le.ini", b"\xff\xfe" + "[a]\r\nk=v\r\n".encode("utf-16-le"), b"v", 0x05)
+settings("new_key_as_value.ini", "[歌曲目录]\n".encode("gbk"), "新值".encode("utf-8"), 0x40)
+settings("empty.ini", b"", b"mp3|wav", 0x00)
 
 # Number texts; eight bytes or more are also read as a double.
 for i, text in enumerate([b"83.46", b"-10", b"12.", b"3abc", b" +0.005 ", b"1e5", b".5", b"-",
