@@ -14,10 +14,11 @@ namespace tunora {
 //
 // Encoding: a file with a UTF-8 byte order mark, or with non-ASCII text that is valid UTF-8,
 // is UTF-8; everything else is GBK, the code page of the Windows program whose files we keep
-// reading. Text that GBK cannot hold switches the whole file to UTF-8. Raw file-name bytes
-// (the escapes of filenames.h) are written as those bytes, in UTF-8 mode only, since in a GBK
-// file they would read back as GBK characters; a UTF-8 file that such bytes make invalid
-// gets a byte order mark so that it is still read as UTF-8.
+// reading. Text that GBK cannot hold, or a write that would leave a GBK file reading as valid
+// UTF-8, switches the whole file to UTF-8. Raw file-name bytes (the escapes of filenames.h)
+// are written as those bytes, in UTF-8 mode only, since in a GBK file they would read back as
+// GBK characters; a UTF-8 file that such bytes make invalid gets a byte order mark so that it
+// is still read as UTF-8.
 class IniDocument {
 public:
     enum class Encoding { Gbk, Utf8 };
