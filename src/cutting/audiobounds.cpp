@@ -145,11 +145,11 @@ AudioBounds findAudioBounds(const ReadFile &file)
 {
     if (!file.isOpen())
         return {};
-    AudioBounds bounds{0, file.size()};
+    AudioBounds bounds{0, file.size(), file.size()};
 
     while (const qint64 tag = id3v2TagSize(file, bounds.begin)) {
         if (tag > bounds.end - bounds.begin)
-            return {bounds.end, bounds.end}; // a tag that claims more than the file: no audio
+            return {bounds.end, bounds.end, bounds.end}; // a tag that claims more than the file: no audio
         bounds.begin += tag;
     }
 

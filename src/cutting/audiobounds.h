@@ -13,7 +13,12 @@ class ReadFile;
 struct AudioBounds {
     qint64 begin = 0;
     qint64 end = 0;
+    // Where the file ends, trailing tags included; 0 when not known (then `end`).
+    qint64 fileEnd = 0;
     qint64 size() const { return end - begin; }
+    // The bytes a player counts when it estimates a song's length from the file size:
+    // the audio and the tags behind it.
+    qint64 rateSize() const { return qMax(fileEnd, end) - begin; }
 };
 
 // Looks at a few bytes at the head and the tail only. Recognised: ID3v2 tags at the start

@@ -9,12 +9,13 @@ bool isMarked(const SongRow &row)
     return double(numberFromText(row.cutLength)) > kTolerance;
 }
 
-SegmentFigures segmentFigures(const SongRow &row, qint64 audioSize)
+SegmentFigures segmentFigures(const SongRow &row, qint64 audioSize, qint64 rateSize)
 {
     SegmentFigures f;
     f.S = qMax<qint64>(audioSize, 0);
     f.D = numberFromText(row.songLength);
-    f.R = truncToInt64(double(f.S) / double(f.D) / 1000.0);
+    const qint64 rateBytes = rateSize < 0 ? f.S : rateSize;
+    f.R = truncToInt64(double(rateBytes) / double(f.D) / 1000.0);
     f.T0 = numberFromText(row.start);
     f.P = truncToInt64(double(f.T0) * double(f.R) * 1000.0);
     f.T1 = numberFromText(row.end);
@@ -24,7 +25,7 @@ SegmentFigures segmentFigures(const SongRow &row, qint64 audioSize)
 
 SegmentRange segmentOf(const SongRow &row, AudioBounds audio)
 {
-    const SegmentFigures f = segmentFigures(row, audio.size());
+    const SegmentFigures f = segmentFigures(row, audio.size(), audio.rateSize());
     if (f.L <= 0)
         return {};
     // Positions count from 1. A start at 0 keeps its full length; a start before the audio

@@ -70,6 +70,11 @@ TEST(SegmentOf, TakesTheRunAtPositionClippedToTheAudio)
         {"counted from the start of the audio", {1'000, 4'001'000}, "250", "10.5", "40.5", 168'999, 480'000},
         {"clipped at the end of the audio", {1'000, 4'001'000}, "250", "240", "260", 3'840'999, 160'001},
         {"start 0 at the start of the audio", {1'000, 4'001'000}, "250", "0", "1", 1'000, 16'000},
+        // A 128 kbps song of 160496 audio bytes and an ID3v1 tag, whose length the player
+        // estimates from the size with the tag: 10.039 s. The audio alone would give 15
+        // bytes per millisecond and cut 6% short.
+        {"a trailing tag counts toward the rate", {0, 160'496, 160'624}, "10.039", "1", "9", 15'999, 128'000},
+        {"but is never cut", {0, 160'496, 160'624}, "10.039", "9", "11", 143'999, 16'497},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
