@@ -1,9 +1,28 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds Tunora with its tests and runs every test.
+# Sets up what is missing, builds Tunora and runs every test: the unit, window, real-engine
+# and end-to-end tests; the same suite again under the address and undefined-behaviour
+# sanitizers; and a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
+jobs="${TUNORA_JOBS:-2}"
+
+echo "== Tests =="
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNORA_WERROR=ON
-cmake --build build-test -j2
-cd build-test
-ctest --output-on-failure --timeout 300
+cmake --build build-test -j"$jobs"
+(cd build-test && ctest --output-on-failure --timeout 300)
+
+echo "== Tests under the address and undefined-behaviour sanitizers =="
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNORA_SANITIZE=ON \
+  -DTUNORA_BUILD_BENCH=OFF -DTUNORA_WERROR=ON
+cmake --build build-sanitize -j"$jobs"
+# Any report fails the run: leaks, memory errors and undefined behaviour alike.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd build-sanitize && ctest --output-on-failure --timeout 600 -LE e2e)
+unset ASAN_OPTIONS UBSAN_OPTIONS
+
+if [ -f scripts/fuzz.sh ]; then
+  echo "== Fuzzing, briefly =="
+  bash scripts/fuzz.sh
+fi
