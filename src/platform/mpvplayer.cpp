@@ -48,6 +48,12 @@ constexpr Option kRequiredOptions[] = {
 constexpr Option kOptionalOptions[] = {
     {"load-scripts", "no"},
     {"ytdl", "no"},
+    // The built-in scripts would start a Lua interpreter each, and the console and stats
+    // overlays the subtitle renderer with its font scan: start-up time for nothing we show.
+    {"osc", "no"},
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
     {"audio-client-name", "Tunora"},
 };
 

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Builds every benchmark of the project in Release, runs each one, and prints one table of
+# their figures and ratios. Each program's own report is kept in the build directory.
+#
+#   bench/run_all.sh            build directory: build-bench next to the sources
+#   BENCH_BUILD=dir JOBS=4 bench/run_all.sh
+#
+# Needs Xvfb (start-up), sox and lame (end-mark song); a benchmark that fails is reported
+# in the table and the others still run.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BENCH_BUILD:-$root/build-bench}
+jobs=${JOBS:-2}
+logs=$build/bench-logs
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTUNORA_BUILD_TESTS=OFF >/dev/null || exit 1
+# Every *_bench target there is, so a new benchmark joins without editing this script.
+mapfile -t benches < <(ninja -C "$build" -t targets all | sed -n 's/^\(tunora_[a-z0-9_]*_bench\): .*/\1/p' | sort -u)
+if [ ${#benches[@]} -eq 0 ]; then
+    echo "no benchmark targets found" >&2
+    exit 1
+fi
+echo "building ${benches[*]}" >&2
+ninja -C "$build" -j"$jobs" "${benches[@]}" >&2 || exit 1
+
+mkdir -p "$logs"
+failed=0
+for bench in "${benches[@]}"; do
+    echo "running $bench ..." >&2
+    start=$(date +%s)
+    if "$build/bench/$bench" >"$logs/$bench.txt" 2>"$logs/$bench.err"; then
+        echo "  done in $(( $(date +%s) - start )) s" >&2
+    else
+        echo "  FAILED (see $logs/$bench.err)" >&2
+        echo "FAILED" >>"$logs/$bench.txt"
+        failed=1
+    fi
+done
+
+# One row per figure: benchmark, what was measured, the figure, its ratio and what the
+# ratio compares with. The patterns follow each program's own report lines.
+table() {
+    local bench=$1 file=$logs/$1.txt
+    case $bench in
+    tunora_cut_bench)
+        awk '
+            /^cut all \(engine\) /          { cut = $(NF-2) }
+            /^cut all \(baseline\) /        { cutBase = $(NF-2) }
+            /^cut all \(engine, replacing\)/ { rep = $(NF-2) }
+            /^cut all \(synced baseline\)/  { cutSync = $(NF-2) }
+            /^merge all \(engine\) /        { merge = $(NF-2) }
+            /^merge all \(baseline\) /      { mergeBase = $(NF-2) }
+            /^ratio cut all engine\/baseline / { rCut = $(NF-2) }
+            /^ratio cut all replacing\/synced/ { rRep = $(NF-2) }
+            /^ratio merge all engine\/baseline / { rMerge = $(NF-2) }
+            /^engine peak RSS within limit/ { mem = $NF }
+            END {
+                sub(",", "", rCut); sub(",", "", rRep); sub(",", "", rMerge)
+                printf "cut\tcut all, median\t%s ms\t%s\tplain positioned copies (%s ms)\n", cut, rCut, cutBase
+                printf "cut\tcut all replacing outputs, median\t%s ms\t%s\tsynced copies (%s ms)\n", rep, rRep, cutSync
+                printf "cut\tmerge all, median\t%s ms\t%s\tplain concatenation (%s ms)\n", merge, rMerge, mergeBase
+                printf "cut\tpeak memory within limit\t%s\t-\t-\n", mem
+            }' "$file" ;;
+    tunora_scan_bench)
+        awk '$1 ~ /^[0-9]+$/ && NF >= 4 {
+                printf "scan\tscan of %s songs\t%.1f ms\t%s\tplain listing (%.1f ms)\n", $1, $3 * 1000, $4, $2 * 1000
+            }' "$file" ;;
+    tunora_endmark_bench)
+        awk '
+            /^end-mark timer / { printf "end mark\tstop after the end mark, median / max\t%s / %s ms\t-\t-\n", $3, $4
+                                 printf "end mark\tCPU while previewing\t%s %%\t%s\tplain playback\n", $5, $6 }
+            /^1 ms poll /      { printf "end mark\t1 ms poll (comparison), median / max\t%s / %s ms\t%s\tplain playback (CPU)\n", $4, $5, $7 }' "$file" ;;
+    tunora_startup_bench)
+        awk '
+            /^minimal Qt window /          { printf "start-up\tminimal Qt window, median\t%s ms\t1.00\t-\n", $(NF-3) }
+            /^tunora, empty settings file/ { printf "start-up\ttunora, empty settings file, median\t%s ms\t%s\tminimal window (target <= 1.5)\n", $(NF-3), $NF }
+            /^tunora, 10,000-song folder/  { printf "start-up\ttunora, 10,000-song folder, median\t%s ms\t%s\tminimal window\n", $(NF-3), $NF }' "$file" ;;
+    *)
+        # A benchmark this script does not know yet: its last line as it stands.
+        printf "%s\t(last line)\t%s\t-\t-\n" "${bench#tunora_}" "$(tail -n 1 "$file")" ;;
+    esac
+    if grep -q '^FAILED$' "$file"; then
+        printf "%s\tFAILED, see %s\t-\t-\t-\n" "${bench#tunora_}" "$logs/$bench.err"
+    fi
+}
+
+{
+    printf "benchmark\tmeasure\tfigure\tratio\tagainst\n"
+    for bench in "${benches[@]}"; do
+        table "$bench"
+    done
+} | column -t -s $'\t'
+
+exit $failed
