@@ -109,6 +109,6 @@ awk -v s="$seconds" -v b="$bytes" -v k="$kbps" -v r="$rms" -v from="$marked_from
     }' || e2e_fail "the ringtone does not hold the marked sound"
 
 # Closing the window ends the program.
-python3 "$(dirname "$0")/wm_close.py" "$E2E_WINDOW"
+e2e_x11 close "$E2E_WINDOW"
 e2e_expect_exit 15 0
 e2e_log "PASS"

@@ -8,6 +8,7 @@
 
 set -euo pipefail
 
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_SKIP=77                # CTest reports this code as a skipped test
 E2E_SCREEN=1024x768x24
 E2E_TITLE='Clipvane'       # part of the main window's caption; xdotool matches case-insensitively
@@ -117,8 +118,12 @@ e2e_start_tray() {
     trayer --edge bottom --align right --widthtype request --height 24 --SetDockType false \
         >"$e2e_dir/trayer.log" 2>&1 &
     e2e_pids+=($!)
+    e2e_wait 20 "the tray to take the tray selection" e2e_x11 tray-owner >/dev/null
     e2e_wait 20 "the tray panel" e2e_tray_panel >/dev/null
 }
+
+# close <window> | tray-owner: X requests that xdotool does not make.
+e2e_x11() { python3 "$E2E_LIB_DIR/x11_requests.py" "$@"; }
 
 # The trayer panel window, when it is mapped.
 e2e_tray_panel() { xdotool search --onlyvisible --classname '^panel$' 2>/dev/null | head -n 1; }
@@ -139,7 +144,9 @@ e2e_tray_icon() {
 
 # Starts the program from the run's current directory; its output goes to tunora.log.
 e2e_start_tunora() {
-    (cd "$E2E_CWD" && exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
+    # No session bus: a desktop session the tests run in must not take the tray icon.
+    (cd "$E2E_CWD" && DBUS_SESSION_BUS_ADDRESS="unix:path=$e2e_dir/no-session-bus" exec "$E2E_PROGRAM") \
+        >"$e2e_dir/tunora.log" 2>&1 &
     E2E_TUNORA_PID=$!
     e2e_pids+=("$E2E_TUNORA_PID")
     e2e_log "tunora started, pid $E2E_TUNORA_PID"

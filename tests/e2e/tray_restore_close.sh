@@ -48,6 +48,6 @@ sleep 0.3
 e2e_screenshot 2-restored
 e2e_log "the window is back, centred, and the tray icon is gone"
 
-python3 "$(dirname "$0")/wm_close.py" "$E2E_WINDOW"
+e2e_x11 close "$E2E_WINDOW"
 e2e_expect_exit 15 0
 e2e_log "PASS"

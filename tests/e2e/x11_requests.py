@@ -1,12 +1,18 @@
 #!/usr/bin/env python3
-"""Asks an X window to close the way a window manager's close button does.
+"""Two X requests the end-to-end runs need and xdotool does not make.
 
-Under a bare X server there is no window manager, and `xdotool windowclose`
-destroys the window behind the client's back instead of asking it. This sends
-the WM_DELETE_WINDOW client message, which is what the user's click on the
-close button turns into.
+close <window id>
+    Asks the window to close the way a window manager's close button does.
+    Under a bare X server there is no window manager, and `xdotool windowclose`
+    destroys the window behind the client's back instead of asking it. This
+    sends the WM_DELETE_WINDOW client message, which is what the user's click
+    on the close button turns into.
+tray-owner
+    Prints the window that owns the system tray selection of screen 0
+    (_NET_SYSTEM_TRAY_S0); exits 1 while no tray has taken it. A program asks
+    for the tray by this selection, so a tray counts as running once it holds it.
 
-Usage: wm_close.py <window id>   (DISPLAY selects the server)
+DISPLAY selects the server.
 """
 import ctypes
 import ctypes.util
@@ -35,11 +41,7 @@ NO_EVENT_MASK = 0
 CURRENT_TIME = 0
 
 
-def main() -> int:
-    if len(sys.argv) != 2:
-        print(__doc__.strip(), file=sys.stderr)
-        return 2
-    window = int(sys.argv[1], 0)
+def open_xlib():
     xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
     xlib.XOpenDisplay.restype = ctypes.c_void_p
     xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -49,11 +51,17 @@ def main() -> int:
                                 ctypes.POINTER(XEvent)]
     xlib.XFlush.argtypes = [ctypes.c_void_p]
     xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
+    xlib.XGetSelectionOwner.restype = ctypes.c_ulong
+    xlib.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     display = xlib.XOpenDisplay(None)
     if not display:
-        print("wm_close.py: cannot open the display", file=sys.stderr)
-        return 1
+        print("x11_requests.py: cannot open the display", file=sys.stderr)
+        sys.exit(1)
+    return xlib, display
+
+
+def close(window: int) -> int:
+    xlib, display = open_xlib()
     event = XEvent()
     event.xclient.type = CLIENT_MESSAGE
     event.xclient.window = window
@@ -65,6 +73,25 @@ def main() -> int:
     xlib.XFlush(display)
     xlib.XCloseDisplay(display)
     return 0 if sent else 1
+
+
+def tray_owner() -> int:
+    xlib, display = open_xlib()
+    owner = xlib.XGetSelectionOwner(display, xlib.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0))
+    xlib.XCloseDisplay(display)
+    if not owner:
+        return 1
+    print(hex(owner))
+    return 0
+
+
+def main() -> int:
+    if len(sys.argv) == 3 and sys.argv[1] == "close":
+        return close(int(sys.argv[2], 0))
+    if len(sys.argv) == 2 and sys.argv[1] == "tray-owner":
+        return tray_owner()
+    print(__doc__.strip(), file=sys.stderr)
+    return 2
 
 
 if __name__ == "__main__":
