@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -34,9 +35,11 @@ float numberFromText(const QString &text)
         return 0.0f;
     float value = 0.0f;
     const auto [ptr, ec] = std::from_chars(first, end, value, std::chars_format::fixed);
-    if (ec == std::errc::result_out_of_range)
-        value = std::numeric_limits<float>::max();
-    else if (ec != std::errc() || ptr == first)
+    if (ec == std::errc::result_out_of_range) {
+        // Too large or too small for a float: only a whole part with a non-zero digit is large.
+        const bool large = std::any_of(first, std::find(first, end, '.'), [](char c) { return c != '0'; });
+        value = large ? std::numeric_limits<float>::max() : 0.0f;
+    } else if (ec != std::errc() || ptr == first)
         return 0.0f;
     return negative ? -value : value;
 }

@@ -22,6 +22,18 @@ TEST(NumberFromText, ReadsLeadingDecimalNumberAsFloat)
     }
 }
 
+TEST(NumberFromText, OutOfFloatRangeSaturatesOrVanishes)
+{
+    const QString tiny = u"0." + QString(50, u'0') + u"5";
+    const QString huge = u"1" + QString(50, u'0') + u".5";
+    EXPECT_EQ(numberFromText(tiny), 0.0f);
+    EXPECT_EQ(numberFromText(u"-" + tiny + u"abc"), 0.0f);
+    EXPECT_EQ(numberFromText(tiny.mid(1)), 0.0f); // ".000…5"
+    EXPECT_EQ(numberFromText(huge), std::numeric_limits<float>::max());
+    EXPECT_EQ(numberFromText(u"-" + huge), -std::numeric_limits<float>::max());
+    EXPECT_EQ(numberFromText(u"000" + huge), std::numeric_limits<float>::max());
+}
+
 TEST(NumberFromText, IsSinglePrecision)
 {
     // 0.7 as a float lies just below 0.7: the cut engine's last digits depend on it.
