@@ -37,7 +37,8 @@ settings("empty.ini", b"", b"mp3|wav", 0x00)
 # Number texts; eight bytes or more are also read as a double.
 for i, text in enumerate([b"83.46", b"-10", b"12.", b"3abc", b" +0.005 ", b"1e5", b".5", b"-",
                           b"\xef\xbc\x98", b"340282350000000000000000000000000000000.5",
-                          b"0.00000000000000000000000000000000000000000001"]):
+                          b"0.00000000000000000000000000000000000000000001",
+                          b".00000000000000000000000000000000000000000000005"]):
     put("numbers", "text%02d" % i, text)
 for i, value in enumerate([0.125, -0.004, 245.49999, 1e300, float("nan"), 65535.995, -2147483648.5]):
     put("numbers", "double%02d" % i, struct.pack("<d", value))
