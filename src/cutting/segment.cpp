@@ -33,7 +33,8 @@ SegmentRange segmentOf(const SongRow &row, AudioBounds audio)
     qint64 first = f.P;
     qint64 length = f.L;
     if (first < 0) {
-        length += first - 1;
+        // length + first cannot overflow (signs differ); first - 1 can, for a saturated P.
+        length = (length + first) - 1;
         first = 1;
     } else if (first == 0) {
         first = 1;

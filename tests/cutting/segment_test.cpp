@@ -67,6 +67,8 @@ TEST(SegmentOf, TakesTheRunAtPositionClippedToTheAudio)
         {"no audio", {0, 0}, "250", "10.5", "40.5", 0, 0},
         {"start at 0 takes L bytes from the first", {0, 4'000'000}, "250", "0", "10.5", 0, 168'000},
         {"negative start keeps the part inside", {0, 4'000'000}, "250", "-1", "1", 0, 15'999},
+        // P saturates at the smallest 64-bit value; the run is long gone before the audio.
+        {"start far before the audio", {0, 4'000'000}, "250", "-1000000000000000000000", "1", 0, 0},
         {"counted from the start of the audio", {1'000, 4'001'000}, "250", "10.5", "40.5", 168'999, 480'000},
         {"clipped at the end of the audio", {1'000, 4'001'000}, "250", "240", "260", 3'840'999, 160'001},
         {"start 0 at the start of the audio", {1'000, 4'001'000}, "250", "0", "1", 1'000, 16'000},
