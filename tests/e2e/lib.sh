@@ -142,6 +142,22 @@ e2e_tray_icon() {
         END { exit !found }'
 }
 
+# Waits for the program's tray icon and prints "id x y w h" once the tray has laid it out:
+# the panel grows to take a new icon, so the first place it shows may not be its last.
+e2e_wait_tray_icon() { # seconds
+    local deadline=$((SECONDS + $1)) previous="" now
+    while true; do
+        now=$(e2e_tray_icon || true)
+        if [ -n "$now" ] && [ "$now" = "$previous" ]; then
+            printf '%s\n' "$now"
+            return 0
+        fi
+        [ "$SECONDS" -lt "$deadline" ] || e2e_fail "timed out after $1s waiting for the tray icon"
+        previous=$now
+        sleep 0.3
+    done
+}
+
 # Starts the program from the run's current directory; its output goes to tunora.log.
 e2e_start_tunora() {
     # No session bus: a desktop session the tests run in must not take the tray icon.
