@@ -10,7 +10,7 @@ packages=(
   fonts-wqy-microhei
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xdotool x11-utils imagemagick lame sox clang libclang-rt-14-dev)
+  packages+=(xvfb xdotool x11-utils imagemagick lame sox libsox-fmt-mp3 trayer python3 clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -2,7 +2,15 @@
 
 #include "platform/numbers.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tunora {
+
+namespace {
+constexpr double kRateSlack = 1e-3;    // of the rate
+constexpr double kMaxRateSlack = 0.01; // bytes per millisecond
+}
 
 bool isMarked(const SongRow &row)
 {
@@ -15,7 +23,13 @@ SegmentFigures segmentFigures(const SongRow &row, qint64 audioSize, qint64 rateS
     f.S = qMax<qint64>(audioSize, 0);
     f.D = numberFromText(row.songLength);
     const qint64 rateBytes = rateSize < 0 ? f.S : rateSize;
-    f.R = truncToInt64(double(rateBytes) / double(f.D) / 1000.0);
+    // The song length comes to us rounded to the millisecond and through a 32-bit float,
+    // and a constant bit rate is a whole number of bytes per millisecond (128 kbps: 16):
+    // a quotient a hair below that number is that number, not one less, which would cut
+    // every ringtone 6% short. A rate truly below a whole number stays below it.
+    const double rate = double(rateBytes) / double(f.D) / 1000.0;
+    const double slack = std::isfinite(rate) ? std::min(std::abs(rate) * kRateSlack, kMaxRateSlack) : 0.0;
+    f.R = truncToInt64(rate + slack);
     f.T0 = numberFromText(row.start);
     f.P = truncToInt64(double(f.T0) * double(f.R) * 1000.0);
     f.T1 = numberFromText(row.end);

@@ -35,6 +35,10 @@ TEST(SegmentFigures, FollowTheByteRateArithmetic)
         {"no marks", 4'000'000, "250", "", "", 16, 0, 0},
         {"end before start", 4'000'000, "250", "40.5", "10.5", 16, 648'000, -480'000},
         {"beyond 2 GiB", 5'000'000'000, "250", "200", "230", 20'000, 4'000'000'000, 600'000'000},
+        // A 128 kbps song whose length the player reports rounded up to the millisecond:
+        // 320573 bytes over 20.036 s is 15.9999 bytes per ms, truly 16.
+        {"rate a hair below a whole number", 320'573, "20.036", "1", "9", 16, 16'000, 128'000},
+        {"rate truly below a whole number", 3'980'000, "250", "10.5", "40.5", 15, 157'500, 450'000},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
