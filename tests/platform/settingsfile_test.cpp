@@ -119,7 +119,7 @@ TEST_F(SettingsFileTest, ReadsLikeWindows)
         {"key before any section", "k=v\n[a]\n", u"a"_s, u"k"_s, {}},
         {"missing bracket is no section", "[a\nk=v\n", u"a"_s, u"k"_s, {}},
         {"key of the previous section", "[a]\nk=v\n[b]\n", u"b"_s, u"k"_s, {}},
-        {"UTF-16 is not read", QByteArray("\xff\xfe[\0a\0]\0\n\0k\0=\0v\0", 20), u"a"_s, u"k"_s, {}},
+        {"UTF-16 is not read", QByteArray("\xff\xfe[\0a\0]\0\n\0k\0=\0v\0", 16), u"a"_s, u"k"_s, {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
