@@ -3,75 +3,28 @@
 
 #include "platform/filenames.h"
 #include "songfiles.h"
+#include "support/filesizelimit.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace tunora;
 using namespace tunora::testing;
+using tunora::test::FileSizeLimit;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// A song folder, a working directory and a program directory. Songs are 40000 bytes over
-// 10 s: 4 bytes per millisecond.
-class CutEngineTest : public ::testing::Test {
+class CutEngineTest : public SongFoldersTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_root.isValid());
-        for (const char *sub : {"songs", "work", "program"})
-            ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(sub)));
-        m_folder = m_root.filePath(u"songs/"_s);
-        m_dirs = {m_root.filePath(u"work"_s), m_root.filePath(u"program"_s)};
-    }
-
-    QByteArray addSong(const QString &name, int seed)
-    {
-        const QByteArray bytes = patternBytes(40'000, seed);
-        writeBytes(m_folder + name, bytes);
-        return bytes;
-    }
-
     static SongRow row(const QString &name, const QString &start, const QString &end,
                        const QString &cutLength = u"1"_s, const QString &songLength = u"10"_s)
     {
         return {name, start, end, cutLength, songLength};
     }
-
-    QByteArray programFile(const QString &name) const { return readBytes(m_dirs.programDir + u"/"_s + name); }
-
-    QTemporaryDir m_root;
-    QString m_folder;
-    OutputDirs m_dirs;
-};
-
-// Lets writes fail once a file would grow past `bytes`, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
 };
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "songfiles.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tunora;
@@ -15,20 +14,13 @@ namespace {
 
 const QString kMerged = u"[铃声]劲歌金曲[请自行修改名字].mp3"_s;
 
-// Songs of 40000 bytes over 10 s: 4 bytes per millisecond.
-class MergeEngineTest : public ::testing::Test {
+class MergeEngineTest : public SongFoldersTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_root.isValid());
-        for (const char *sub : {"songs", "work", "program"})
-            ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(sub)));
-        m_folder = m_root.filePath(u"songs/"_s);
-        m_dirs = {m_root.filePath(u"work"_s), m_root.filePath(u"program"_s)};
-        m_a = patternBytes(40'000, 1);
-        m_b = patternBytes(40'000, 2);
-        writeBytes(m_folder + u"a.mp3"_s, m_a);
-        writeBytes(m_folder + u"b.mp3"_s, m_b);
+        SongFoldersTest::SetUp();
+        m_a = addSong(u"a.mp3"_s, 1);
+        m_b = addSong(u"b.mp3"_s, 2);
     }
 
     static SongRow row(const QString &name, const QString &start, const QString &end, const QString &cutLength)
@@ -36,11 +28,8 @@ protected:
         return {name, start, end, cutLength, u"10"_s};
     }
 
-    QByteArray mergedFile() const { return readBytes(m_dirs.programDir + u"/"_s + kMerged); }
+    QByteArray mergedFile() const { return programFile(kMerged); }
 
-    QTemporaryDir m_root;
-    QString m_folder;
-    OutputDirs m_dirs;
     QByteArray m_a, m_b;
 };
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "cutting/output.h"
 #include "platform/fileio.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 // Tiny song files for the cutting tests.
 namespace tunora::testing {
@@ -42,5 +45,36 @@ inline QStringList entriesOf(const QString &dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                QDir::Name);
 }
+
+
+// A song folder, a working directory and a program directory. Songs are 40000 bytes over
+// 10 s: 4 bytes per millisecond.
+class SongFoldersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        for (const char *sub : {"songs", "work", "program"})
+            ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(sub)));
+        m_folder = m_root.filePath(QStringLiteral("songs/"));
+        m_dirs = {m_root.filePath(QStringLiteral("work")), m_root.filePath(QStringLiteral("program"))};
+    }
+
+    QByteArray addSong(const QString &name, int seed)
+    {
+        const QByteArray bytes = patternBytes(40'000, seed);
+        writeBytes(m_folder + name, bytes);
+        return bytes;
+    }
+
+    QByteArray programFile(const QString &name) const
+    {
+        return readBytes(m_dirs.programDir + QLatin1Char('/') + name);
+    }
+
+    QTemporaryDir m_root;
+    QString m_folder;
+    OutputDirs m_dirs;
+};
 
 } // namespace tunora::testing
