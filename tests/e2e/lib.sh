@@ -271,3 +271,15 @@ e2e_expect_exit() {
     done
     e2e_log "tunora exited with $code; no process of it is left"
 }
+
+# Starts the display, the tray host and the program, and waits for the program's tray
+# icon; sets icon, icon_x, icon_y, icon_w and icon_h.
+e2e_start_in_tray() {
+    e2e_start_xvfb
+    e2e_start_tray
+    e2e_start_tunora
+    local found
+    found=$(e2e_wait_tray_icon 30)
+    read -r icon icon_x icon_y icon_w icon_h <<<"$found"
+    e2e_log "tray icon $icon at $icon_x,$icon_y"
+}

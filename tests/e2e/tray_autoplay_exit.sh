@@ -31,13 +31,7 @@ e2e_settings_file GBK <<EOF
 参数=自动
 EOF
 
-e2e_start_xvfb
-e2e_start_tray
-e2e_start_tunora
-
-icon_found=$(e2e_wait_tray_icon 30)
-read -r icon icon_x icon_y icon_w icon_h <<<"$icon_found"
-e2e_log "tray icon $icon at $icon_x,$icon_y"
+e2e_start_in_tray
 [ -n "$(e2e_any_main_window)" ] || e2e_fail "the main window was not created"
 [ -z "$(e2e_visible_main_window)" ] || e2e_fail "the main window is shown although it starts minimised"
 

@@ -22,13 +22,7 @@ e2e_settings_file UTF-8 <<EOF
 参数=不自动
 EOF
 
-e2e_start_xvfb
-e2e_start_tray
-e2e_start_tunora
-
-icon_found=$(e2e_wait_tray_icon 30)
-read -r icon icon_x icon_y icon_w icon_h <<<"$icon_found"
-e2e_log "tray icon $icon at $icon_x,$icon_y"
+e2e_start_in_tray
 [ -z "$(e2e_visible_main_window)" ] || e2e_fail "the main window is shown although it starts minimised"
 sleep 1.5
 if open=$(e2e_open_song); then
