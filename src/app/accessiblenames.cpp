@@ -5,6 +5,7 @@
 #include "searchcombobox.h"
 #include "spincontrol.h"
 
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -39,6 +40,7 @@ void nameControlsForScreenReaders(MainWindowUi &ui)
     describe(ui.组合框1, QStringLiteral(u"搜索歌曲"), QStringLiteral(u"输入文字，在歌曲文件列表中查找歌曲"));
     if (QLineEdit *search = ui.组合框1->lineEdit())
         describe(search, QStringLiteral(u"搜索文字"));
+    describe(ui.组合框1->view(), QStringLiteral(u"搜索结果"));
     describe(ui.列表框1, QStringLiteral(u"歌曲文件列表"), QStringLiteral(u"歌曲目录中的歌曲，双击播放"));
     describe(ui.图片框1, QStringLiteral(u"联系作者"), QStringLiteral(u"在浏览器中打开联系页面"));
 

@@ -53,7 +53,8 @@ CommandLineAnswer answerCommandLine(const QStringList &arguments)
 
     if (!parser.parse(arguments))
         return {kUsageError, {}, parser.errorText() + u"\n\n"_s + parser.helpText()};
-    if (parser.isSet(help))
+    // Qt adds --help-all once an application object exists; it answers like --help.
+    if (parser.isSet(help) || parser.optionNames().contains(u"help-all"_s))
         return {0, parser.helpText(), {}};
     if (parser.isSet(version))
         return {0, versionText(), {}};

@@ -42,7 +42,7 @@ menu_bar_y=$(( (E2E_WH - E2E_CLIENT_HEIGHT) / 2 ))
 xdotool mousemove --sync $((E2E_WX + 30)) $((E2E_WY + menu_bar_y)) click 1
 sleep 0.5
 xdotool mousemove --sync $((E2E_WX + 40)) $((E2E_WY + menu_bar_y * 2 + 12)) click 1
-folder_dialog() { xdotool search --onlyvisible --name '^歌曲目录$' 2>/dev/null | head -n 1; }
+folder_dialog() { xdotool search --onlyvisible --name '^选择音乐文件夹$' 2>/dev/null | head -n 1; }
 dialog=$(e2e_wait 15 "the folder dialog" folder_dialog)
 sleep 0.5
 e2e_screenshot folder-dialog

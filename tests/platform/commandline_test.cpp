@@ -23,6 +23,7 @@ TEST(CommandLine, AnswersHelpAndVersionRefusesUnknownOptionsAndLetsQtOptionsThro
         {"no option", {u"tunora"_s}, std::nullopt, {}, {}},
         {"--help", {u"tunora"_s, u"--help"_s}, 0, u"--version"_s, {}},
         {"-h", {u"tunora"_s, u"-h"_s}, 0, u"--help"_s, {}},
+        {"--help-all", {u"tunora"_s, u"--help-all"_s}, 0, u"--version"_s, {}},
         {"--version", {u"tunora"_s, u"--version"_s}, 0, u"tunora 2.3\n"_s, {}},
         {"-v", {u"tunora"_s, u"-v"_s}, 0, u"tunora 2.3\n"_s, {}},
         {"help wins over a Qt option", {u"tunora"_s, u"-platform"_s, u"xcb"_s, u"--help"_s}, 0, u"--help"_s, {}},
@@ -53,5 +54,6 @@ TEST(CommandLine, UsageOnErrorIsTheHelpAndKeepsQtOptionsOutOfIt)
     const CommandLineAnswer refused = answerCommandLine({u"tunora"_s, u"--bogus"_s});
     const CommandLineAnswer help = answerCommandLine({u"tunora"_s, u"--help"_s});
     EXPECT_TRUE(refused.standardError.endsWith(help.standardOutput)) << refused.standardError.toStdString();
-    EXPECT_FALSE(help.standardOutput.contains(u"platform"_s)) << help.standardOutput.toStdString();
+    for (const QString &qtOption : {u"-platform"_s, u"-style"_s, u"-reverse"_s})
+        EXPECT_FALSE(help.standardOutput.contains(qtOption)) << help.standardOutput.toStdString();
 }
