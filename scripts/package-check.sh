@@ -30,6 +30,22 @@ if dpkg-query -W -f='${Status}' tunora 2>/dev/null | grep -q "install ok install
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "$deb"
+# A new user's first start: the per-user settings file is made from the installed template,
+# so the music formats are there. The window shows offscreen for a few seconds. Root could
+# write next to the program in /usr/bin, so root starts it as the unprivileged user nobody.
+first_start() {
+    local home as_user=() found=0
+    home=$(mktemp -d)
+    if [ "$(id -u)" -eq 0 ]; then
+        chown 65534:65534 "$home"
+        as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    fi
+    (cd "$home" && "${as_user[@]}" env HOME="$home" XDG_CONFIG_HOME="$home/.config" \
+        QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/tunora >/dev/null 2>&1) || true
+    iconv -f GBK -t UTF-8 "$home/.config/tunora/初始化配置.ini" | grep -qx $'格式=mp3,wma\r' || found=$?
+    rm -rf "$home"
+    return "$found"
+}
 status=0
 {
     version=$(/usr/bin/tunora --version) && echo "installed program: $version" &&
@@ -37,7 +53,8 @@ status=0
     desktop-file-validate /usr/share/applications/tunora.desktop &&
     appstreamcli validate --no-net /usr/share/metainfo/*tunora*.metainfo.xml &&
     [ -f /usr/share/icons/hicolor/256x256/apps/tunora.png ] &&
-    [ -f /usr/share/tunora/初始化配置.ini ]
+    [ -f /usr/share/tunora/初始化配置.ini ] &&
+    first_start && echo "a new user's settings file starts with the music formats"
 } || status=$?
 "${sudo_cmd[@]}" apt-get purge -y tunora
 left=$(find /usr/bin/tunora /usr/share/tunora /usr/share/applications/tunora.desktop 2>/dev/null || true)
