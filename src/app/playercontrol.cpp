@@ -110,7 +110,7 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     nameForScreenReaders();
 }
 
-// The transport buttons show only icons; screen readers announce these names instead.
+// The buttons show only icons and the sliders no text; screen readers announce these names.
 void PlayerControl::nameForScreenReaders()
 {
     setAccessibleName(QStringLiteral(u"播放器"));
