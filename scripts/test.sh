@@ -12,6 +12,9 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNORA_WER
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure --timeout 300)
 
+echo "== Debian package: build, validate, install, run, remove =="
+bash scripts/package-check.sh build-test
+
 echo "== Tests under the address and undefined-behaviour sanitizers =="
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNORA_SANITIZE=ON \
   -DTUNORA_BUILD_BENCH=OFF -DTUNORA_WERROR=ON

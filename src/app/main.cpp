@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
+#include "platform/commandline.h"
 #include "platform/mpvplayer.h"
 
 #include <QApplication>
@@ -36,6 +37,8 @@ bool displayAvailable(int argc, char **argv)
 int main(int argc, char **argv)
 {
     std::fesetenv(FE_DFL_ENV);
+    if (const std::optional<int> answered = tunora::handleCommandLine(argc, argv))
+        return *answered;
     if (!displayAvailable(argc, argv)) {
         std::fprintf(stderr, "tunora: no display to show the window on (DISPLAY is not set).\n");
         return kStartFailed;

@@ -1,5 +1,6 @@
 #include "mainwindowui.h"
 
+#include "accessiblenames.h"
 #include "artwork.h"
 #include "menuskin.h"
 #include "picturebox.h"
@@ -212,6 +213,7 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
 
     for (QMenu *menu : {初始化设置, 播放方式, 托盘菜单, 合并菜单})
         MenuSkin::paint(menu);
+    nameControlsForScreenReaders(*this);
 
     window->setFixedSize(window->sizeHint());
     window->move(50, 50);

@@ -107,6 +107,21 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     connect(&m_player, &MediaPlayer::openStateChanged, this, [this] { refresh(); });
     connect(m_refreshTimer, &QTimer::timeout, this, &PlayerControl::refresh);
     m_refreshTimer->start(250);
+    nameForScreenReaders();
+}
+
+// The buttons show only icons and the sliders no text; screen readers announce these names.
+void PlayerControl::nameForScreenReaders()
+{
+    setAccessibleName(QStringLiteral(u"播放器"));
+    m_playPause->setAccessibleName(QStringLiteral(u"播放/暂停"));
+    m_stop->setAccessibleName(QStringLiteral(u"停止"));
+    m_previous->setAccessibleName(QStringLiteral(u"上一首"));
+    m_next->setAccessibleName(QStringLiteral(u"下一首"));
+    m_mute->setAccessibleName(QStringLiteral(u"静音"));
+    m_seek->setAccessibleName(QStringLiteral(u"播放进度"));
+    m_seek->setAccessibleDescription(QStringLiteral(u"拖动到歌曲中的位置"));
+    m_volume->setAccessibleName(QStringLiteral(u"音量"));
 }
 
 void PlayerControl::onPlayStateChanged(int state)

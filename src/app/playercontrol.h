@@ -25,6 +25,7 @@ public:
     QSlider *volumeSlider() const { return m_volume; }
 
 private:
+    void nameForScreenReaders();
     void refresh();
     void onPlayStateChanged(int state);
 

@@ -72,14 +72,28 @@ QString SettingsFile::path() const
     return configDirectory + u"/tunora/"_s + kFileName;
 }
 
+// Where an installation keeps the settings a new user starts from: share/tunora/ beside
+// the program's bin/ folder.
+QString SettingsFile::templateFilePath() const
+{
+    return QDir::cleanPath(m_programDirectory + u"/../share/tunora/"_s + kFileName);
+}
+
 // Rule: use the program directory when writable, else the per-user file; until that one
-// exists, read the program directory's file, and the first write carries its content over.
+// exists, read the program directory's file, else the installation's template, and the
+// first write carries that content over. Neither of those is ever written.
 QString SettingsFile::readPath() const
 {
     const QString target = path();
+    if (QFileInfo::exists(target))
+        return target;
     const QString programFile = programFilePath();
-    if (target != programFile && !QFileInfo::exists(target) && QFileInfo::exists(programFile))
+    if (target != programFile && QFileInfo::exists(programFile))
         return programFile;
+    const QFileInfo templateFile(templateFilePath());
+    // An unreadable template would block every write; start empty instead.
+    if (templateFile.isFile() && templateFile.isReadable())
+        return templateFile.filePath();
     return target;
 }
 

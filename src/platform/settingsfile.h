@@ -18,7 +18,9 @@ public:
     SettingsFile(QString programDirectory, DirectoryProbe isWritableDirectory);
 
     // Where writes go: next to the program when its directory is writable, else the
-    // per-user file "tunora/初始化配置.ini" in the user's configuration directory.
+    // per-user file "tunora/初始化配置.ini" in the user's configuration directory. A file not
+    // there yet starts from the installation's template, "../share/tunora/初始化配置.ini"
+    // from the program directory.
     QString path() const;
 
     // Missing file, section or key, or an unreadable file: empty text. Never creates the file.
@@ -31,6 +33,7 @@ public:
 
 private:
     QString programFilePath() const;
+    QString templateFilePath() const;
     QString readPath() const;
 
     QString m_programDirectory;

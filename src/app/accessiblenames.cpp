@@ -1,0 +1,58 @@
+#include "accessiblenames.h"
+
+#include "mainwindowui.h"
+#include "picturebox.h"
+#include "searchcombobox.h"
+#include "spincontrol.h"
+
+#include <QAbstractItemView>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace tunora {
+
+namespace {
+
+void describe(QWidget *widget, const QString &name, const QString &description = QString())
+{
+    widget->setAccessibleName(name);
+    if (!description.isEmpty())
+        widget->setAccessibleDescription(description);
+}
+
+// The arrows of a spin control show no text; each says which way it moves the mark.
+void describeSpin(SpinControl *spin, const QString &mark)
+{
+    describe(spin, mark + QStringLiteral(u"微调"));
+    describe(spin->downButton(), mark + QStringLiteral(u"提前"),
+             QStringLiteral(u"把") + mark + QStringLiteral(u"提前一个调整步长"));
+    describe(spin->upButton(), mark + QStringLiteral(u"推后"),
+             QStringLiteral(u"把") + mark + QStringLiteral(u"推后一个调整步长"));
+}
+
+} // namespace
+
+void nameControlsForScreenReaders(MainWindowUi &ui)
+{
+    describe(ui.组合框1, QStringLiteral(u"搜索歌曲"), QStringLiteral(u"输入文字，在歌曲文件列表中查找歌曲"));
+    if (QLineEdit *search = ui.组合框1->lineEdit())
+        describe(search, QStringLiteral(u"搜索文字"));
+    describe(ui.组合框1->view(), QStringLiteral(u"搜索结果"));
+    describe(ui.列表框1, QStringLiteral(u"歌曲文件列表"), QStringLiteral(u"歌曲目录中的歌曲，双击播放"));
+    describe(ui.图片框1, QStringLiteral(u"联系作者"), QStringLiteral(u"在浏览器中打开联系页面"));
+
+    describeSpin(ui.调节器1, QStringLiteral(u"开始时间"));
+    describeSpin(ui.调节器2, QStringLiteral(u"结束时间"));
+    describe(ui.编辑框3, QStringLiteral(u"开始时间定位"), QStringLiteral(u"输入开始时间（秒）"));
+    describe(ui.编辑框4, QStringLiteral(u"结束时间定位"), QStringLiteral(u"输入结束时间（秒）"));
+    describe(ui.编辑框2, QStringLiteral(u"调整步长"), QStringLiteral(u"微调箭头每按一次移动的秒数"));
+    describe(ui.编辑框5, QStringLiteral(u"试听秒数"), QStringLiteral(u"试听结束时间时，从结束时间之前多少秒开始播放"));
+    describe(ui.超级列表框1, QStringLiteral(u"歌曲列表"),
+             QStringLiteral(u"已标记的歌曲：歌曲名、开始时间、结束时间、剪切长度、歌曲长度"));
+    describe(ui.编辑框1, QStringLiteral(u"使用说明"));
+}
+
+} // namespace tunora

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The window as a screen reader reads it: on a private session bus with the accessibility
+# bus, every push button, slider, spin arrow, text box and list of the real program's
+# window has a name, and no two controls share one.
+#
+# Usage: accessibility.sh <tunora binary>
+source "$(dirname "$0")/lib.sh"
+
+# A session bus of the run's own, so the accessibility bus it starts is ours alone.
+if [ -z "${E2E_SESSION_BUS:-}" ]; then
+    e2e_require dbus-run-session
+    E2E_SESSION_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
+
+e2e_init accessibility "$1"
+e2e_require /usr/bin/python3
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || {
+    e2e_log "SKIP: python3-pyatspi is not installed (scripts/install-deps.sh --test installs it)"
+    exit "$E2E_SKIP"
+}
+atspi() { /usr/bin/python3 "$E2E_LIB_DIR/atspi_tree.py" "$@"; }
+
+e2e_start_xvfb
+(cd "$E2E_CWD" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
+E2E_TUNORA_PID=$!
+e2e_pids+=("$E2E_TUNORA_PID")
+e2e_wait_main_window 30
+on_bus() { atspi dump >/dev/null && echo yes; }
+e2e_wait 30 "the window on the accessibility bus" on_bus >/dev/null
+e2e_screenshot started
+
+atspi dump >"$E2E_ARTIFACTS/tree.txt" || e2e_fail "could not read the window's tree"
+if ! report=$(atspi check-names); then
+    printf '%s\n' "$report" >&2
+    e2e_fail "controls without a name or with a shared name (tree in $E2E_ARTIFACTS/tree.txt)"
+fi
+e2e_log "$report"
+# The arrows are the controls a screen reader cannot guess: each names its mark and way.
+for name in 开始时间提前 开始时间推后 结束时间提前 结束时间推后 播放/暂停 播放进度 音量; do
+    grep -qF "'$name'" "$E2E_ARTIFACTS/tree.txt" || e2e_fail "no control is named $name"
+done
+e2e_log "PASS"
