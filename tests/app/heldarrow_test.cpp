@@ -145,10 +145,10 @@ TEST_F(HeldArrow, ARefusalShowsOneBoxAndEndsThePressWhileAcceptedStepsRepeat)
         QTest::mouseRelease(c.towardRefusal, Qt::LeftButton, {}, centre);
         QTest::qWait(300);
 
-        EXPECT_EQ(closer.texts, QStringList{c.message});
-        EXPECT_EQ(closer.marksAtClose, QStringList{c.lastAccepted});
-        EXPECT_EQ(mark(), c.lastAccepted);
-        EXPECT_EQ(c.label->text(), c.prefix + c.lastAccepted);
+        EXPECT_EQ(closer.texts.join(u'|').toStdString(), c.message.toStdString());
+        EXPECT_EQ(closer.marksAtClose.join(u'|').toStdString(), c.lastAccepted.toStdString());
+        EXPECT_EQ(mark().toStdString(), c.lastAccepted.toStdString());
+        EXPECT_EQ(c.label->text().toStdString(), QString(c.prefix + c.lastAccepted).toStdString());
         EXPECT_FALSE(c.towardRefusal->isDown());
 
         // The next press counts again: one click, one refusal.
@@ -156,7 +156,7 @@ TEST_F(HeldArrow, ARefusalShowsOneBoxAndEndsThePressWhileAcceptedStepsRepeat)
         ASSERT_TRUE(QTest::qWaitFor([&] { return closer.texts.size() == 2 && !closer.boxOpen(); }, 10000));
         QTest::qWait(300);
         EXPECT_EQ(closer.texts.size(), 2);
-        EXPECT_EQ(mark(), c.lastAccepted);
+        EXPECT_EQ(mark().toStdString(), c.lastAccepted.toStdString());
 
         // The other arrow, held, keeps stepping.
         QTest::mousePress(c.awayFromRefusal, Qt::LeftButton, {}, c.awayFromRefusal->rect().center());
