@@ -8,6 +8,7 @@
 #include "optionhandlers.h"
 #include "picturebox.h"
 #include "playbackhandlers.h"
+#include "playercontrol.h"
 #include "settingskeys.h"
 #include "songlistedithandlers.h"
 
@@ -42,6 +43,9 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &pro
     m_cutting = std::make_unique<CuttingHandlers>(m_context);
     m_songListEdit = std::make_unique<SongListEditHandlers>(m_context);
 
+    // The player face's own skip buttons switch as the program's next and previous do.
+    connect(m_ui.播放器1, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
+    connect(m_ui.播放器1, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
     connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
     connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });
 }

@@ -80,11 +80,11 @@ MarkingHandlers::MarkControls MarkingHandlers::controls(Mark mark) const
 {
     const MainWindowUi &ui = m_context.ui;
     if (mark == Mark::Start) {
-        return {SongListModel::Start, ui.标签3, ui_text::kStartPrefix, ui.编辑框3, m_startBoxRule,
+        return {SongListModel::Start, ui.调节器1, ui.标签3, ui_text::kStartPrefix, ui.编辑框3, m_startBoxRule,
                 QStringLiteral(u"开始时间不可能为负数！请重新标记开始时间。"),
                 QStringLiteral(u"开始时间不能大于歌曲最大时间！请重新标记开始时间。")};
     }
-    return {SongListModel::End, ui.标签4, ui_text::kEndPrefix, ui.编辑框4, m_endBoxRule,
+    return {SongListModel::End, ui.调节器2, ui.标签4, ui_text::kEndPrefix, ui.编辑框4, m_endBoxRule,
             QStringLiteral(u"结束时间不可能为负数！请重新标记结束时间。"),
             QStringLiteral(u"结束时间不能大于歌曲最大时间！请重新标记结束时间。")};
 }
@@ -132,17 +132,15 @@ void MarkingHandlers::stepMark(Mark mark, int pressValue)
         const MarkStep step = markAfterStep(songs.cell(row, c.column), m_context.ui.编辑框2->text(),
                                             m_context.player.currentDuration(),
                                             pressValue == SpinControl::kDownValue);
-        switch (step.outcome) {
-        case MarkStep::Outcome::Accepted:
+        if (step.outcome == MarkStep::Outcome::Accepted) {
             songs.setCell(row, c.column, step.text);
             showMark(mark, step.text);
-            break;
-        case MarkStep::Outcome::Negative:
-            m_context.desktop.showMessage(c.negativeMessage, MessageStyle::Error, QStringLiteral(u"错误"));
-            break;
-        case MarkStep::Outcome::PastSongLength:
-            m_context.desktop.showMessage(c.pastSongLengthMessage, MessageStyle::Error, QStringLiteral(u"错误"));
-            break;
+        } else {
+            // A held arrow must not repeat the refusal under its own message box.
+            c.spin->releasePress();
+            m_context.desktop.showMessage(step.outcome == MarkStep::Outcome::Negative ? c.negativeMessage
+                                                                                      : c.pastSongLengthMessage,
+                                          MessageStyle::Error, QStringLiteral(u"错误"));
         }
     }
     refreshCutLengths(songs);

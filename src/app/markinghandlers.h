@@ -10,6 +10,7 @@ class QLineEdit;
 
 namespace tunora {
 
+class SpinControl;
 struct AppContext;
 struct MainWindowUi;
 
@@ -43,6 +44,7 @@ private:
     class BoxRule;
     struct MarkControls {
         int column;
+        SpinControl *spin;
         QLabel *label;
         QString prefix;
         QLineEdit *box;

@@ -2,6 +2,7 @@
 
 #include "appcontext.h"
 #include "artwork.h"
+#include "leftdoubleclick.h"
 #include "listselection.h"
 #include "mainwindowui.h"
 #include "menuskin.h"
@@ -27,7 +28,9 @@ PlaybackHandlers::PlaybackHandlers(AppContext &context, QObject *parent)
     , m_random(std::random_device{}())
 {
     MainWindowUi &ui = m_context.ui;
-    // Only the user's double-click plays; the program's selection changes never do.
+    // Only the user's left double-click plays; the program's selection changes never do.
+    acceptOnlyLeftDoubleClicks(ui.列表框1);
+    acceptOnlyLeftDoubleClicks(ui.超级列表框1);
     connect(ui.列表框1, &QListView::doubleClicked, this, &PlaybackHandlers::playEntry);
     connect(ui.超级列表框1, &QTreeView::doubleClicked, this, &PlaybackHandlers::songListDoubleClicked);
     connect(ui.播放暂停, &QAction::triggered, this, &PlaybackHandlers::播放暂停Chosen);

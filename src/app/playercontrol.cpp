@@ -91,8 +91,8 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
             m_player.play();
     });
     connect(m_stop, &QToolButton::clicked, this, [this] { m_player.stop(); });
-    connect(m_previous, &QToolButton::clicked, this, [this] { m_player.previous(); });
-    connect(m_next, &QToolButton::clicked, this, [this] { m_player.next(); });
+    connect(m_previous, &QToolButton::clicked, this, &PlayerControl::previousRequested);
+    connect(m_next, &QToolButton::clicked, this, &PlayerControl::nextRequested);
     connect(m_mute, &QToolButton::toggled, this, [this](bool on) {
         m_player.setMuted(on);
         m_mute->setIcon(style()->standardIcon(on ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));

@@ -23,6 +23,13 @@ public:
     QToolButton *playPauseButton() const { return m_playPause; }
     QSlider *seekSlider() const { return m_seek; }
     QSlider *volumeSlider() const { return m_volume; }
+    QToolButton *previousButton() const { return m_previous; }
+    QToolButton *nextButton() const { return m_next; }
+
+Q_SIGNALS:
+    // ⏮ and ⏭: the program decides the song, as random mode picks at random.
+    void previousRequested();
+    void nextRequested();
 
 private:
     void nameForScreenReaders();

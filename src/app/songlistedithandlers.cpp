@@ -47,9 +47,14 @@ void SongListEditHandlers::moveRow(RowMove move)
 
 void SongListEditHandlers::deleteSelectedRow()
 {
-    const int row = selectedRow(m_context.ui.超级列表框1);
-    if (row != -1)
-        m_context.ui.songList->removeSong(row);
+    QTreeView *list = m_context.ui.超级列表框1;
+    const int row = selectedRow(list);
+    if (row == -1)
+        return;
+    m_context.ui.songList->removeSong(row);
+    // The view moves the selection to a neighbour the user never chose; a second delete,
+    // a move or a cut would act on it.
+    list->selectionModel()->clear();
 }
 
 void SongListEditHandlers::clearList()

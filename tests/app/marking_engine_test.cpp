@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace tunora;
@@ -106,7 +107,18 @@ TEST_F(MarkingEngine, AMarkIsThePlayPositionAndThePreviewStopsAtTheEndMark)
     const qsizetype stopsBefore = m_player->stops.size();
     ui().按钮6->click();
     EXPECT_TRUE(m_window->context().endMarkTimer->isArmed());
-    ASSERT_TRUE(runUntil([&] { return m_player->stops.size() > stopsBefore; }));
+    QList<double> positions;
+    ASSERT_TRUE(runUntil([&] {
+        if (m_player->stops.size() > stopsBefore)
+            return true;
+        positions << m_player->currentPosition();
+        return false;
+    }));
+    // The preview plays the lead-in only: from 1.5 - 1 on, never from the song's start.
+    ASSERT_FALSE(positions.isEmpty());
+    EXPECT_NEAR(positions.first(), 0.5, 0.05);
+    EXPECT_GE(*std::min_element(positions.cbegin(), positions.cend()), 0.45)
+        << positions.first() << " ... " << positions.last();
     EXPECT_FALSE(m_window->context().endMarkTimer->isArmed());
     EXPECT_NEAR(m_player->stops.last().position, 1.5, 0.02);
     EXPECT_GE(m_player->stops.last().position, 1.495);

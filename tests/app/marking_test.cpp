@@ -301,12 +301,14 @@ TEST_F(Marking, EndPreviewStartsTheLeadInBeforeTheEndMarkAndStopsThere)
         const char16_t *endMark;
         const char16_t *leadIn;
         const char16_t *startAt;
+        // Exactly: the marks are read in single precision, the difference is not rounded.
+        double position;
     };
     const Case cases[] = {
-        {u"three seconds before", u"60", u"3", u"57"},
-        {u"no lead-in", u"60", u"0", u"60"},
-        {u"an empty lead-in", u"60", u"", u"60"},
-        {u"a fractional mark, unrounded", u"12.35", u"3", u"9.35"},
+        {u"three seconds before", u"60", u"3", u"57", 57},
+        {u"no lead-in", u"60", u"0", u"60", 60},
+        {u"an empty lead-in", u"60", u"", u"60", 60},
+        {u"a fractional mark, unrounded", u"12.35", u"3", u"9.35", double(12.35f) - 3.0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.name).toStdString());
@@ -320,6 +322,7 @@ TEST_F(Marking, EndPreviewStartsTheLeadInBeforeTheEndMarkAndStopsThere)
         ui().按钮6->click();
         EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1"),
                                                QStringLiteral("setCurrentPosition ") + QString::fromUtf16(c.startAt)}));
+        EXPECT_EQ(m_player.currentPosition(), c.position);
         EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：b.mp3"));
         EXPECT_TRUE(endMarkTimer().isArmed());
         EXPECT_TRUE(ui().时钟1->isActive()); // the window's timer runs exactly while armed

@@ -4,6 +4,7 @@
 #include "support/songfolder.h"
 
 #include "app/mainwindow.h"
+#include "marking/recordingplayer.h"
 #include "platform/gbkcodec.h"
 #include "platform/mpvplayer.h"
 
@@ -46,6 +47,7 @@ protected:
         QString error;
         m_player = MpvPlayer::create(&error);
         ASSERT_NE(m_player, nullptr) << error.toStdString();
+        m_recorder = std::make_unique<RecordingPlayer>(*m_player);
         // The list reads c.mp3, b.mp3, a.mp3; b is the one-second song.
         m_songs.addFile(QStringLiteral("a.mp3"), fixtureBytes("tone-2s.mp3"));
         m_songs.addFile(QStringLiteral("b.mp3"), fixtureBytes("tone-1s.mp3"));
@@ -66,7 +68,7 @@ protected:
                                  + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=") + mode
                                  + QStringLiteral("\r\n") + extraSettings));
         settings.close();
-        m_window = std::make_unique<MainWindow>(*m_player, m_desktop, m_programDir.path());
+        m_window = std::make_unique<MainWindow>(*m_recorder, m_desktop, m_programDir.path());
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
         ASSERT_EQ(ui().songFiles->stringList(),
@@ -102,6 +104,8 @@ protected:
     SongFolder m_songs;
     FakeDesktop m_desktop;
     std::unique_ptr<MpvPlayer> m_player;
+    // What the window asks of the engine passes through it.
+    std::unique_ptr<RecordingPlayer> m_recorder;
     std::unique_ptr<MainWindow> m_window;
     QStringList m_opened;
 };
@@ -132,11 +136,15 @@ TEST_F(PlaybackEngine, InRandomModeTheOwnAdvanceOpensExactlyOneRandomSong)
     doubleClickEntry(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_opened.size() == 1; }, kTimeoutMs));
     EXPECT_EQ(m_opened.first(), QStringLiteral("b.mp3"));
-    // The double-click's own switch got no random answer; the end of b.mp3 gets one.
+    // The double-click's own switch got no random answer; the end of b.mp3 gets one, which
+    // the window asks for: the engine's sequential choice (a.mp3) is not what plays.
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_opened.size() == 2; }, kTimeoutMs));
     QTest::qWait(300); // a second switch would open within this
     ASSERT_EQ(m_opened.size(), 2) << m_opened.join(u',').toStdString();
+    ASSERT_EQ(m_recorder->playedItems.size(), 2);
+    EXPECT_EQ(m_recorder->playedItems.first(), 1);
     const int selected = selectedEntry();
+    EXPECT_EQ(selected, m_recorder->playedItems.last());
     ASSERT_GE(selected, 0);
     const QString song = ui().songFiles->index(selected).data().toString();
     EXPECT_EQ(m_opened.last(), song);

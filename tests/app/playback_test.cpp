@@ -3,6 +3,7 @@
 
 #include "app/artwork.h"
 #include "app/menuskin.h"
+#include "app/playercontrol.h"
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
 
@@ -14,6 +15,7 @@
 #include <QSet>
 #include <QStringListModel>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <functional>
@@ -107,6 +109,44 @@ TEST_F(Playback, DoubleClickingAnEntryPlaysItsItemAndTheLabelFollowsTheOpenedMed
     m_player.emitMediaOpen();
     EXPECT_EQ(ui().标签1->text(), songLabel(kB));
     EXPECT_EQ(selectedEntry(), 1);
+}
+
+TEST_F(Playback, OnlyALeftDoubleClickPlaysOnEitherList)
+{
+    startWith();
+    addRow(kB, QStringLiteral("12.5"), QStringLiteral("20"));
+    struct Case {
+        const char *name;
+        QAbstractItemView *view;
+        int rowOfB;
+        QStringList leftDoubleClickPlays;
+    };
+    const Case cases[] = {
+        {"song-file list", ui().列表框1, 1, {QStringLiteral("playItem 1")}},
+        {"song list", ui().超级列表框1, 0, {QStringLiteral("playItem 1"), QStringLiteral("setCurrentPosition 12.5")}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QPoint at = c.view->visualRect(c.view->model()->index(c.rowOfB, 0)).center();
+        for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+            SCOPED_TRACE(int(button));
+            m_player.clearLog();
+            QTest::mouseClick(c.view->viewport(), button, {}, at);
+            QTest::mouseDClick(c.view->viewport(), button, {}, at);
+            QTest::mouseRelease(c.view->viewport(), button, {}, at);
+            EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+            EXPECT_FALSE(window().context().endMarkTimer->isArmed());
+            EXPECT_EQ(ui().标签1->text(), songLabel(QString()));
+        }
+        m_player.clearLog();
+        QTest::mouseClick(c.view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(c.view->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(m_player.log(), c.leftDoubleClickPlays);
+        EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+        m_player.stop();
+        ui().标签1->setText(songLabel(QString()));
+        window().context().endMarkTimer->disarm();
+    }
 }
 
 TEST_F(Playback, SelectingAnEntryByProgramOrSingleClickPlaysNothing)
@@ -303,6 +343,14 @@ TEST_F(Playback, NextAndPreviousInLoopModeAreThePlayers)
     EXPECT_EQ(ui().标签1->text(), songLabel(kB));
 }
 
+TEST_F(Playback, ThePlayerFacesSkipButtonsInLoopModeAreThePlayers)
+{
+    startWith();
+    QTest::mouseClick(ui().播放器1->nextButton(), Qt::LeftButton);
+    QTest::mouseClick(ui().播放器1->previousButton(), Qt::LeftButton);
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("previous")}));
+}
+
 TEST_F(Playback, InRandomModeNextAndPreviousPickFromTheList)
 {
     songs.addFile(QStringLiteral("only.mp3"));
@@ -393,6 +441,27 @@ TEST_F(RandomMode, ASongThatEndsByItselfIsFollowedByOneRandomSong)
     }
     // Thirty picks from 23 songs that all landed on one or two would be a broken generator.
     EXPECT_GT(picks.size(), 5);
+}
+
+TEST_F(RandomMode, ThePlayerFacesSkipButtonsPickARandomSong)
+{
+    m_player.playItem(0);
+    focus(ui().播放器1);
+    QSet<int> picks;
+    for (QToolButton *button : {ui().播放器1->nextButton(), ui().播放器1->previousButton()}) {
+        for (int round = 0; round < 10; ++round) {
+            m_player.clearLog();
+            QTest::mouseClick(button, Qt::LeftButton);
+            ASSERT_EQ(m_player.log().size(), 1) << m_player.log().join(u',').toStdString();
+            ASSERT_TRUE(m_player.log().first().startsWith(QStringLiteral("playItem "))) << m_player.log().first().toStdString();
+            const int item = m_player.log().first().section(u' ', 1).toInt();
+            picks.insert(item);
+            EXPECT_EQ(m_player.currentIndex(), item);
+            EXPECT_EQ(selectedEntry(), item);
+        }
+    }
+    // Twenty skips through 23 songs that all land on one or two are no random picks.
+    EXPECT_GT(picks.size(), 4);
 }
 
 TEST_F(RandomMode, WhenTheWindowIsNotActiveTheOwnAdvanceIsRandomToo)

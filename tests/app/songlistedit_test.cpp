@@ -1,12 +1,14 @@
 #include "support/windowfixture.h"
 
 #include "app/listselection.h"
+#include "marking/endmarktimer.h"
 #include "songlistrows.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -144,6 +146,46 @@ TEST_F(SongListEdit, DeleteRemovesOnlyTheSelectedRowWithoutAsking)
                                         {u"c.mp3"_s, u"2"_s, u"3"_s, u"1"_s, u"120"_s},
                                     }));
     EXPECT_TRUE(m_desktop.messages.isEmpty());
+}
+
+TEST_F(SongListEdit, ADeleteLeavesNoRowSelectedSoTheNextCommandFindsNone)
+{
+    const QList<QStringList> rows = {
+        {u"a.mp3"_s, u"1"_s, u"5"_s, u"4"_s, u"200"_s},
+        {u"b.mp3"_s, u"10"_s, u"30"_s, u"20"_s, u"180"_s},
+        {u"c.mp3"_s, u"2"_s, u"3"_s, u"1"_s, u"120"_s},
+    };
+    // The view would pick the next row, or the previous one below the last.
+    for (int chosen : {0, 1, 2}) {
+        SCOPED_TRACE(chosen);
+        songs().clearSongs();
+        for (const QStringList &row : rows)
+            add(row);
+        QTest::mouseClick(ui().超级列表框1->viewport(), Qt::LeftButton, {}, rowCentre(chosen));
+        ASSERT_EQ(selected(), chosen);
+
+        ui().指点删除->trigger();
+        QList<QStringList> left = rows;
+        left.removeAt(chosen);
+        EXPECT_EQ(allRowCells(songs()), left);
+        EXPECT_EQ(selected(), -1);
+
+        // Nothing selected: a second delete, the moves, the edit menu, the cut and the end
+        // preview all find no row.
+        ui().指点删除->trigger();
+        ui().向上移动->trigger();
+        ui().向下移动->trigger();
+        QSignalSpy shown(ui().合并菜单, &QMenu::aboutToShow);
+        rightClick(belowTheRows());
+        m_player.clearLog();
+        ui().按钮5->click();
+        ui().按钮6->click();
+        EXPECT_EQ(allRowCells(songs()), left);
+        EXPECT_EQ(shown.count(), 0);
+        EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
+        EXPECT_TRUE(m_desktop.messages.isEmpty());
+        EXPECT_FALSE(window().context().endMarkTimer->isArmed());
+    }
 }
 
 TEST_F(SongListEdit, ClearEmptiesTheListAndOnAnEmptyListDoesNothing)

@@ -9,7 +9,8 @@
 namespace tunora::test {
 
 // Passes every call on to another player, and notes at each stop() where the position
-// stood and when, just before the stop. Measures how far past an end mark playback ran.
+// stood and when, just before the stop (how far past an end mark playback ran), and
+// every item the program asked to play.
 class RecordingPlayer : public MediaPlayer {
 public:
     struct Stop {
@@ -25,6 +26,8 @@ public:
     }
 
     QList<Stop> stops;
+    // The index of every playItem() call, in order.
+    QList<int> playedItems;
 
     void clearPlaylist() override { m_inner.clearPlaylist(); }
     void insertItem(int index, const QString &path) override { m_inner.insertItem(index, path); }
@@ -32,7 +35,11 @@ public:
     int itemCount() const override { return m_inner.itemCount(); }
     QString item(int index) const override { return m_inner.item(index); }
 
-    void playItem(int index) override { m_inner.playItem(index); }
+    void playItem(int index) override
+    {
+        playedItems.append(index);
+        m_inner.playItem(index);
+    }
     void play() override { m_inner.play(); }
     void pause() override { m_inner.pause(); }
     void stop() override
