@@ -5,6 +5,7 @@
 #include "platform/filesearch.h"
 
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -43,11 +44,6 @@ FolderChooser::FolderChooser(const QString &title, const QString &startFolder, Q
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral(u"确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral(u"取消"));
-    // Return opens the current entry; only a click on 确定 chooses.
-    for (QAbstractButton *button : buttons->buttons()) {
-        if (auto *push = qobject_cast<QPushButton *>(button))
-            push->setAutoDefault(false);
-    }
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_path);
     layout->addWidget(m_entries);
@@ -56,6 +52,7 @@ FolderChooser::FolderChooser(const QString &title, const QString &startFolder, Q
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_entries, &QListWidget::itemActivated, this, &FolderChooser::entryActivated);
+    m_entries->installEventFilter(this);
     showFolder(startFolder.isEmpty() ? QStringLiteral("/") : startFolder);
 }
 
@@ -82,6 +79,21 @@ QString FolderChooser::chosenFolder() const
     if (selected.isEmpty() || selected.constFirst()->data(kIsParentRole).toBool())
         return m_folder;
     return selected.constFirst()->data(kPathRole).toString();
+}
+
+bool FolderChooser::eventFilter(QObject *watched, QEvent *event)
+{
+    // The list would open its current entry on Return and pass the key on to press 确定,
+    // choosing the folder just opened; Return only opens it.
+    if (watched == m_entries && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (QListWidgetItem *entry = m_entries->currentItem())
+                entryActivated(entry);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FolderChooser::entryActivated(QListWidgetItem *entry)

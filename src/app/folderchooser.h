@@ -24,6 +24,9 @@ public:
     // What OK stands for: the selected subfolder, else the folder shown.
     QString chosenFolder() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void entryActivated(QListWidgetItem *entry);
 

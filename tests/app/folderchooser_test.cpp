@@ -111,6 +111,18 @@ TEST(FolderChooser, KeepsTheBytesOfFolderNamesThatAreNotUtf8)
     clickEntry(chooser, 0);
     EXPECT_EQ(chooser.chosenFolder(), top);
 
+    // Return on an entry opens it and leaves the choice to 确定.
+    QListWidget *list = entriesOf(chooser);
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(chooser.shownFolder(), top + QStringLiteral(u"/歌曲"));
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_EQ(chooser.result(), QDialog::Rejected);
+    QTest::mouseClick(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.chosenFolder(), top + QStringLiteral(u"/歌曲"));
+
     chooser.showFolder(QStringLiteral("/"));
     EXPECT_FALSE(shownEntries(chooser).contains(QStringLiteral("..")));
 }
