@@ -61,7 +61,7 @@ QString displayProblem(int argc, const char *const *argv)
     xcb_disconnect(connection);
     if (error == 0)
         return {};
-    return QStringLiteral("cannot open the display %1 (DISPLAY): %2.")
+    return QStringLiteral("cannot open the X display \"%1\": %2.")
         .arg(QString::fromLocal8Bit(display), connectionProblem(error));
 }
 
