@@ -31,6 +31,9 @@ settings("ascii_mixed.ini",
          "é".encode("utf-8"), 0x15)
 settings("ascii_gbk_value.ini", b"[Settings]\nParam=old\n", b"\xc3\xa9", 0x15)
 settings("utf16le.ini", b"\xff\xfe" + "[a]\r\nk=v\r\n".encode("utf-16-le"), b"v", 0x05)
+quoted = sample.replace("随机", '"随机"').replace("路径=D:\\歌曲\\铃声\\", "路径='D:\\歌曲\\铃声\\'")
+settings("utf16be_quoted.ini", b"\xfe\xff" + quoted.encode("utf-16-be"), b"'x'", 0x00)
+settings("gbk_quoted.ini", quoted.encode("gbk"), b' "a" ', 0x04)
 settings("new_key_as_value.ini", "[歌曲目录]\n".encode("gbk"), "新值".encode("utf-8"), 0x40)
 settings("empty.ini", b"", b"mp3|wav", 0x00)
 

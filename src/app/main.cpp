@@ -4,6 +4,7 @@
 #include "qtdesktop.h"
 
 #include "platform/commandline.h"
+#include "platform/displayprobe.h"
 #include "platform/mpvplayer.h"
 
 #include <QApplication>
@@ -19,19 +20,6 @@ namespace {
 
 constexpr int kStartFailed = 255;
 
-bool displayAvailable(int argc, char **argv)
-{
-    // QApplication aborts when no platform plugin can start; probe with the same rules first.
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && platform != "xcb" && !platform.startsWith("wayland"))
-        return true;
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "-platform") == 0)
-            return true;
-    }
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -39,8 +27,8 @@ int main(int argc, char **argv)
     std::fesetenv(FE_DFL_ENV);
     if (const std::optional<int> answered = tunora::handleCommandLine(argc, argv))
         return *answered;
-    if (!displayAvailable(argc, argv)) {
-        std::fprintf(stderr, "tunora: no display to show the window on (DISPLAY is not set).\n");
+    if (const QString problem = tunora::displayProblem(argc, argv); !problem.isEmpty()) {
+        std::fprintf(stderr, "tunora: %s\n", qPrintable(problem));
         return kStartFailed;
     }
     QApplication app(argc, argv);

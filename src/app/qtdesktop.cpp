@@ -1,8 +1,10 @@
 #include "qtdesktop.h"
 
+#include "folderchooser.h"
+
+#include "platform/fileio.h"
 
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
@@ -10,7 +12,8 @@ namespace tunora {
 
 QString QtDesktop::browseForFolder(const QString &title)
 {
-    return QFileDialog::getExistingDirectory(m_window, title, QString(), QFileDialog::ShowDirsOnly);
+    FolderChooser chooser(title, currentDirectory(), m_window);
+    return chooser.exec() == QDialog::Accepted ? chooser.chosenFolder() : QString();
 }
 
 void QtDesktop::showMessage(const QString &text, MessageStyle style, const QString &title)

@@ -1,5 +1,7 @@
 #include "filenames.h"
 
+#include "gbkcodec.h"
+
 #include <QStringDecoder>
 
 namespace tunora {
@@ -41,6 +43,22 @@ int validUtf8Length(const unsigned char *s, qsizetype i, qsizetype n)
     return len;
 }
 
+// An escaped byte: a lone low surrogate in the escape range.
+bool isEscape(const QString &text, qsizetype i)
+{
+    const char16_t u = text.at(i).unicode();
+    return u >= 0xDC80 && u <= 0xDCFF && !(i > 0 && QChar::isHighSurrogate(text.at(i - 1).unicode()));
+}
+
+bool hasEscapes(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isEscape(text, i))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString decodeFileName(const QByteArray &bytes)
@@ -76,17 +94,29 @@ QByteArray encodeFileName(const QString &name)
     qsizetype runStart = 0;
     const qsizetype n = name.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = name.at(i).unicode();
-        const bool escaped = u >= 0xDC80 && u <= 0xDCFF
-            && !(i > 0 && QChar::isHighSurrogate(name.at(i - 1).unicode()));
-        if (!escaped)
+        if (!isEscape(name, i))
             continue;
         out += QStringView(name).mid(runStart, i - runStart).toUtf8();
-        out += char(u - 0xDC00);
+        out += char(name.at(i).unicode() - 0xDC00);
         runStart = i + 1;
     }
     out += QStringView(name).mid(runStart).toUtf8();
     return out;
+}
+
+QString displayFileName(const QString &name)
+{
+    if (!hasEscapes(name))
+        return name;
+    const QString gbk = decodeGbk(encodeFileName(name));
+    if (!hasEscapes(gbk))
+        return gbk;
+    QString shown = name;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (isEscape(name, i))
+            shown[i] = QChar::ReplacementCharacter;
+    }
+    return shown;
 }
 
 } // namespace tunora

@@ -12,4 +12,9 @@ namespace tunora {
 QString decodeFileName(const QByteArray &bytes);
 QByteArray encodeFileName(const QString &name);
 
+// A name as a person should see it: unchanged when it is valid UTF-8; otherwise read as GBK
+// when its bytes are valid GBK (names from Windows archives), else with U+FFFD for each byte
+// that is no character. For showing only: it does not lead back to the file.
+QString displayFileName(const QString &name);
+
 } // namespace tunora

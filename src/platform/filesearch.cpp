@@ -14,15 +14,20 @@ namespace tunora {
 
 namespace {
 
-bool isRegularFile(int dirFd, const dirent *entry)
+bool hasType(int dirFd, const dirent *entry, unsigned char type, mode_t mode)
 {
-    if (entry->d_type == DT_REG)
+    if (entry->d_type == type)
         return true;
     if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
         return false;
     // Links and file systems that do not report the type: ask for the target's type.
     struct stat st {};
-    return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    return fstatat(dirFd, entry->d_name, &st, 0) == 0 && (st.st_mode & S_IFMT) == mode;
+}
+
+bool isRegularFile(int dirFd, const dirent *entry)
+{
+    return hasType(dirFd, entry, DT_REG, S_IFREG);
 }
 
 // The names found for one extension with their sort keys: the key a Windows file system
@@ -136,6 +141,23 @@ QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringL
             result[i] = sorted[size_t(suffixOf[i])];
     }
     return result;
+}
+
+QStringList findSubfolders(const QString &folder)
+{
+    const QByteArray path = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR *dir = opendir(path.constData());
+    if (!dir)
+        return {};
+    Found found;
+    const int fd = dirfd(dir);
+    while (const dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.' || !hasType(fd, entry, DT_DIR, S_IFDIR))
+            continue;
+        found.add(decodeFileName(QByteArray(entry->d_name)));
+    }
+    closedir(dir);
+    return found.sortedNames();
 }
 
 QStringList findFilesWithExtension(const QString &folder, const QString &extension)

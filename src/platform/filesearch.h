@@ -17,4 +17,8 @@ QStringList findFilesWithExtension(const QString &folder, const QString &extensi
 // for extensions[i] (none for an empty extension).
 QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringList &extensions);
 
+// The names of the folders in `folder` (links to folders too), in the same order; hidden
+// ones (".name") are left out, as file choosers do. A folder that cannot be read gives none.
+QStringList findSubfolders(const QString &folder);
+
 } // namespace tunora

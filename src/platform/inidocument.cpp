@@ -2,6 +2,7 @@
 
 #include "filenames.h"
 #include "gbkcodec.h"
+#include "utf16codec.h"
 
 #include <QStringDecoder>
 
@@ -10,6 +11,8 @@ namespace tunora {
 namespace {
 
 const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray kUtf16LeBom = QByteArrayLiteral("\xFF\xFE");
+const QByteArray kUtf16BeBom = QByteArrayLiteral("\xFE\xFF");
 
 bool isAscii(const QByteArray &bytes)
 {
@@ -108,12 +111,69 @@ bool hasLineBreak(const QString &text)
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
+// The quote that Windows drops from both ends of a value as read, or none.
+QChar enclosingQuote(const QString &value)
+{
+    if (value.size() < 2)
+        return {};
+    const QChar first = value.front();
+    return (first == u'"' || first == u'\'') && value.back() == first ? first : QChar();
+}
+
+QString withoutEnclosingQuotes(const QString &value)
+{
+    return enclosingQuote(value).isNull() ? value : value.mid(1, value.size() - 2);
+}
+
+// The text that goes after "key=" so that Windows and we read `value` back: inside the quote
+// that the replaced value had, or inside double quotes when its own would be dropped.
+QString storedValue(const QString &value, QChar keptQuote)
+{
+    if (!keptQuote.isNull())
+        return keptQuote + value + keptQuote;
+    if (!enclosingQuote(trimmed(value)).isNull())
+        return u'"' + value + u'"';
+    return value;
+}
+
+// Splits at line feeds, keeping each line's ending; `body` holds bytes or UTF-16 units.
+template <typename Text, typename Unit, typename Encode>
+void splitAtLineFeeds(const Text &body, Unit lineFeed, Unit carriageReturn, Encode encode,
+                      QList<QByteArray> &contents, QList<QByteArray> &endings)
+{
+    Text crlfText(1, carriageReturn);
+    crlfText.append(lineFeed);
+    const QByteArray crlf = encode(crlfText);
+    const QByteArray lf = encode(Text(1, lineFeed));
+    qsizetype start = 0;
+    while (start < body.size()) {
+        const qsizetype end = body.indexOf(lineFeed, start);
+        if (end < 0) {
+            contents.append(encode(body.mid(start)));
+            endings.append(QByteArray());
+            return;
+        }
+        const bool afterReturn = end > start && body.at(end - 1) == carriageReturn;
+        contents.append(encode(body.mid(start, end - start - (afterReturn ? 1 : 0))));
+        endings.append(afterReturn ? crlf : lf);
+        start = end + 1;
+    }
+}
+
 } // namespace
 
 IniDocument::IniDocument(const QByteArray &bytes)
 {
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        m_utf16 = true;
+    if (bytes.startsWith(kUtf16LeBom) || bytes.startsWith(kUtf16BeBom)) {
+        m_encoding = bytes.startsWith(kUtf16LeBom) ? Encoding::Utf16Le : Encoding::Utf16Be;
+        m_bom = true;
+        if (bytes.size() % 2 != 0) {
+            m_truncatedUtf16 = true;
+            m_unsupportedBytes = bytes;
+            return;
+        }
+        m_newline = encode(QStringLiteral(u"\r\n"));
+        splitLines(bytes.mid(kUtf16LeBom.size()));
         return;
     }
     QByteArray body = bytes;
@@ -123,42 +183,60 @@ IniDocument::IniDocument(const QByteArray &bytes)
     }
     m_encoding = m_bom || (!isAscii(body) && isValidUtf8(body)) ? Encoding::Utf8 : Encoding::Gbk;
 
-    // '\n' is never part of a GBK or UTF-8 character, so lines split on bytes.
-    qsizetype start = 0;
-    bool newlineSeen = false;
-    while (start < body.size()) {
-        const qsizetype lf = body.indexOf('\n', start);
-        Line line;
-        if (lf < 0) {
-            line.content = body.mid(start);
-            start = body.size();
-        } else {
-            const bool crlf = lf > start && body.at(lf - 1) == '\r';
-            line.content = body.mid(start, lf - start - (crlf ? 1 : 0));
-            line.ending = crlf ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-            start = lf + 1;
-            if (!newlineSeen) {
-                m_newline = line.ending;
-                newlineSeen = true;
-            }
-        }
-        m_lines.append(line);
+    splitLines(body);
+}
+
+void IniDocument::splitLines(const QByteArray &body)
+{
+    QList<QByteArray> contents;
+    QList<QByteArray> endings;
+    if (isUtf16()) {
+        const auto toBytes = [this](const QString &text) { return encode(text); };
+        splitAtLineFeeds(decode(body), QChar(u'\n'), QChar(u'\r'), toBytes, contents, endings);
+    } else {
+        // '\n' is never part of a GBK or UTF-8 character, so lines split on bytes.
+        const auto same = [](const QByteArray &bytes) { return bytes; };
+        splitAtLineFeeds(body, '\n', '\r', same, contents, endings);
     }
+    for (qsizetype i = 0; i < contents.size(); ++i)
+        m_lines.append({contents.at(i), endings.at(i)});
+    if (!endings.isEmpty() && !endings.front().isEmpty())
+        m_newline = endings.front();
 }
 
 QString IniDocument::decode(const QByteArray &bytes) const
 {
-    return m_encoding == Encoding::Utf8 ? decodeFileName(bytes) : decodeGbk(bytes);
+    switch (m_encoding) {
+    case Encoding::Utf8:
+        return decodeFileName(bytes);
+    case Encoding::Utf16Le:
+        return decodeUtf16(bytes, ByteOrder::LittleEndian);
+    case Encoding::Utf16Be:
+        return decodeUtf16(bytes, ByteOrder::BigEndian);
+    case Encoding::Gbk:
+        break;
+    }
+    return decodeGbk(bytes);
 }
 
 QByteArray IniDocument::encode(const QString &text) const
 {
-    return m_encoding == Encoding::Utf8 ? encodeFileName(text) : encodeGbk(text);
+    switch (m_encoding) {
+    case Encoding::Utf8:
+        return encodeFileName(text);
+    case Encoding::Utf16Le:
+        return encodeUtf16(text, ByteOrder::LittleEndian);
+    case Encoding::Utf16Be:
+        return encodeUtf16(text, ByteOrder::BigEndian);
+    case Encoding::Gbk:
+        break;
+    }
+    return encodeGbk(text);
 }
 
 void IniDocument::switchToUtf8()
 {
-    if (m_encoding == Encoding::Utf8)
+    if (m_encoding != Encoding::Gbk)
         return;
     for (Line &line : m_lines)
         line.content = encodeFileName(decodeGbk(line.content));
@@ -167,7 +245,7 @@ void IniDocument::switchToUtf8()
 
 QString IniDocument::value(const QString &section, const QString &key) const
 {
-    if (m_utf16)
+    if (m_truncatedUtf16)
         return {};
     const QString sectionName = trimmed(section);
     const QString keyName = trimmed(key);
@@ -179,7 +257,7 @@ QString IniDocument::value(const QString &section, const QString &key) const
                 return {}; // only the first matching section counts
             inSection = sameName(parsed.name, sectionName);
         } else if (parsed.kind == ParsedLine::Key && inSection && sameName(parsed.name, keyName)) {
-            return parsed.value;
+            return withoutEnclosingQuotes(parsed.value);
         }
     }
     return {};
@@ -189,7 +267,7 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
 {
     const QString sectionName = trimmed(section);
     const QString keyName = trimmed(key);
-    if (m_utf16 || sectionName.isEmpty() || keyName.isEmpty() || hasLineBreak(sectionName)
+    if (m_truncatedUtf16 || sectionName.isEmpty() || keyName.isEmpty() || hasLineBreak(sectionName)
         || hasLineBreak(keyName) || hasLineBreak(value) || keyName.contains(u'=')
         || keyName.startsWith(u'[') || keyName.startsWith(u';'))
         return false;
@@ -212,9 +290,21 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         }
     }
 
-    const QString keyText = keyName + u'=' + value;
+    // The key's line as written, up to where its value starts, and the value's quote.
+    QString keyLinePrefix;
+    QChar keptQuote;
+    if (keyLine >= 0) {
+        const QString text = decode(m_lines.at(keyLine).content);
+        qsizetype valueStart = text.indexOf(u'=') + 1;
+        while (valueStart < text.size() && (text.at(valueStart) == u' ' || text.at(valueStart) == u'\t'))
+            ++valueStart;
+        keyLinePrefix = text.left(valueStart);
+        keptQuote = enclosingQuote(trimmed(text.mid(valueStart)));
+    }
+    const QString stored = storedValue(value, keptQuote);
+    const QString keyText = keyName + u'=' + stored;
     const QString sectionText = u'[' + sectionName + u']';
-    const bool fits = keyLine >= 0 ? fitsGbk(value)
+    const bool fits = keyLine >= 0 ? fitsGbk(stored)
             : sectionLine >= 0    ? fitsGbk(keyText)
                                   : fitsGbk(keyText) && fitsGbk(sectionText);
     if (!fits)
@@ -223,10 +313,7 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
     if (keyLine >= 0) {
         // Keep the key as written, and the spaces after '=', byte for byte.
         QByteArray &content = m_lines[keyLine].content;
-        qsizetype valueStart = content.indexOf('=') + 1;
-        while (valueStart < content.size() && (content.at(valueStart) == ' ' || content.at(valueStart) == '\t'))
-            ++valueStart;
-        content = content.left(valueStart) + encode(value);
+        content = content.left(encode(keyLinePrefix).size()) + encode(stored);
     } else {
         QList<Line> added;
         if (sectionLine < 0)
@@ -253,9 +340,15 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
 
 QByteArray IniDocument::toBytes() const
 {
+    if (m_truncatedUtf16)
+        return m_unsupportedBytes;
     QByteArray body;
     for (const Line &line : m_lines)
         body += line.content + line.ending;
+    if (m_encoding == Encoding::Utf16Le)
+        return kUtf16LeBom + body;
+    if (m_encoding == Encoding::Utf16Be)
+        return kUtf16BeBom + body;
     const bool bom = m_encoding == Encoding::Utf8 && (m_bom || !isValidUtf8(body));
     return bom ? kUtf8Bom + body : body;
 }

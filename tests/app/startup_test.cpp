@@ -57,6 +57,11 @@ TEST_F(StartUp, PlayModeIsRandomOnlyForTheExactWord)
         {QStringLiteral(u"random"), false, QStringLiteral(u"循环")},
         {QStringLiteral(u"循环"), false, QStringLiteral(u"循环")},
         {QString(), false, QStringLiteral(u"循环")},
+        // Windows drops one pair of quotes around a value; the quotes stay in the file.
+        {QStringLiteral(u"\"随机\""), true, QStringLiteral(u"\"随机\"")},
+        {QStringLiteral(u"'随机'"), true, QStringLiteral(u"'随机'")},
+        {QStringLiteral(u"\" 随机\""), false, QStringLiteral(u"\"循环\"")},
+        {QStringLiteral(u"\"随机'"), false, QStringLiteral(u"循环")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.stored.toStdString());

@@ -97,12 +97,13 @@ e2e_make_song() {
     rm -f "$e2e_dir/tone.wav"
 }
 
-# Starts a private X server on a free display number, chosen by the server itself.
+# Starts a private X server on a free display number, chosen by the server itself; further
+# arguments go to Xvfb.
 e2e_start_xvfb() {
     e2e_require Xvfb xdotool xwininfo import python3
     local fifo="$e2e_dir/displayfd" display=""
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "$E2E_SCREEN" -nolisten tcp -noreset 3>"$fifo" \
+    Xvfb -displayfd 3 -screen 0 "$E2E_SCREEN" -nolisten tcp -noreset "$@" 3>"$fifo" \
         >"$e2e_dir/xvfb.log" 2>&1 &
     e2e_pids+=($!)
     read -r -t 30 display <"$fifo" || true

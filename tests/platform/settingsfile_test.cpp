@@ -1,6 +1,7 @@
 #include "platform/filenames.h"
 #include "platform/gbkcodec.h"
 #include "platform/settingsfile.h"
+#include "platform/utf16codec.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,12 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray utf16(const QString &text, ByteOrder order)
+{
+    return (order == ByteOrder::LittleEndian ? QByteArray("\xff\xfe") : QByteArray("\xfe\xff"))
+        + encodeUtf16(text, order);
 }
 
 QByteArray bytesOf(const QString &path)
@@ -119,7 +126,24 @@ TEST_F(SettingsFileTest, ReadsLikeWindows)
         {"key before any section", "k=v\n[a]\n", u"a"_s, u"k"_s, {}},
         {"missing bracket is no section", "[a\nk=v\n", u"a"_s, u"k"_s, {}},
         {"key of the previous section", "[a]\nk=v\n[b]\n", u"b"_s, u"k"_s, {}},
-        {"UTF-16 is not read", QByteArray("\xff\xfe[\0a\0]\0\n\0k\0=\0v\0", 16), u"a"_s, u"k"_s, {}},
+        {"UTF-16 LE, as Notepad saves \"Unicode\"", QByteArray("\xff\xfe[\0a\0]\0\n\0k\0=\0v\0", 16), u"a"_s,
+         u"k"_s, u"v"_s},
+        {"UTF-16 LE, Chinese", utf16(u"[播放方式]\r\n参数=随机\r\n"_s, ByteOrder::LittleEndian), mode, param,
+         u"随机"_s},
+        {"UTF-16 BE, Chinese", utf16(u"[播放方式]\r\n参数=随机\r\n"_s, ByteOrder::BigEndian), mode, param,
+         u"随机"_s},
+        {"UTF-16 cut off mid-character", QByteArray("\xff\xfe[\0a\0]\0\n\0k\0=\0v", 15), u"a"_s, u"k"_s, {}},
+        {"double quotes dropped", gbk(u"[播放方式]\r\n参数=\"随机\"\r\n"_s), mode, param, u"随机"_s},
+        {"single quotes dropped", gbk(u"[播放方式]\r\n参数='随机'\r\n"_s), mode, param, u"随机"_s},
+        {"blanks outside quotes dropped", "[a]\nk =  \"v\" \t\n", u"a"_s, u"k"_s, u"v"_s},
+        {"blanks inside quotes kept", "[a]\nk=\" v w \"\n", u"a"_s, u"k"_s, u" v w "_s},
+        {"only one pair dropped", "[a]\nk=\"\"v\"\"\n", u"a"_s, u"k"_s, u"\"v\""_s},
+        {"quotes inside kept", "[a]\nk=\"v\"w\"\n", u"a"_s, u"k"_s, u"v\"w"_s},
+        {"empty quotes", "[a]\nk=\"\"\n", u"a"_s, u"k"_s, {}},
+        {"lone quote kept", "[a]\nk=\"\n", u"a"_s, u"k"_s, u"\""_s},
+        {"unclosed quote kept", "[a]\nk=\"v\n", u"a"_s, u"k"_s, u"\"v"_s},
+        {"mismatched quotes kept", "[a]\nk=\"v'\n", u"a"_s, u"k"_s, u"\"v'"_s},
+        {"quote only at the end kept", "[a]\nk=v\"\n", u"a"_s, u"k"_s, u"v\""_s},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -169,6 +193,14 @@ TEST_F(SettingsFileTest, WritingChangesOnlyTheLineItNeeds)
          u"/音乐/"_s, u"[歌曲目录]\n路径=/音乐/\n"_s.toUtf8()},
         {"UTF-8 file keeps its BOM", kBom + u"[a]\nk=旧\n"_s.toUtf8(), u"a"_s, u"k"_s, u"新"_s,
          kBom + u"[a]\nk=新\n"_s.toUtf8()},
+        {"double-quoted value stays quoted", "[a]\nk = \"old\"\n", u"a"_s, u"k"_s, u"new"_s, "[a]\nk = \"new\"\n"},
+        {"single-quoted value stays quoted", "[a]\nk='old' \r\n", u"a"_s, u"k"_s, u"new"_s, "[a]\nk='new'\r\n"},
+        {"quoted lines of other keys are kept", gbk(u"[播放方式]\n参数=\"随机\"\n[a]\nk=1\n"_s), u"a"_s, u"k"_s,
+         u"2"_s, gbk(u"[播放方式]\n参数=\"随机\"\n[a]\nk=2\n"_s)},
+        {"value in quotes of its own is quoted", "[a]\nk=old\n", u"a"_s, u"k"_s, u"\"q\""_s,
+         "[a]\nk=\"\"q\"\"\n"},
+        {"new key with a value in quotes", "[a]\n", u"a"_s, u"j"_s, u"'x'"_s, "[a]\nj=\"'x'\"\n"},
+        {"blanks around a quoted value", "[a]\nk=1\n", u"a"_s, u"k"_s, u" \"v\" "_s, "[a]\nk=\" \"v\" \"\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -177,6 +209,39 @@ TEST_F(SettingsFileTest, WritingChangesOnlyTheLineItNeeds)
         EXPECT_EQ(bytesOf(programFile()), c.after);
         EXPECT_EQ(settings().read(c.section, c.key), c.value);
     }
+}
+
+// Notepad's "Unicode" and "Unicode big endian" files stay in their encoding, unit for unit.
+TEST_F(SettingsFileTest, Utf16FilesAreWrittenInTheirOwnEncoding)
+{
+    const QByteArray folderBytes("/music/\xb8\xe8 \xff/");
+    const QString folder = decodeFileName(folderBytes);
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x8e\xb5");
+    for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+        SCOPED_TRACE(order == ByteOrder::LittleEndian ? "little endian" : "big endian");
+        const QString start = u"; 设置\r\n[播放方式]\r\n参数=\"随机\"\r\n[歌曲目录]\r\n路径=/旧/\r\n[音乐格式]\r\n格式=mp3"_s;
+        writeBytes(programFile(), utf16(start, order));
+        EXPECT_EQ(settings().read(u"播放方式"_s, u"参数"_s), u"随机"_s);
+        EXPECT_EQ(settings().read(u"音乐格式"_s, u"格式"_s), u"mp3"_s);
+
+        ASSERT_TRUE(settings().write(u"歌曲目录"_s, u"路径"_s, folder));
+        ASSERT_TRUE(settings().write(u"最小化"_s, u"参数"_s, emoji));
+        ASSERT_TRUE(settings().write(u"播放方式"_s, u"参数"_s, u"循环"_s));
+        const QString expected = u"; 设置\r\n[播放方式]\r\n参数=\"循环\"\r\n[歌曲目录]\r\n路径="_s + folder
+            + u"\r\n[音乐格式]\r\n格式=mp3\r\n[最小化]\r\n参数="_s + emoji + u"\r\n"_s;
+        EXPECT_EQ(bytesOf(programFile()), utf16(expected, order));
+        EXPECT_EQ(encodeFileName(settings().read(u"歌曲目录"_s, u"路径"_s)), folderBytes);
+        EXPECT_EQ(settings().read(u"最小化"_s, u"参数"_s), emoji);
+        EXPECT_EQ(settings().read(u"播放方式"_s, u"参数"_s), u"循环"_s);
+    }
+
+    // New lines follow the file's own line ending; a byte-order mark alone is an empty file.
+    writeBytes(programFile(), utf16(u"[a]\nk=1\n"_s, ByteOrder::LittleEndian));
+    ASSERT_TRUE(settings().write(u"a"_s, u"j"_s, u"2"_s));
+    EXPECT_EQ(bytesOf(programFile()), utf16(u"[a]\nk=1\nj=2\n"_s, ByteOrder::LittleEndian));
+    writeBytes(programFile(), utf16(QString(), ByteOrder::BigEndian));
+    ASSERT_TRUE(settings().write(u"a"_s, u"k"_s, u"1"_s));
+    EXPECT_EQ(bytesOf(programFile()), utf16(u"[a]\r\nk=1\r\n"_s, ByteOrder::BigEndian));
 }
 
 TEST_F(SettingsFileTest, ValueOutsideGbkSwitchesTheFileToUtf8)
@@ -238,11 +303,11 @@ TEST_F(SettingsFileTest, RefusedWritesChangeNothing)
         EXPECT_EQ(bytesOf(programFile()), before);
     }
 
-    // A UTF-16 file would be damaged by GBK lines.
-    const QByteArray utf16("\xff\xfe[\0a\0]\0", 8);
-    writeBytes(programFile(), utf16);
+    // A UTF-16 file cut off mid-character cannot be read, so rewriting it would lose settings.
+    const QByteArray cutOff("\xff\xfe[\0a\0]\0\n", 9);
+    writeBytes(programFile(), cutOff);
     EXPECT_FALSE(settings().write(u"a"_s, u"k"_s, u"1"_s));
-    EXPECT_EQ(bytesOf(programFile()), utf16);
+    EXPECT_EQ(bytesOf(programFile()), cutOff);
 }
 
 TEST_F(SettingsFileTest, FolderOrPipeInPlaceOfTheFile)

@@ -1,0 +1,104 @@
+#include "folderchooser.h"
+
+#include "platform/filenames.h"
+#include "platform/fileio.h"
+#include "platform/filesearch.h"
+
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace tunora {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kIsParentRole = Qt::UserRole + 1;
+
+QString parentFolder(const QString &folder)
+{
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+} // namespace
+
+FolderChooser::FolderChooser(const QString &title, const QString &startFolder, QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(title);
+    resize(420, 360);
+    m_path = new QLabel(this);
+    m_path->setObjectName(QStringLiteral("folderPath"));
+    m_path->setTextFormat(Qt::PlainText);
+    m_path->setWordWrap(true);
+    m_entries = new QListWidget(this);
+    m_entries->setObjectName(QStringLiteral("subfolders"));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral(u"确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral(u"取消"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_path);
+    layout->addWidget(m_entries);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_entries, &QListWidget::itemActivated, this, &FolderChooser::entryActivated);
+    m_entries->installEventFilter(this);
+    showFolder(startFolder.isEmpty() ? QStringLiteral("/") : startFolder);
+}
+
+void FolderChooser::showFolder(const QString &folder)
+{
+    m_folder = folder;
+    m_path->setText(displayFileName(folder));
+    m_entries->clear();
+    const QIcon icon = style()->standardIcon(QStyle::SP_DirIcon);
+    if (parentFolder(folder) != folder) {
+        auto *up = new QListWidgetItem(icon, QStringLiteral(".."), m_entries);
+        up->setData(kPathRole, parentFolder(folder));
+        up->setData(kIsParentRole, true);
+    }
+    for (const QString &name : findSubfolders(folder)) {
+        auto *entry = new QListWidgetItem(icon, displayFileName(name), m_entries);
+        entry->setData(kPathRole, joinPath(folder, name));
+    }
+}
+
+QString FolderChooser::chosenFolder() const
+{
+    const QList<QListWidgetItem *> selected = m_entries->selectedItems();
+    if (selected.isEmpty() || selected.constFirst()->data(kIsParentRole).toBool())
+        return m_folder;
+    return selected.constFirst()->data(kPathRole).toString();
+}
+
+bool FolderChooser::eventFilter(QObject *watched, QEvent *event)
+{
+    // The list would open its current entry on Return and pass the key on to press 确定,
+    // choosing the folder just opened; Return only opens it.
+    if (watched == m_entries && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (QListWidgetItem *entry = m_entries->currentItem())
+                entryActivated(entry);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FolderChooser::entryActivated(QListWidgetItem *entry)
+{
+    showFolder(entry->data(kPathRole).toString());
+}
+
+} // namespace tunora

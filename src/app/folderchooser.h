@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+
+namespace tunora {
+
+// The folder chooser of 歌曲目录. Qt's file dialog decodes file names lossily, so a folder
+// whose name is not valid UTF-8 (a GBK name from a Windows archive) could be shown but never
+// chosen; this one keeps every name as its bytes (filenames.h). It lists the subfolders of
+// one folder: opening an entry goes into it, ".." goes up. OK chooses the selected subfolder,
+// or the folder shown when none is selected.
+class FolderChooser : public QDialog {
+    Q_OBJECT
+public:
+    FolderChooser(const QString &title, const QString &startFolder, QWidget *parent = nullptr);
+
+    // The folder whose subfolders are listed.
+    QString shownFolder() const { return m_folder; }
+    void showFolder(const QString &folder);
+    // What OK stands for: the selected subfolder, else the folder shown.
+    QString chosenFolder() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void entryActivated(QListWidgetItem *entry);
+
+    QString m_folder;
+    QLabel *m_path = nullptr;
+    QListWidget *m_entries = nullptr;
+};
+
+} // namespace tunora

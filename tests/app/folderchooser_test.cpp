@@ -1,0 +1,183 @@
+#include "support/fakeplayer.h"
+#include "support/songfolder.h"
+
+#include "app/folderchooser.h"
+#include "app/mainwindow.h"
+#include "app/mainwindowui.h"
+#include "app/qtdesktop.h"
+#include "platform/filenames.h"
+#include "platform/gbkcodec.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTest>
+#include <QTimer>
+
+using namespace tunora;
+using namespace tunora::test;
+
+namespace {
+
+// 歌曲 as a Windows archive leaves it: GBK bytes, not valid UTF-8.
+const QByteArray kGbkName("\xb8\xe8\xc7\xfa");
+// Bytes that are neither UTF-8 nor GBK.
+const QByteArray kBrokenName("\xff\xfe");
+
+QListWidget *entriesOf(const FolderChooser &chooser)
+{
+    return chooser.findChild<QListWidget *>(QStringLiteral("subfolders"));
+}
+
+QStringList shownEntries(const FolderChooser &chooser)
+{
+    QStringList texts;
+    const QListWidget *list = entriesOf(chooser);
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+QPoint centreOf(const QListWidget *list, int row)
+{
+    return list->visualItemRect(list->item(row)).center();
+}
+
+void clickEntry(const FolderChooser &chooser, int row)
+{
+    QTest::mouseClick(entriesOf(chooser)->viewport(), Qt::LeftButton, {}, centreOf(entriesOf(chooser), row));
+}
+
+void openEntry(const FolderChooser &chooser, int row)
+{
+    QListWidget *list = entriesOf(chooser);
+    const QPoint at = centreOf(list, row);
+    // Qt sends press, release, double-click, release for a double-click.
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+QString withoutSeparator(QString folder)
+{
+    folder.chop(1);
+    return folder;
+}
+
+} // namespace
+
+TEST(FolderChooser, KeepsTheBytesOfFolderNamesThatAreNotUtf8)
+{
+    SongFolder root;
+    root.addFolder(QStringLiteral(u"歌曲"));
+    root.addFolder(decodeFileName(kGbkName));
+    root.addFolder(decodeFileName(kBrokenName));
+    root.addFolder(QStringLiteral(".hidden"));
+    root.addFile(QStringLiteral("a.mp3"));
+    const QString top = withoutSeparator(root.path());
+    const QByteArray topBytes = encodeFileName(top);
+
+    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), top);
+    chooser.show();
+    EXPECT_EQ(chooser.windowTitle(), QStringLiteral(u"选择音乐文件夹"));
+    // Folders only, hidden ones left out; the GBK name reads as GBK, the broken one shows
+    // a replacement character for each byte.
+    EXPECT_EQ(shownEntries(chooser), QStringList({QStringLiteral(".."), QStringLiteral(u"歌曲"),
+                                                  QStringLiteral(u"歌曲"), QStringLiteral(u"\uFFFD\uFFFD")}));
+
+    struct Case { int row; QByteArray name; };
+    for (const Case &c : {Case{1, QStringLiteral(u"歌曲").toUtf8()}, Case{2, kGbkName}, Case{3, kBrokenName}}) {
+        SCOPED_TRACE(c.row);
+        clickEntry(chooser, c.row);
+        EXPECT_EQ(encodeFileName(chooser.chosenFolder()), topBytes + '/' + c.name);
+    }
+
+    // Going into the GBK folder: its path is kept, and with nothing selected OK chooses it.
+    openEntry(chooser, 2);
+    EXPECT_EQ(encodeFileName(chooser.shownFolder()), topBytes + '/' + kGbkName);
+    EXPECT_EQ(encodeFileName(chooser.chosenFolder()), topBytes + '/' + kGbkName);
+    EXPECT_EQ(shownEntries(chooser), QStringList({QStringLiteral("..")}));
+    EXPECT_TRUE(chooser.findChild<QLabel *>(QStringLiteral("folderPath"))->text().endsWith(QStringLiteral(u"/歌曲")));
+
+    // ".." goes back up; choosing it chooses the folder shown, not its parent.
+    openEntry(chooser, 0);
+    EXPECT_EQ(chooser.shownFolder(), top);
+    clickEntry(chooser, 0);
+    EXPECT_EQ(chooser.chosenFolder(), top);
+
+    // Return on an entry opens it and leaves the choice to 确定.
+    QListWidget *list = entriesOf(chooser);
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(chooser.shownFolder(), top + QStringLiteral(u"/歌曲"));
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_EQ(chooser.result(), QDialog::Rejected);
+    QTest::mouseClick(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.chosenFolder(), top + QStringLiteral(u"/歌曲"));
+
+    chooser.showFolder(QStringLiteral("/"));
+    EXPECT_FALSE(shownEntries(chooser).contains(QStringLiteral("..")));
+}
+
+// The real desktop's chooser behind 歌曲目录, driven while it is modal as a user would: a
+// folder named in GBK is scanned and stored byte for byte.
+TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)
+{
+    SongFolder start;
+    start.addFolder(decodeFileName(kGbkName));
+    start.addFile(decodeFileName(kGbkName + "/a.mp3"));
+    const QString previousDirectory = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(start.path()));
+
+    QTemporaryDir programDir;
+    {
+        QFile settings(programDir.filePath(QStringLiteral(u"初始化配置.ini")));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(encodeGbk(QStringLiteral(u"[音乐格式]\r\n格式=mp3\r\n")));
+    }
+    FakePlayer player;
+    QtDesktop desktop;
+    MainWindow window(player, desktop, programDir.path());
+    desktop.setParentWindow(&window);
+    window.startUp();
+
+    bool chosen = false;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        driver.stop();
+        auto *chooser = qobject_cast<FolderChooser *>(modal);
+        if (!chooser) {
+            ADD_FAILURE() << "another dialog opened: " << modal->metaObject()->className();
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            return;
+        }
+        ASSERT_EQ(shownEntries(*chooser), QStringList({QStringLiteral(".."), QStringLiteral(u"歌曲")}));
+        clickEntry(*chooser, 1);
+        QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        chosen = true;
+    });
+    driver.start(10);
+    window.ui().歌曲目录->trigger();
+    QDir::setCurrent(previousDirectory);
+    ASSERT_TRUE(chosen);
+
+    const QByteArray folder = encodeFileName(start.path()) + kGbkName + '/';
+    EXPECT_EQ(window.ui().songFiles->stringList(), QStringList({QStringLiteral("a.mp3")}));
+    ASSERT_EQ(player.playlist().size(), 1);
+    EXPECT_EQ(encodeFileName(player.playlist().constFirst()), folder + "a.mp3");
+    QFile settings(programDir.filePath(QStringLiteral(u"初始化配置.ini")));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains(folder));
+}
