@@ -404,7 +404,10 @@ void MpvPlayer::setCurrentPosition(double seconds)
         m_clock.reset(seconds);
     } else if (m_open) {
         seek(seconds);
+    } else {
+        return;
     }
+    QMetaObject::invokeMethod(this, [this] { Q_EMIT seeked(); }, Qt::QueuedConnection);
 }
 
 void MpvPlayer::seek(double seconds)
