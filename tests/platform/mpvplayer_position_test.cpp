@@ -1,6 +1,7 @@
-// The real engine reading a song whose bytes stop coming for a while, as from a music folder
-// on a network share or a disk that is waking up: a local server that pauses mid-song. It
-// sends the song's length first, so the engine knows how long the song is, as for a file.
+// The play position of the real engine as the program reads it: reported seeks, and a song
+// whose bytes stop coming for a while, as from a music folder on a network share or a disk
+// that is waking up (a local server that pauses mid-song; it sends the song's length first,
+// so the engine knows how long the song is, as for a file).
 #include "platform/mpvplayer.h"
 #include "platform/numbers.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -181,4 +183,35 @@ TEST(MpvPlayerStall, ThePositionWaitsForTheEngineWhileItsSourceStalls)
     }
     EXPECT_LE(highestInStall, firstSeconds + 0.15);
     EXPECT_LT(biggestStepBack, 0.1);
+}
+
+TEST(MpvPlayerSeek, EveryWrittenPositionIsReportedAfterTheCallWithThePositionAtItsTarget)
+{
+    QString error;
+    const auto player = MpvPlayer::create(&error);
+    ASSERT_NE(player, nullptr) << error.toStdString();
+    QList<double> seekedAt;
+    QObject::connect(player.get(), &MediaPlayer::seeked, player.get(),
+                     [&] { seekedAt.append(player->currentPosition()); });
+
+    // Without media there is nothing to move.
+    player->setCurrentPosition(1.0);
+    QTest::qWait(50);
+    EXPECT_TRUE(seekedAt.isEmpty());
+
+    const QString song = QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QStringLiteral(u"tone-2s.mp3"));
+    player->setPlaylist({song});
+    // Before the media is open (it will start there) and while it plays.
+    player->playItem(0);
+    player->setCurrentPosition(0.5);
+    EXPECT_TRUE(seekedAt.isEmpty()) << "reported later, not inside the call";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seekedAt.size() == 1; }, kTimeoutMs));
+    EXPECT_DOUBLE_EQ(seekedAt.last(), 0.5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->playState() == PlayState::Playing; }, kTimeoutMs));
+
+    player->setCurrentPosition(1.6);
+    EXPECT_EQ(seekedAt.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seekedAt.size() == 2; }, kTimeoutMs));
+    EXPECT_DOUBLE_EQ(seekedAt.last(), 1.6);
+    player->stop();
 }
