@@ -29,8 +29,8 @@ public:
     // Between planned checks, how soon a change without event is seen. Every wake-up costs
     // about as much as a whole check, so they are kept few.
     static constexpr std::chrono::milliseconds kPollInterval{100};
-    // While the current song has no row only a seek is without event, and it cannot
-    // matter then: a slow safety poll.
+    // While the current song has no row only a new row or a song change can matter, and
+    // both raise events: a slow safety poll.
     static constexpr std::chrono::milliseconds kIdlePollInterval{1000};
 
     // `ticker` is the window's timer control; it runs exactly while the timer is armed.
