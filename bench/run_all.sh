@@ -67,10 +67,22 @@ table() {
                 printf "scan\tscan of %s songs\t%.1f ms\t%s\tplain listing (%.1f ms)\n", $1, $3 * 1000, $4, $2 * 1000
             }' "$file" ;;
     tunora_endmark_bench)
+        # Stop rows end with: median over, max over, CPU %, vs plain, missed, median and max
+        # past the rounded moment; jump rows with: median, max, missed. The timer as first
+        # planned (at the end mark itself) runs in the same program for comparison.
         awk '
-            /^end-mark timer / { printf "end mark\tstop after the end mark, median / max\t%s / %s ms\t-\t-\n", $3, $4
-                                 printf "end mark\tCPU while previewing\t%s %%\t%s\tplain playback\n", $5, $6 }
-            /^1 ms poll /      { printf "end mark\t1 ms poll (comparison), median / max\t%s / %s ms\t%s\tplain playback (CPU)\n", $4, $5, $7 }' "$file" ;;
+            /^end-mark timer /        { rMed = $(NF-1); rMax = $NF; oMed = $(NF-6); oMax = $(NF-5); cpu = $(NF-4); rCpu = $(NF-3) }
+            /^planned at mark /       { prMed = $(NF-1); prMax = $NF; pCpu = $(NF-3) }
+            /^1 ms poll /             { qMed = $(NF-6); qMax = $(NF-5); qCpu = $(NF-3) }
+            /^jump, end-mark timer /  { jMed = $(NF-2); jMax = $(NF-1) }
+            /^jump, planned at mark / { pjMed = $(NF-2); pjMax = $(NF-1) }
+            END {
+                printf "end mark\tstop past the rounded moment, median / max\t%s / %s ms\t-\tplanned at the mark: %s / %s ms\n", rMed, rMax, prMed, prMax
+                printf "end mark\tstop after the end mark, median / max\t%s / %s ms\t-\t-\n", oMed, oMax
+                printf "end mark\tseek-bar jump past the mark to stop, median / max\t%s / %s ms\t-\tplanned at the mark: %s / %s ms\n", jMed, jMax, pjMed, pjMax
+                printf "end mark\tCPU while previewing\t%s %%\t%s\tplain playback (planned at the mark: %s)\n", cpu, rCpu, pCpu
+                printf "end mark\t1 ms poll (comparison), median / max\t%s / %s ms\t%s\tplain playback (CPU)\n", qMed, qMax, qCpu
+            }' "$file" ;;
     tunora_startup_bench)
         awk '
             /^minimal Qt window /          { printf "start-up\tminimal Qt window, median\t%s ms\t1.00\t-\n", $(NF-3) }

@@ -12,10 +12,15 @@ bool endMarkReached(double position, float endMark)
     return isNotBelow(roundTo2(position), roundTo2(endMark));
 }
 
+double firstPositionReaching(double endMark)
+{
+    return roundTo2(endMark) - 0.005;
+}
+
 std::chrono::milliseconds delayToNextCheck(double position, double endMark, bool advancing,
                                            std::chrono::milliseconds poll)
 {
-    const double remainingMs = (endMark - position) * 1000.0;
+    const double remainingMs = (firstPositionReaching(endMark) - position) * 1000.0;
     if (!advancing || !std::isfinite(remainingMs) || remainingMs >= double(poll.count()))
         return poll;
     // Rounded up to whole milliseconds (less a microsecond of arithmetic noise): a check

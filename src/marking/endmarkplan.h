@@ -10,9 +10,13 @@ namespace tunora {
 // tolerance, and the rounded position 12.35 would otherwise not count as reaching it.
 bool endMarkReached(double position, float endMark);
 
+// The first position that reaches the end mark under the rule above: half a hundredth
+// before the end mark's two decimals, where the rounded position becomes the end mark.
+double firstPositionReaching(double endMark);
+
 // How long to wait before the next end-mark check. While playback advances, the check is
-// planned for the moment the position reaches the end mark (playback runs at rate 1);
-// never later than `poll`, so a seek or a song change that raises no event is still seen.
+// planned for the moment the position first reaches the end mark (playback runs at rate
+// 1); never later than `poll`, so a change that raises no event is still seen.
 std::chrono::milliseconds delayToNextCheck(double position, double endMark, bool advancing,
                                            std::chrono::milliseconds poll);
 

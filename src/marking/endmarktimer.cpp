@@ -25,6 +25,8 @@ EndMarkTimer::EndMarkTimer(MediaPlayer &player, const SongListModel &songs,
 
     connect(&m_player, &MediaPlayer::playStateChanged, this, &EndMarkTimer::checkSoon);
     connect(&m_player, &MediaPlayer::openStateChanged, this, &EndMarkTimer::checkSoon);
+    // The seek bar of the player's face, too: a jump past the end mark stops at once.
+    connect(&m_player, &MediaPlayer::seeked, this, &EndMarkTimer::checkSoon);
     // Marks typed, stepped or taken, and rows added, moved or removed.
     connect(&m_songs, &QAbstractItemModel::dataChanged, this, &EndMarkTimer::checkSoon);
     connect(&m_songs, &QAbstractItemModel::rowsInserted, this, &EndMarkTimer::checkSoon);

@@ -19,18 +19,18 @@ class SongListModel;
 //
 // The engine refreshes its position only every few tens of milliseconds, so rather than
 // polling fast, each check plans the next one for the moment the position will reach the
-// end mark, with a coarse poll in between for seeks that raise no event. Song changes,
-// play-state changes and mark edits all raise events, and each one replans at once.
+// end mark, with a coarse poll in between for changes that raise no event. Song changes,
+// play-state changes, seeks and mark edits all raise events, and each one replans at once.
 class EndMarkTimer : public QObject {
     Q_OBJECT
 
 public:
     using SongNameSource = std::function<QString()>;
-    // Between planned checks, how soon a seek without event is seen. Every wake-up costs
+    // Between planned checks, how soon a change without event is seen. Every wake-up costs
     // about as much as a whole check, so they are kept few.
     static constexpr std::chrono::milliseconds kPollInterval{100};
-    // While the current song has no row only a seek is without event, and it cannot
-    // matter then: a slow safety poll.
+    // While the current song has no row only a new row or a song change can matter, and
+    // both raise events: a slow safety poll.
     static constexpr std::chrono::milliseconds kIdlePollInterval{1000};
 
     // `ticker` is the window's timer control; it runs exactly while the timer is armed.

@@ -55,6 +55,9 @@ public:
 Q_SIGNALS:
     void openStateChanged(int newState);
     void playStateChanged(int newState);
+    // The position was set (setCurrentPosition(), from any control) rather than played on
+    // to: whatever was planned from the old position must be planned anew.
+    void seeked();
 };
 
 } // namespace tunora

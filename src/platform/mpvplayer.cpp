@@ -19,6 +19,8 @@ namespace {
 
 // Observed property ids.
 constexpr std::uint64_t kTimePosId = 1;
+constexpr std::uint64_t kCoreIdleId = 2;
+constexpr std::uint64_t kDurationId = 3;
 
 // A reading this close to a seek target means the engine has arrived there.
 constexpr double kArrivalTolerance = 0.25;
@@ -114,6 +116,10 @@ MpvPlayer::MpvPlayer(Handle handle, QObject *parent)
     : MediaPlayer(parent), m_mpv(std::move(handle))
 {
     mpv_observe_property(m_mpv.get(), kTimePosId, "time-pos", MPV_FORMAT_DOUBLE);
+    // Yes while the engine does not advance: paused, waiting for data, seeking or idle.
+    mpv_observe_property(m_mpv.get(), kCoreIdleId, "core-idle", MPV_FORMAT_FLAG);
+    // A song that is still arriving (a pipe, a slow share) grows as its bytes come in.
+    mpv_observe_property(m_mpv.get(), kDurationId, "duration", MPV_FORMAT_DOUBLE);
     // Called on an engine thread: it only asks the GUI thread to fetch the events.
     mpv_set_wakeup_callback(
         m_mpv.get(), [](void *self) { static_cast<MpvPlayer *>(self)->queueDrain(); }, this);
@@ -158,6 +164,10 @@ void MpvPlayer::drainEvents()
             const auto *property = static_cast<const mpv_event_property *>(event->data);
             if (event->reply_userdata == kTimePosId && property->format == MPV_FORMAT_DOUBLE)
                 onTimePos(*static_cast<const double *>(property->data));
+            else if (event->reply_userdata == kCoreIdleId && property->format == MPV_FORMAT_FLAG)
+                m_clock.setStalled(*static_cast<const int *>(property->data) != 0);
+            else if (event->reply_userdata == kDurationId && property->format == MPV_FORMAT_DOUBLE && m_open)
+                onDuration(*static_cast<const double *>(property->data));
             break;
         }
         default:
@@ -179,8 +189,7 @@ void MpvPlayer::onFileLoaded()
     double duration = -1;
     if (mpv_get_property(m_mpv.get(), "duration", MPV_FORMAT_DOUBLE, &duration) < 0)
         duration = -1;
-    m_duration = duration;
-    m_clock.setLimit(duration);
+    onDuration(duration);
     if (m_seekWhenOpen) {
         seek(*m_seekWhenOpen);
         m_seekWhenOpen.reset();
@@ -225,6 +234,12 @@ void MpvPlayer::onEndFile(std::int64_t entryId, EndReason reason)
     }
     m_clock.reset(0);
     reportNow(PlayState::Stopped);
+}
+
+void MpvPlayer::onDuration(double seconds)
+{
+    m_duration = seconds;
+    m_clock.setLimit(seconds);
 }
 
 void MpvPlayer::onTimePos(double seconds)
@@ -389,7 +404,10 @@ void MpvPlayer::setCurrentPosition(double seconds)
         m_clock.reset(seconds);
     } else if (m_open) {
         seek(seconds);
+    } else {
+        return;
     }
+    QMetaObject::invokeMethod(this, [this] { Q_EMIT seeked(); }, Qt::QueuedConnection);
 }
 
 void MpvPlayer::seek(double seconds)

@@ -73,6 +73,7 @@ private:
     void onPlaybackRestart();
     void onEndFile(std::int64_t entryId, EndReason reason);
     void onTimePos(double seconds);
+    void onDuration(double seconds);
 
     void startQueuedLoad();
     void load(double startAt);

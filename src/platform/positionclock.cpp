@@ -17,24 +17,27 @@ qint64 PositionClock::steadyNow()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(since).count();
 }
 
-void PositionClock::reset(double position)
+void PositionClock::restart(double position)
 {
     m_base = position;
     m_stamp = m_now();
+}
+
+void PositionClock::reset(double position)
+{
+    restart(position);
     m_held = true;
 }
 
 void PositionClock::holdAt(double target)
 {
-    m_base = target;
-    m_stamp = m_now();
+    restart(target);
     m_held = true;
 }
 
 void PositionClock::release(double position)
 {
-    m_base = position;
-    m_stamp = m_now();
+    restart(position);
     m_held = false;
 }
 
@@ -42,29 +45,32 @@ void PositionClock::report(double position)
 {
     if (m_held)
         return;
-    m_base = position;
-    m_stamp = m_now();
+    restart(position);
 }
 
 void PositionClock::setRunning(bool running)
 {
     if (running == m_running)
         return;
-    m_base = position();
-    m_stamp = m_now();
+    restart(position());
     m_running = running;
 }
 
-double PositionClock::elapsedSeconds() const
+void PositionClock::setStalled(bool stalled)
 {
-    if (!m_running || m_held)
-        return 0;
-    return double(std::max<qint64>(0, m_now() - m_stamp)) / 1e9;
+    if (stalled == m_stalled)
+        return;
+    restart(position());
+    m_stalled = stalled;
 }
 
 double PositionClock::position() const
 {
-    double position = m_base + elapsedSeconds();
+    double position = m_base;
+    if (advancing()) {
+        const double elapsed = double(std::max<qint64>(0, m_now() - m_stamp)) / 1e9;
+        position += std::min(elapsed, kMaxLeadSeconds);
+    }
     if (m_limit > 0)
         position = std::min(position, m_limit);
     return std::max(0.0, position);

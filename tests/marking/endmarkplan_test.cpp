@@ -39,7 +39,7 @@ TEST(EndMarkRule, TheRoundedPositionCountsFromTheEndMarkOn)
     }
 }
 
-TEST(EndMarkPlan, WaitsUntilTheEndMarkWhilePlayingAndPollsOtherwise)
+TEST(EndMarkPlan, WaitsUntilThePositionFirstReachesTheEndMarkWhilePlayingAndPollsOtherwise)
 {
     struct Case {
         const char *name;
@@ -49,17 +49,35 @@ TEST(EndMarkPlan, WaitsUntilTheEndMarkWhilePlayingAndPollsOtherwise)
         std::chrono::milliseconds delay;
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    // End marks as the song list holds them: 32-bit values of two-decimal texts.
+    const double mark60 = numberFromText(QStringLiteral("60"));
+    const double mark1235 = numberFromText(QStringLiteral("12.35"));
     const Case cases[] = {
-        {"close to the end: the exact moment", 59.98, 60.0, true, 20ms},
-        {"a fraction of a millisecond is rounded up", 59.9996, 60.0, true, 1ms},
-        {"far from the end: the poll", 10.0, 60.0, true, 50ms},
-        {"exactly one poll away", 59.95, 60.0, true, 50ms},
-        {"paused: the position does not move", 59.98, 60.0, false, 50ms},
-        {"already past: as soon as possible", 60.2, 60.0, true, 1ms},
-        {"no position", nan, 60.0, true, 50ms},
+        // 59.995 rounds to 60: the moment is 5 ms before the end mark itself.
+        {"close to the end: the moment the rounded position gets there", 59.98, mark60, true, 15ms},
+        {"a fraction of a millisecond is rounded up", 59.9946, mark60, true, 1ms},
+        {"a mark above its decimals as a 32-bit value", 12.33, mark1235, true, 15ms},
+        {"a mark with more decimals counts by its two", 9.99, 10.0049, true, 5ms},
+        {"far from the end: the poll", 10.0, mark60, true, 50ms},
+        {"exactly one poll away", 59.945, mark60, true, 50ms},
+        {"paused: the position does not move", 59.98, mark60, false, 50ms},
+        {"already there: as soon as possible", 59.996, mark60, true, 1ms},
+        {"already past: as soon as possible", 60.2, mark60, true, 1ms},
+        {"no position", nan, mark60, true, 50ms},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(delayToNextCheck(c.position, c.endMark, c.advancing, 50ms), c.delay);
+    }
+}
+
+TEST(EndMarkPlan, ThePlannedMomentIsTheFirstPositionThatTheRuleCounts)
+{
+    for (const char *text : {"60", "12.35", "245.3", "0.01", "3.17"}) {
+        SCOPED_TRACE(text);
+        const float endMark = numberFromText(QString::fromLatin1(text));
+        const double moment = firstPositionReaching(endMark);
+        EXPECT_FALSE(endMarkReached(moment - 0.0001, endMark));
+        EXPECT_TRUE(endMarkReached(moment + 0.0001, endMark));
     }
 }

@@ -3,6 +3,7 @@
 #include "library/songlistmodel.h"
 #include "support/fakeplayer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
@@ -77,8 +78,8 @@ TEST_F(EndMarkTimerTest, StopsTheCurrentSongAtItsEndMarkAndDisarms)
     timer.check();
     EXPECT_FALSE(stopped());
     EXPECT_TRUE(timer.isArmed());
-    // The next check is planned for the moment the end mark is reached.
-    EXPECT_EQ(ticker.intervalAsDuration(), 20ms);
+    // The next check is planned for the moment the rounded position reaches the end mark.
+    EXPECT_EQ(ticker.intervalAsDuration(), 15ms);
     EXPECT_EQ(ticker.timerType(), Qt::PreciseTimer);
 
     player.setPosition(59.995);
@@ -150,7 +151,7 @@ TEST_F(EndMarkTimerTest, ReplansWhenMarksOrThePlayStateChange)
     // The end mark stepped back close to the position: planned for that moment at once.
     songs.setCell(0, SongListModel::End, QStringLiteral("50.02"));
     settle();
-    EXPECT_EQ(ticker.intervalAsDuration(), 20ms);
+    EXPECT_EQ(ticker.intervalAsDuration(), 15ms);
 
     // Paused, the position stands still: only the poll.
     player.pause();
@@ -165,6 +166,27 @@ TEST_F(EndMarkTimerTest, ReplansWhenMarksOrThePlayStateChange)
     addRow(QStringLiteral("a.mp3"), QStringLiteral("45"));
     settle();
     EXPECT_TRUE(stopped());
+}
+
+TEST_F(EndMarkTimerTest, ASeekReplansAtOnceAndAJumpPastTheEndMarkStopsAtTheNextCheck)
+{
+    addRow(QStringLiteral("a.mp3"), QStringLiteral("60"));
+    player.setPosition(30);
+    timer.arm();
+    settle();
+    EXPECT_EQ(ticker.intervalAsDuration(), EndMarkTimer::kPollInterval);
+
+    // A seek close to the end mark: planned for that moment, not a poll later.
+    player.setCurrentPosition(59.97);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ticker.intervalAsDuration(), 25ms);
+    EXPECT_FALSE(stopped());
+
+    // A jump past it: the very next round of the event loop stops the song.
+    player.setCurrentPosition(75);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(stopped());
+    EXPECT_FALSE(timer.isArmed());
 }
 
 TEST_F(EndMarkTimerTest, APlayingSongStopsOnceItReachesTheEndMarkNotBefore)

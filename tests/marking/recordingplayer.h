@@ -23,6 +23,7 @@ public:
     {
         connect(&m_inner, &MediaPlayer::openStateChanged, this, &MediaPlayer::openStateChanged);
         connect(&m_inner, &MediaPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
+        connect(&m_inner, &MediaPlayer::seeked, this, &MediaPlayer::seeked);
     }
 
     QList<Stop> stops;

@@ -93,6 +93,8 @@ void FakePlayer::setCurrentPosition(double seconds)
 {
     m_log.append(QStringLiteral(u"setCurrentPosition ") + QString::number(seconds));
     m_position = seconds < 0 ? 0 : seconds;
+    if (synchronousEvents)
+        Q_EMIT seeked();
 }
 
 void FakePlayer::open(int index)

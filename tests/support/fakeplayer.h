@@ -10,8 +10,8 @@ namespace tunora::test {
 // A media player without an engine for window tests. It keeps the playlist, records the
 // transport and position calls in log() ("playItem 1", "setCurrentPosition 12.5", "stop",
 // ...), and by default answers a switch at once, inside the call, with MediaOpen and then
-// Playing. With synchronousEvents off the states still change but nothing is emitted, and
-// the test fires the events itself.
+// Playing, and a position written with seeked(). With synchronousEvents off the states still
+// change but nothing is emitted, and the test fires the events itself.
 class FakePlayer : public MediaPlayer {
     Q_OBJECT
 

@@ -1,0 +1,89 @@
+// The seek bar of the player's face, dragged with the mouse as a user would, while the
+// end-mark timer is armed.
+#include "support/windowfixture.h"
+
+#include "library/songlistmodel.h"
+#include "marking/endmarktimer.h"
+
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QStringListModel>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+using namespace tunora;
+using namespace tunora::test;
+
+namespace {
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// Presses the slider's handle and lets it go at `fraction` of the groove's width.
+void dragHandle(QSlider *slider, double fraction)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const QPoint to(int(slider->width() * fraction), handle.center().y());
+    sendMouse(slider, QEvent::MouseButtonPress, handle.center(), Qt::LeftButton);
+    sendMouse(slider, QEvent::MouseMove, to, Qt::LeftButton);
+    sendMouse(slider, QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+} // namespace
+
+class SeekBar : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        start();
+        window().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+        ui().songFiles->setStringList({QStringLiteral("a.mp3")});
+        m_player.setPlaylist({QStringLiteral("/music/a.mp3")});
+        m_player.setDuration(QStringLiteral("200"));
+        ui().songList->insertSong(0, QStringLiteral("a.mp3"));
+        ui().songList->setCell(0, SongListModel::End, QStringLiteral("60"));
+        ui().超级列表框1->selectionModel()->setCurrentIndex(
+            ui().songList->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    bool stopped() const { return m_player.log().contains(QStringLiteral("stop")); }
+    QSlider *seekBar() { return ui().播放器1->seekSlider(); }
+};
+
+TEST_F(SeekBar, AJumpPastTheEndMarkStopsAtTheNextRoundOfEvents)
+{
+    // The end preview plays from 57 s; the fake's position stands, so only the coarse poll
+    // is planned from there.
+    ui().按钮6->click();
+    QTest::qWait(5);
+    ASSERT_FALSE(stopped());
+    ASSERT_EQ(seekBar()->maximum(), 200000);
+    m_player.clearLog();
+
+    // Dragged to 60% of the bar: about 120 s, well past the end mark.
+    dragHandle(seekBar(), 0.6);
+    ASSERT_EQ(m_player.log().size(), 1);
+    const double target = m_player.log().first().section(u' ', 1).toDouble();
+    ASSERT_GT(target, 80.0) << m_player.log().first().toStdString();
+
+    // No poll has come due in between: the seek itself set off the check.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(stopped());
+    EXPECT_FALSE(window().context().endMarkTimer->isArmed());
+}
