@@ -6,10 +6,11 @@
 #include "decodedaudio.h"
 #include "songfiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
-#include <QtEndian>
 #include <QFile>
 #include <QProcess>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -235,4 +236,36 @@ TEST_F(ContainerCutTest, MergeTakesOnlyMpegRows)
     EXPECT_EQ(outcome.failed, 1);
     EXPECT_EQ(programFile(kMergeOutputName), mp3.mid(3'999, 4'000));
     EXPECT_EQ(mergeNotice(outcome)->text, u"合并成功：1首。合并失败：1首！"_s);
+}
+
+TEST_F(ContainerCutTest, MpegCutsStayTheByteSlicesTheyWere)
+{
+    // Sizes and MD5 sums of these cuts as the engine wrote them before containers were cut by
+    // time: MPEG audio, tagged or not, is still cut as the same byte slice.
+    const struct {
+        const char *song;
+        const char *start;
+        const char *end;
+        const char *songLength;
+        qint64 size;
+        const char *md5;
+    } cases[] = {
+        {"tone-1s.mp3", "0", "0.5", "1.04", 4000, "ea827c2165e7dbb7d01358e983ab560f"},
+        {"tone-1s.mp3", "0.3", "0.9", "1.04", 4799, "0a6b4e09a31f0f6279c318f58a99fb8e"},
+        {"tone-2s.mp3", "0.7", "1.6", "2.04", 6300, "e9a11b8933110847a517d21d90cdfd5a"},
+        {"tone-picture.mp3", "0.2", "1.1", "1.54", 7200, "c890cbb731cb34ba5d977cf64779315b"},
+        {"tone-cover-3s.mp3", "1", "2.5", "3.03", 12000, "faf35207f3108ceeab75f7a4bf483181"},
+        {"tone-cover-3s.mp3", "0", "9", "3.03", 24241, "5abf5bc9d529c292034d668c6004bde7"},
+    };
+    const QString data = QStringLiteral(TUNORA_TEST_DATA_DIR "/");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.song) + " from " + c.start + " to " + c.end);
+        const QString name = QString::fromLatin1(c.song);
+        const SongRow mp3{name, QString::fromLatin1(c.start), QString::fromLatin1(c.end), u"1"_s,
+                          QString::fromLatin1(c.songLength)};
+        ASSERT_EQ(cutOne(data, mp3, m_dirs), CutOutcome::Written);
+        const QByteArray out = programFile(ringtoneFileName(name));
+        EXPECT_EQ(out.size(), c.size);
+        EXPECT_EQ(QCryptographicHash::hash(out, QCryptographicHash::Md5).toHex(), QByteArray(c.md5));
+    }
 }
