@@ -219,7 +219,6 @@ StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demux
     const bool seekByTime = std::strcmp(demuxer, "wav") != 0;
     if (span.empty())
         return {ContainerCut::Empty, {}};
-    av_log_set_level(AV_LOG_QUIET);
 
     SourceReader reader{&source};
     IoPtr inIo = makeIo(&reader, false, readSource, nullptr, seekSource);

@@ -94,6 +94,7 @@ TEST_F(ContainerCutTest, CutHoldsTheMarkedSecondsAndPlays)
         {"steps.wma", "steps.wma", Container::Asf},
         {"steps.wma", "named like an mp3.mp3", Container::Asf}, // the content decides, not the name
         {"steps.flac", "steps.flac", Container::Flac},
+        {"steps-id3.flac", "steps-id3.flac", Container::Flac},
         {"steps.ogg", "steps.ogg", Container::Ogg},
         {"steps.m4a", "steps.m4a", Container::Mp4},
     };

@@ -26,6 +26,8 @@ containers() { # dir
     # Small packets (50 ms at 64 kbit/s): a cut by whole packets stays within 0.1 s.
     ff -c:a wmav2 -b:a 64k -packet_size 400 "$out/steps.wma"
     ff -c:a flac "$out/steps.flac"
+    # Some taggers put an ID3v2 tag (here an empty one with 10 bytes of padding) before fLaC.
+    { printf 'ID3\003\000\000\000\000\000\012'; head -c 10 /dev/zero; cat "$out/steps.flac"; } >"$out/steps-id3.flac"
     ff -c:a libvorbis -q:a 2 "$out/steps.ogg"
     ff -c:a aac -b:a 48k "$out/steps.m4a"
 }
