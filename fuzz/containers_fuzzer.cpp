@@ -1,7 +1,8 @@
 // The WAV and ASF header parsers and the stretch a pair of marks covers in arbitrary files.
 //
-// Input: the whole input is the song file; its last two bytes also give the marks, in eighths
-// of a second: the start from the last byte, the length from the one before it.
+// Input: the whole input is the song file; its last two bytes also give the marks, fine
+// enough to fall inside a few kilobytes of samples: the start from the last byte in 1/1024 s,
+// the length from the one before it in 1/256 s.
 
 #include "fuzzcheck.h"
 #include "memoryfile.h"
@@ -68,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(file.isOpen() && file.size() == qint64(size), "the memory file opens with its size");
     (void)detectContainer(file);
 
-    const double start = size >= 1 ? data[size - 1] / 8.0 : 0.0;
-    const double length = size >= 2 ? data[size - 2] / 8.0 : 1.0;
+    const double start = size >= 1 ? data[size - 1] / 1024.0 : 0.0;
+    const double length = size >= 2 ? data[size - 2] / 256.0 : 1.0;
     for (const MarkedSpan span : {MarkedSpan{start, start + length}, MarkedSpan{0, 1e9}}) {
         checkWav(file, span);
         checkAsf(file, span);
