@@ -10,6 +10,7 @@ extern "C" {
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tunora {
@@ -262,6 +263,11 @@ StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demux
     if (avformat_alloc_output_context2(&rawOut, nullptr, muxer, nullptr) < 0)
         return {};
     std::unique_ptr<AVFormatContext, OutputDeleter> out(rawOut);
+    // No file name reaches the muxer; some check the extension of one and warn without it.
+    if (const char *extensions = out->oformat->extensions) {
+        const std::string name = "ringtone." + std::string(extensions).substr(0, std::strcspn(extensions, ","));
+        out->url = av_strdup(name.c_str());
+    }
     AVStream *outStream = avformat_new_stream(out.get(), nullptr);
     if (!outStream || avcodec_parameters_copy(outStream->codecpar, inStream->codecpar) < 0)
         return {};
