@@ -35,12 +35,18 @@ struct AsfStretch {
     qint64 firstPacket = 0;
     qint64 packetCount = 0; // 0: nothing to write
     quint64 durationMs = 0; // from the first packet's send time to the end of the last packet
+    quint32 firstSentMs = 0;
 };
 
 // The whole packets that cover [span.start, span.end): from the last packet sent at or
 // before the start to the last one sent before the end. Nothing when a packet that the
 // search looks at cannot be read.
 std::optional<AsfStretch> asfStretch(const ReadFile &file, const AsfLayout &layout, MarkedSpan span);
+
+// Moves the send time and the presentation times of one data packet `shiftMs` earlier (never
+// below 0), so a cut starts at time 0 as a file of its own does. False, with the packet
+// perhaps changed in part, when its layout cannot be followed.
+bool shiftAsfPacketTimes(char *packet, qint64 size, quint32 shiftMs);
 
 // The header object for an output holding `stretch`, with the file properties' size, packet
 // count and durations corrected, then the data object's header with its size and count.
