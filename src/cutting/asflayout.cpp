@@ -201,7 +201,94 @@ std::optional<AsfStretch> asfStretch(const ReadFile &file, const AsfLayout &layo
     stretch.firstPacket = first;
     stretch.packetCount = last - first + 1;
     stretch.durationMs = endSent > *firstSent ? endSent - *firstSent : 0;
+    stretch.firstSentMs = *firstSent;
     return stretch;
+}
+
+bool shiftAsfPacketTimes(char *packet, qint64 size, quint32 shiftMs)
+{
+    auto *p = reinterpret_cast<Byte *>(packet);
+    qint64 at = 0;
+    qint64 end = size;
+    // Reads a field of the given length type; false when it runs past the end.
+    const auto field = [&](int type, quint64 &value) {
+        const int width = fieldWidth(type);
+        if (at + width > end)
+            return false;
+        value = le(p + at, width);
+        at += width;
+        return true;
+    };
+    // Moves the time of `width` bytes at `where` earlier.
+    const auto shift = [&](qint64 where, int width) {
+        const quint64 time = le(p + where, width);
+        for (int i = 0; i < width; ++i)
+            p[where + i] = Byte(((time > shiftMs ? time - shiftMs : 0) >> (8 * i)) & 0xFF);
+    };
+
+    if (size < 1)
+        return false;
+    if (p[0] & 0x80) {
+        if ((p[0] >> 5) & 3)
+            return false;
+        at = 1 + (p[0] & 0x0F);
+    }
+    if (at + 2 > end)
+        return false;
+    const int lengthFlags = p[at];
+    const int propertyFlags = p[at + 1];
+    at += 2;
+    quint64 packetLength = 0, sequence = 0, padding = 0;
+    if (!field((lengthFlags >> 5) & 3, packetLength) || !field((lengthFlags >> 1) & 3, sequence)
+        || !field((lengthFlags >> 3) & 3, padding))
+        return false;
+    if ((lengthFlags >> 5) & 3)
+        end = qMin<qint64>(end, qint64(packetLength));
+    end -= qint64(qMin<quint64>(padding, quint64(qMax<qint64>(end, 0))));
+    if (at + 6 > end)
+        return false;
+    shift(at, 4); // send time
+    at += 6;      // and the duration
+
+    const bool multiple = lengthFlags & 1;
+    int payloads = 1;
+    int payloadLengthType = 0;
+    if (multiple) {
+        if (at + 1 > end)
+            return false;
+        payloads = p[at] & 0x3F;
+        payloadLengthType = (p[at] >> 6) & 3;
+        ++at;
+    }
+    const int replicatedType = propertyFlags & 3;
+    const int offsetType = (propertyFlags >> 2) & 3;
+    const int objectType = (propertyFlags >> 4) & 3;
+    for (int i = 0; i < payloads; ++i) {
+        quint64 stream = 0, object = 0, offset = 0, replicated = 0;
+        const qint64 offsetAt = at + 1 + fieldWidth(objectType);
+        if (!field(1, stream) || !field(objectType, object) || !field(offsetType, offset)
+            || !field(replicatedType, replicated))
+            return false;
+        if (replicated == 1) {
+            // Compressed payloads: the offset field holds the presentation time, a time delta
+            // follows, then sub-payloads of one length byte each.
+            shift(offsetAt, fieldWidth(offsetType));
+            ++at;
+        } else {
+            if (replicated > quint64(end - at))
+                return false;
+            if (replicated >= 8)
+                shift(at + 4, 4); // after the media object's size
+            at += qint64(replicated);
+        }
+        quint64 length = quint64(end - at);
+        if (multiple && !field(payloadLengthType, length))
+            return false;
+        if (length > quint64(end - at))
+            return false;
+        at += qint64(length);
+    }
+    return true;
 }
 
 QByteArray asfOutputHead(const AsfLayout &layout, const AsfStretch &stretch)

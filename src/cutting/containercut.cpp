@@ -54,9 +54,22 @@ ContainerCut cutAsf(const ReadFile &source, MarkedSpan span, AtomicFileWriter &o
     if (stretch->packetCount == 0)
         return ContainerCut::Empty;
     const QByteArray head = asfOutputHead(*layout, *stretch);
-    const SegmentRange packets{layout->packetsOffset + stretch->firstPacket * layout->packetSize,
-                               stretch->packetCount * layout->packetSize};
-    return written(out.write(head.constData(), head.size()) && copyRange(source, packets, out) == CopyResult::Copied);
+    if (!out.write(head.constData(), head.size()))
+        return ContainerCut::Failed;
+    // Packet by packet, each with its times moved to count from the cut's start. A packet
+    // whose layout cannot be followed goes as it was: the source plays it no better.
+    QByteArray packet(layout->packetSize, Qt::Uninitialized);
+    for (qint64 i = 0; i < stretch->packetCount; ++i) {
+        const qint64 offset = layout->packetsOffset + (stretch->firstPacket + i) * layout->packetSize;
+        if (source.readAt(offset, packet.data(), packet.size()) != packet.size())
+            return ContainerCut::Failed;
+        const QByteArray original = packet;
+        if (!shiftAsfPacketTimes(packet.data(), packet.size(), stretch->firstSentMs))
+            packet = original;
+        if (!out.write(packet.constData(), packet.size()))
+            return ContainerCut::Failed;
+    }
+    return ContainerCut::Written;
 }
 
 } // namespace
