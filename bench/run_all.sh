@@ -5,8 +5,8 @@
 #   bench/run_all.sh            build directory: build-bench next to the sources
 #   BENCH_BUILD=dir JOBS=4 bench/run_all.sh
 #
-# Needs Xvfb (start-up), sox and lame (end-mark song); a benchmark that fails is reported
-# in the table and the others still run.
+# Needs Xvfb (start-up), sox and lame (end-mark song), ffmpeg (container cuts); a benchmark
+# that fails is reported in the table and the others still run.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,6 +61,10 @@ table() {
                 printf "cut\tcut all replacing outputs, median\t%s ms\t%s\tsynced copies (%s ms)\n", rep, rRep, cutSync
                 printf "cut\tmerge all, median\t%s ms\t%s\tplain concatenation (%s ms)\n", merge, rMerge, mergeBase
                 printf "cut\tpeak memory within limit\t%s\t-\t-\n", mem
+            }' "$file" ;;
+    tunora_container_cut_bench)
+        awk '/ source .* bytes; 30 s cut:/ {
+                printf "container cut\t30 s of a %.0f MB %s song, median\t%s ms\t%s\tffmpeg -ss -t -c copy (%s ms)\n", $3 / 1e6, $1, $9, $17, $14
             }' "$file" ;;
     tunora_scan_bench)
         awk '$1 ~ /^[0-9]+$/ && NF >= 4 {

@@ -5,6 +5,7 @@
 // so MP3 seeds work as they are and the fuzzer can grow marks at the end.
 
 #include "fuzzcheck.h"
+#include "memoryfile.h"
 
 #include "cutting/audiobounds.h"
 #include "cutting/segment.h"
@@ -16,36 +17,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <sys/mman.h>
-#include <unistd.h>
 
 using namespace tunora;
 using namespace tunora::fuzz;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// One memory file for the whole run, opened by path as a song file is.
-class MemoryFile {
-public:
-    MemoryFile() : m_fd(::memfd_create("song", MFD_CLOEXEC)) { check(m_fd >= 0, "memfd_create"); }
-    ~MemoryFile() { ::close(m_fd); }
-
-    QString fill(const std::uint8_t *data, std::size_t size)
-    {
-        check(::ftruncate(m_fd, 0) == 0, "ftruncate");
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::pwrite(m_fd, data + done, size - done, off_t(done));
-            check(n > 0, "pwrite");
-            done += std::size_t(n);
-        }
-        return u"/proc/self/fd/"_s + QString::number(m_fd);
-    }
-
-private:
-    int m_fd;
-};
 
 SongRow rowFrom(const QByteArray &tail)
 {

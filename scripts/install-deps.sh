@@ -5,12 +5,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config file
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-  libmpv-dev libxcb1-dev
+  libmpv-dev libxcb1-dev libavformat-dev libavcodec-dev libavutil-dev
   libgtest-dev libgmock-dev
   fonts-wqy-microhei
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xdotool x11-utils imagemagick lame sox libsox-fmt-mp3 trayer python3 clang libclang-rt-14-dev
+  packages+=(xvfb xdotool x11-utils imagemagick lame sox libsox-fmt-mp3 trayer python3 ffmpeg clang libclang-rt-14-dev
     desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi)
 fi
 

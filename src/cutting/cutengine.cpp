@@ -1,5 +1,8 @@
 #include "cutengine.h"
 
+#include "container.h"
+#include "containercut.h"
+#include "songsource.h"
 #include "sourcesegment.h"
 
 #include <ranges>
@@ -8,24 +11,49 @@ namespace tunora {
 
 namespace {
 
-CutOutcome writeCut(const SongRow &row, const SourceSegment &segment, const OutputDirs &dirs)
+CutOutcome commitCut(const SongRow &row, AtomicFileWriter &out, const OutputDirs &dirs)
 {
-    const QString fileName = ringtoneFileName(row.name);
-    AtomicFileWriter out(workPath(dirs, fileName));
-    if (copySegment(segment, out) != CopyResult::Copied || !out.commit())
+    if (!out.commit())
         return CutOutcome::WriteFailed;
-    moveToProgramDir(dirs, fileName);
+    moveToProgramDir(dirs, ringtoneFileName(row.name));
     return CutOutcome::Written;
+}
+
+CutOutcome cutSlice(const SongRow &row, ReadFile source, const OutputDirs &dirs)
+{
+    const SourceSegment segment = locateSegment(std::move(source), row);
+    if (segment.range.empty())
+        return CutOutcome::Nothing;
+    AtomicFileWriter out(workPath(dirs, ringtoneFileName(row.name)));
+    if (copySegment(segment, out) != CopyResult::Copied)
+        return CutOutcome::WriteFailed;
+    return commitCut(row, out, dirs);
+}
+
+CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFile &source, const OutputDirs &dirs)
+{
+    // An uncommitted output is removed when `out` goes, so nothing is left of a failed cut.
+    AtomicFileWriter out(workPath(dirs, ringtoneFileName(row.name)));
+    switch (cutContainer(container, source, markedSpanOf(row), out)) {
+    case ContainerCut::Empty:
+        return CutOutcome::Nothing;
+    case ContainerCut::Failed:
+        return out.ok() ? CutOutcome::CannotCut : CutOutcome::WriteFailed;
+    case ContainerCut::Written:
+        break;
+    }
+    return commitCut(row, out, dirs);
 }
 
 } // namespace
 
 CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs)
 {
-    const SourceSegment segment = locateSegment(songFolder, row);
-    if (segment.range.empty())
-        return CutOutcome::Nothing;
-    return writeCut(row, segment, dirs);
+    ReadFile source(sourcePath(songFolder, row.name));
+    const Container container = detectContainer(source);
+    if (container == Container::Unrecognised)
+        return cutSlice(row, std::move(source), dirs);
+    return cutAsContainer(row, container, source, dirs);
 }
 
 CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
@@ -37,8 +65,7 @@ CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom
             continue;
         }
         // An empty segment would make an empty file: that is a failure, not a ringtone.
-        const SourceSegment segment = locateSegment(songFolder, row);
-        if (!segment.range.empty() && writeCut(row, segment, dirs) == CutOutcome::Written)
+        if (cutOne(songFolder, row, dirs) == CutOutcome::Written)
             ++tally.succeeded;
         else
             ++tally.failed;

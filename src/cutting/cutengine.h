@@ -12,6 +12,7 @@ enum class CutOutcome {
     Nothing,     // the segment is empty: no file, nothing to tell
     Written,     // written and moved to the program directory
     WriteFailed, // the output could not be written; an older one is left as it was
+    CannotCut,   // the song's container is broken or its codec cannot be copied: no file
 };
 
 CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
@@ -21,8 +22,12 @@ struct CutTally {
     int failed = 0;
 };
 
+// MPEG audio and unrecognised files are cut as a byte slice in proportion to the marks; a
+// recognised container (WAV, WMA, FLAC, Ogg, M4A) as a file of that container holding the
+// marked time stretch.
 // Every row from the bottom one up. A row counts as failed when it is not marked, when its
-// segment is empty (no file is written for it) or when its output cannot be written.
+// segment is empty (no file is written for it), when its container cannot be cut or when its
+// output cannot be written.
 CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
 
 } // namespace tunora

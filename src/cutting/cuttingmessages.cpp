@@ -15,6 +15,7 @@ std::optional<Notice> cutOneNotice(CutOutcome outcome)
     case CutOutcome::Written:
         return Notice{QStringLiteral(u"剪切成功！"), MessageStyle::Information, kNoteTitle};
     case CutOutcome::WriteFailed:
+    case CutOutcome::CannotCut:
         return Notice{QStringLiteral(u"剪切失败！"), MessageStyle::Exclamation, kNoteTitle};
     }
     return std::nullopt;

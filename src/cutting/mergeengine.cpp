@@ -1,9 +1,12 @@
 #include "mergeengine.h"
 
+#include "container.h"
+#include "songsource.h"
 #include "sourcesegment.h"
 
 #include <optional>
 #include <ranges>
+#include <utility>
 
 namespace tunora {
 
@@ -23,7 +26,13 @@ MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopTo
             ++outcome.failed;
             continue;
         }
-        const SourceSegment segment = locateSegment(songFolder, row);
+        // The merge is an MPEG file: a song in another container would corrupt it.
+        ReadFile source(sourcePath(songFolder, row.name));
+        if (detectContainer(source) != Container::Unrecognised) {
+            ++outcome.failed;
+            continue;
+        }
+        const SourceSegment segment = locateSegment(std::move(source), row);
         if (segment.range.empty()) {
             ++outcome.failed;
             continue;

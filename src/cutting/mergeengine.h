@@ -18,7 +18,8 @@ struct MergeOutcome {
     };
     Kind kind = Kind::Nothing;
     int merged = 0; // rows whose segment was appended
-    int failed = 0; // rows not marked, or whose segment is empty or could not be read
+    int failed = 0; // rows not marked, whose segment is empty or could not be read, or whose
+                    // song is in a container other than MPEG audio (WAV, WMA, ...)
 };
 
 // The segments are streamed into the output, so memory does not grow with their number.

@@ -3,6 +3,7 @@
 #include "songsource.h"
 
 #include <memory>
+#include <utility>
 
 namespace tunora {
 
@@ -14,22 +15,32 @@ constexpr qint64 kCopyChunk = qint64(1) << 20;
 
 SourceSegment locateSegment(const QString &songFolder, const SongRow &row)
 {
-    SourceSegment segment{ReadFile(sourcePath(songFolder, row.name)), {}};
+    return locateSegment(ReadFile(sourcePath(songFolder, row.name)), row);
+}
+
+SourceSegment locateSegment(ReadFile file, const SongRow &row)
+{
+    SourceSegment segment{std::move(file), {}};
     segment.range = segmentOf(row, findAudioBounds(segment.file));
     return segment;
 }
 
 CopyResult copySegment(const SourceSegment &segment, AtomicFileWriter &out)
 {
-    const qint64 chunk = qMin(kCopyChunk, segment.range.length);
+    return copyRange(segment.file, segment.range, out);
+}
+
+CopyResult copyRange(const ReadFile &file, SegmentRange range, AtomicFileWriter &out)
+{
+    const qint64 chunk = qMin(kCopyChunk, range.length);
     if (chunk <= 0)
         return CopyResult::Copied;
     const auto buffer = std::make_unique_for_overwrite<char[]>(size_t(chunk));
-    qint64 offset = segment.range.offset;
-    qint64 left = segment.range.length;
+    qint64 offset = range.offset;
+    qint64 left = range.length;
     while (left > 0) {
         const qint64 want = qMin(chunk, left);
-        if (segment.file.readAt(offset, buffer.get(), want) != want)
+        if (file.readAt(offset, buffer.get(), want) != want)
             return CopyResult::ReadFailed;
         if (!out.write(buffer.get(), want))
             return CopyResult::WriteFailed;

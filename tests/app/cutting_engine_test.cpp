@@ -10,7 +10,9 @@
 #include "songlistrows.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,4 +123,45 @@ TEST_F(CuttingEngine, ACutLastsAsLongAsItsMarksAreApart)
         EXPECT_NEAR(numberFromText(cutLength), marked, 0.1)
             << "song length " << songLength.toStdString() << ", cut length " << cutLength.toStdString();
     }
+}
+
+TEST_F(CuttingEngine, AWmaCutIsASongTheEngineOpensWithTheMarkedLength)
+{
+    // A WMA tone made by the fixture script; a copy with its header cut short beside it.
+    QTemporaryDir songs;
+    ASSERT_TRUE(songs.isValid());
+    ASSERT_EQ(QProcess::execute(u"sh"_s, {QStringLiteral(TUNORA_TEST_DATA_DIR "/make_fixtures.sh"), u"containers"_s,
+                                          songs.path()}),
+              0)
+        << "make_fixtures.sh needs sox and ffmpeg (scripts/install-deps.sh --test)";
+    QFile whole(songs.filePath(u"steps.wma"_s));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QFile broken(songs.filePath(u"broken.wma"_s));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(whole.read(300));
+    broken.close();
+    ui().标签2->setText(u"歌曲路径："_s + songs.path() + u'/');
+
+    const QString songLength = durationOf(songs.filePath(u"steps.wma"_s));
+    ASSERT_FALSE(songLength.isEmpty());
+    SongListModel &list = *ui().songList;
+    list.clearSongs();
+    appendRow(list, {u"steps.wma"_s, u"1.5"_s, u"4"_s, u"2.5"_s, songLength});
+    appendRow(list, {u"broken.wma"_s, u"1.5"_s, u"4"_s, u"2.5"_s, songLength});
+
+    selectRow(ui().超级列表框1, 0);
+    m_desktop.messages.clear();
+    ui().按钮5->click();
+    ASSERT_EQ(m_desktop.messages.size(), 1);
+    EXPECT_EQ(m_desktop.messages[0].text, u"剪切成功！"_s);
+    const QString cutLength = durationOf(QDir(m_programDir.path()).filePath(u"[铃声]steps.wma"_s));
+    ASSERT_FALSE(cutLength.isEmpty()) << "the engine cannot open the cut";
+    EXPECT_NEAR(numberFromText(cutLength), 2.5, 0.1);
+
+    selectRow(ui().超级列表框1, 1);
+    ui().按钮5->click();
+    ASSERT_EQ(m_desktop.messages.size(), 2);
+    EXPECT_EQ(m_desktop.messages[1].text, u"剪切失败！"_s);
+    EXPECT_FALSE(QFile::exists(QDir(m_programDir.path()).filePath(u"[铃声]broken.wma"_s)));
+    EXPECT_FALSE(QFile::exists(QDir(m_workDir.path()).filePath(u"[铃声]broken.wma"_s)));
 }

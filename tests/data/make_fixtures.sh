@@ -4,7 +4,40 @@
 # and a longer one whose picture is half as large as its audio: a cut that counted the tag
 # as audio would come out half as long again.
 # Needs sox, lame and ImageMagick's convert. Run it from anywhere; it writes beside itself.
+#
+# `make_fixtures.sh containers <dir>` instead writes into <dir> a six-second tone whose pitch
+# steps up every second (300 Hz, 400 Hz, ... 800 Hz) in WAV, WMA, FLAC, Ogg Vorbis and M4A,
+# so a decoded cut shows which seconds it holds. The cutting tests make them when they run
+# (sox and ffmpeg), which keeps the repository small; their checks decode, never compare bytes.
 set -eu
+
+containers() { # dir
+    out=$1
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    for k in 0 1 2 3 4 5; do
+        sox -D -n -r 44100 -c 1 -b 16 "$work/step$k.wav" synth 1 sine $((300 + 100 * k)) vol 0.5
+    done
+    sox "$work"/step[0-5].wav "$work/steps.wav"
+    ff() { ffmpeg -nostdin -v error -y -i "$work/steps.wav" -map_metadata -1 -fflags +bitexact "$@"; }
+    # Stereo at 8 kHz: four bytes a sample frame, so a cut off the frame grid shows.
+    sox "$work/steps.wav" -r 8000 -c 2 -b 16 "$out/steps.wav"
+    ff -c:a adpcm_ms "$out/steps-adpcm.wav"
+    # Small packets (50 ms at 64 kbit/s): a cut by whole packets stays within 0.1 s.
+    ff -c:a wmav2 -b:a 64k -packet_size 400 "$out/steps.wma"
+    ff -c:a flac "$out/steps.flac"
+    # Some taggers put an ID3v2 tag (here an empty one with 10 bytes of padding) before fLaC.
+    { printf 'ID3\003\000\000\000\000\000\012'; head -c 10 /dev/zero; cat "$out/steps.flac"; } >"$out/steps-id3.flac"
+    ff -c:a libvorbis -q:a 2 "$out/steps.ogg"
+    ff -c:a aac -b:a 48k "$out/steps.m4a"
+}
+
+if [ "${1:-}" = containers ]; then
+    [ -d "${2:-}" ] || { echo "usage: $0 containers <existing dir>" >&2; exit 2; }
+    containers "$2"
+    exit 0
+fi
+
 cd "$(dirname "$0")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

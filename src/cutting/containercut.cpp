@@ -1,0 +1,103 @@
+#include "containercut.h"
+
+#include "asflayout.h"
+#include "sourcesegment.h"
+#include "streamcopy.h"
+#include "wavlayout.h"
+
+#include "platform/fileio.h"
+
+namespace tunora {
+
+namespace {
+
+ContainerCut written(bool ok)
+{
+    return ok ? ContainerCut::Written : ContainerCut::Failed;
+}
+
+ContainerCut copyThrough(const ReadFile &source, MarkedSpan span, const char *demuxer, const char *muxer,
+                         AtomicFileWriter &out)
+{
+    const StreamCopy copy = streamCopy(source, span, demuxer, muxer);
+    if (copy.result != ContainerCut::Written)
+        return copy.result;
+    return written(out.write(copy.bytes.constData(), copy.bytes.size()));
+}
+
+ContainerCut cutWav(const ReadFile &source, MarkedSpan span, AtomicFileWriter &out)
+{
+    const std::optional<WavLayout> layout = parseWav(source);
+    if (!layout)
+        return ContainerCut::Failed;
+    if (!layout->plainSamples)
+        return copyThrough(source, span, "wav", "wav", out);
+    const SegmentRange stretch = wavStretch(*layout, span);
+    if (stretch.empty())
+        return ContainerCut::Empty;
+    const QByteArray header = wavHeader(*layout, stretch.length);
+    if (header.isEmpty() || !out.write(header.constData(), header.size())
+        || copyRange(source, stretch, out) != CopyResult::Copied)
+        return ContainerCut::Failed;
+    // A chunk of odd size is followed by a pad byte.
+    return written(!(stretch.length & 1) || out.write("", 1));
+}
+
+ContainerCut cutAsf(const ReadFile &source, MarkedSpan span, AtomicFileWriter &out)
+{
+    const std::optional<AsfLayout> layout = parseAsf(source);
+    if (!layout)
+        return ContainerCut::Failed;
+    const std::optional<AsfStretch> stretch = asfStretch(source, *layout, span);
+    if (!stretch)
+        return ContainerCut::Failed;
+    if (stretch->packetCount == 0)
+        return ContainerCut::Empty;
+    const QByteArray head = asfOutputHead(*layout, *stretch);
+    if (!out.write(head.constData(), head.size()))
+        return ContainerCut::Failed;
+    // Packet by packet, each with its times moved to count from the cut's start. A packet
+    // whose layout cannot be followed goes as it was: the source plays it no better.
+    QByteArray packet(layout->packetSize, Qt::Uninitialized);
+    for (qint64 i = 0; i < stretch->packetCount; ++i) {
+        const qint64 offset = layout->packetsOffset + (stretch->firstPacket + i) * layout->packetSize;
+        if (source.readAt(offset, packet.data(), packet.size()) != packet.size())
+            return ContainerCut::Failed;
+        const QByteArray original = packet;
+        if (!shiftAsfPacketTimes(packet.data(), packet.size(), stretch->firstSentMs))
+            packet = original;
+        if (!out.write(packet.constData(), packet.size()))
+            return ContainerCut::Failed;
+    }
+    return ContainerCut::Written;
+}
+
+} // namespace
+
+ContainerCut cutContainer(Container container, const ReadFile &source, MarkedSpan span, AtomicFileWriter &out)
+{
+    if (span.empty())
+        return ContainerCut::Empty;
+    switch (container) {
+    case Container::Wav:
+        return cutWav(source, span, out);
+    case Container::Asf:
+        return cutAsf(source, span, out);
+    case Container::Flac:
+        return copyThrough(source, span, "flac", "flac", out);
+    case Container::Ogg:
+        return copyThrough(source, span, "ogg", "ogg", out);
+    case Container::Mp4: {
+        // M4A first; the wider MP4 for codecs an M4A cannot hold.
+        const ContainerCut cut = copyThrough(source, span, "mov", "ipod", out);
+        return cut == ContainerCut::Failed && out.ok() && out.size() == 0
+            ? copyThrough(source, span, "mov", "mp4", out)
+            : cut;
+    }
+    case Container::Unrecognised:
+        break;
+    }
+    return ContainerCut::Failed;
+}
+
+} // namespace tunora
