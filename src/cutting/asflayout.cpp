@@ -1,5 +1,7 @@
 #include "asflayout.h"
 
+#include "byteorder.h"
+
 #include "platform/fileio.h"
 
 #include <cmath>
@@ -38,20 +40,6 @@ constexpr qint64 kFilePropertiesSize = 104;
 constexpr qint64 kDataObjectSize = 16;
 constexpr qint64 kDataPacketCount = 40;
 
-quint64 le(const Byte *p, int bytes)
-{
-    quint64 v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-void putLe(QByteArray &bytes, qint64 at, quint64 v, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes[at + i] = char((v >> (8 * i)) & 0xFF);
-}
-
 const Byte *bytesOf(const QByteArray &a)
 {
     return reinterpret_cast<const Byte *>(a.constData());
@@ -71,7 +59,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
     if (file.readAt(0, reinterpret_cast<char *>(fixed), sizeof fixed) != qint64(sizeof fixed)
         || std::memcmp(fixed, kHeaderGuid, 16) != 0)
         return std::nullopt;
-    const quint64 headerSize = le(fixed + 16, 8);
+    const quint64 headerSize = littleEndian(fixed + 16, 8);
     if (headerSize < quint64(kHeaderObjectFixed) || headerSize > quint64(kMaxHeaderSize)
         || qint64(headerSize) + kDataObjectHeaderSize > file.size())
         return std::nullopt;
@@ -84,7 +72,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
     const Byte *h = bytesOf(layout.header);
     bool found = false;
     for (qint64 at = kHeaderObjectFixed; at + kObjectHeaderSize <= layout.header.size();) {
-        const quint64 size = le(h + at + 16, 8);
+        const quint64 size = littleEndian(h + at + 16, 8);
         if (size < quint64(kObjectHeaderSize) || size > quint64(layout.header.size() - at))
             return std::nullopt;
         if (std::memcmp(h + at, kFilePropertiesGuid, 16) == 0) {
@@ -99,13 +87,13 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
         return std::nullopt;
 
     const Byte *fp = h + layout.filePropertiesAt;
-    const quint64 minPacket = le(fp + kFpMinPacketSize, 4);
-    const quint64 maxPacket = le(fp + kFpMaxPacketSize, 4);
+    const quint64 minPacket = littleEndian(fp + kFpMinPacketSize, 4);
+    const quint64 maxPacket = littleEndian(fp + kFpMaxPacketSize, 4);
     if (minPacket != maxPacket || minPacket == 0 || minPacket > quint64(kMaxPacketSize))
         return std::nullopt;
     layout.packetSize = qint64(minPacket);
-    layout.prerollMs = le(fp + kFpPreroll, 8);
-    layout.playDuration = le(fp + kFpPlayDuration, 8);
+    layout.prerollMs = littleEndian(fp + kFpPreroll, 8);
+    layout.playDuration = littleEndian(fp + kFpPlayDuration, 8);
 
     Byte data[kDataObjectHeaderSize];
     const qint64 dataAt = layout.header.size();
@@ -115,7 +103,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
     layout.packetsOffset = dataAt + kDataObjectHeaderSize;
     // The packets the file holds: a broadcast or cut-short file may claim more.
     qint64 end = file.size();
-    const quint64 dataSize = le(data + kDataObjectSize, 8);
+    const quint64 dataSize = littleEndian(data + kDataObjectSize, 8);
     if (dataSize >= quint64(kDataObjectHeaderSize) && dataSize <= quint64(file.size() - dataAt))
         end = dataAt + qint64(dataSize);
     layout.packetCount = (end - layout.packetsOffset) / layout.packetSize;
@@ -143,7 +131,7 @@ std::optional<quint32> asfPacketSendTime(const ReadFile &file, const AsfLayout &
     at += fieldWidth((flags >> 5) & 3) + fieldWidth((flags >> 1) & 3) + fieldWidth((flags >> 3) & 3);
     if (at + 6 > want)
         return std::nullopt;
-    return quint32(le(p + at, 4));
+    return quint32(littleEndian(p + at, 4));
 }
 
 std::optional<AsfStretch> asfStretch(const ReadFile &file, const AsfLayout &layout, MarkedSpan span)
@@ -215,13 +203,13 @@ bool shiftAsfPacketTimes(char *packet, qint64 size, quint32 shiftMs)
         const int width = fieldWidth(type);
         if (at + width > end)
             return false;
-        value = le(p + at, width);
+        value = littleEndian(p + at, width);
         at += width;
         return true;
     };
     // Moves the time of `width` bytes at `where` earlier.
     const auto shift = [&](qint64 where, int width) {
-        const quint64 time = le(p + where, width);
+        const quint64 time = littleEndian(p + where, width);
         for (int i = 0; i < width; ++i)
             p[where + i] = Byte(((time > shiftMs ? time - shiftMs : 0) >> (8 * i)) & 0xFF);
     };
@@ -297,17 +285,17 @@ QByteArray asfOutputHead(const AsfLayout &layout, const AsfStretch &stretch)
     const qint64 dataSize = kDataObjectHeaderSize + stretch.packetCount * layout.packetSize;
     const qint64 fp = layout.filePropertiesAt;
     const quint64 duration = stretch.durationMs * 10'000;
-    putLe(head, fp + kFpFileSize, quint64(head.size() + dataSize), 8);
-    putLe(head, fp + kFpPacketCount, quint64(stretch.packetCount), 8);
-    putLe(head, fp + kFpPlayDuration, duration + layout.prerollMs * 10'000, 8);
-    putLe(head, fp + kFpSendDuration, duration, 8);
+    putLittleEndian(head, fp + kFpFileSize, quint64(head.size() + dataSize), 8);
+    putLittleEndian(head, fp + kFpPacketCount, quint64(stretch.packetCount), 8);
+    putLittleEndian(head, fp + kFpPlayDuration, duration + layout.prerollMs * 10'000, 8);
+    putLittleEndian(head, fp + kFpSendDuration, duration, 8);
 
     QByteArray data(kDataObjectHeaderSize, '\0');
     std::memcpy(data.data(), kDataGuid, 16);
-    putLe(data, kDataObjectSize, quint64(dataSize), 8);
+    putLittleEndian(data, kDataObjectSize, quint64(dataSize), 8);
     // The file ID repeats the one in the file properties.
     std::memcpy(data.data() + 24, head.constData() + fp + 24, 16);
-    putLe(data, kDataPacketCount, quint64(stretch.packetCount), 8);
+    putLittleEndian(data, kDataPacketCount, quint64(stretch.packetCount), 8);
     data[48] = 0x01; // reserved, always 0x0101
     data[49] = 0x01;
     return head + data;

@@ -1,5 +1,7 @@
 #include "audiobounds.h"
 
+#include "byteorder.h"
+
 #include "platform/fileio.h"
 
 #include <array>
@@ -14,16 +16,6 @@ using Byte = unsigned char;
 constexpr qint64 kId3v2HeaderSize = 10;
 constexpr qint64 kId3v1Size = 128;
 constexpr qint64 kApeFooterSize = 32;
-
-quint32 bigEndian32(const Byte *p)
-{
-    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
-}
-
-quint32 littleEndian32(const Byte *p)
-{
-    return (quint32(p[3]) << 24) | (quint32(p[2]) << 16) | (quint32(p[1]) << 8) | quint32(p[0]);
-}
 
 bool readExactly(const ReadFile &file, qint64 offset, Byte *buffer, qint64 count)
 {

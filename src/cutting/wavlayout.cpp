@@ -1,5 +1,7 @@
 #include "wavlayout.h"
 
+#include "byteorder.h"
+
 #include "platform/fileio.h"
 
 #include <cmath>
@@ -17,22 +19,6 @@ constexpr qint64 kMinFmtBody = 16;
 constexpr qint64 kMaxFmtBody = 1024; // WAVEFORMATEXTENSIBLE is 40; anything far larger is damage
 constexpr int kMaxChunks = 4096;
 
-quint32 le32(const Byte *p)
-{
-    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
-}
-
-quint16 le16(const Byte *p)
-{
-    return quint16(p[0] | (p[1] << 8));
-}
-
-void putLe32(QByteArray &out, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.append(char((v >> (8 * i)) & 0xFF));
-}
-
 bool isPlainSampleFormat(quint16 tag)
 {
     return tag == 1 || tag == 3 || tag == 6 || tag == 7; // PCM, IEEE float, A-law, mu-law
@@ -41,13 +27,13 @@ bool isPlainSampleFormat(quint16 tag)
 bool parseFmt(const QByteArray &chunk, WavLayout &layout)
 {
     const auto *body = reinterpret_cast<const Byte *>(chunk.constData()) + kChunkHeaderSize;
-    const qint64 bodySize = le32(reinterpret_cast<const Byte *>(chunk.constData()) + 4);
-    quint16 tag = le16(body);
-    layout.sampleRate = le32(body + 4);
-    layout.blockAlign = le16(body + 12);
+    const qint64 bodySize = littleEndian32(reinterpret_cast<const Byte *>(chunk.constData()) + 4);
+    quint16 tag = littleEndian16(body);
+    layout.sampleRate = littleEndian32(body + 4);
+    layout.blockAlign = littleEndian16(body + 12);
     constexpr quint16 kExtensible = 0xFFFE;
     if (tag == kExtensible && bodySize >= 26)
-        tag = le16(body + 24); // the sub-format GUID starts with the plain format tag
+        tag = littleEndian16(body + 24); // the sub-format GUID starts with the plain format tag
     layout.plainSamples = isPlainSampleFormat(tag);
     return layout.sampleRate > 0 && layout.blockAlign > 0;
 }
@@ -68,7 +54,7 @@ std::optional<WavLayout> parseWav(const ReadFile &file)
         Byte header[kChunkHeaderSize];
         if (file.readAt(at, reinterpret_cast<char *>(header), sizeof header) != qint64(sizeof header))
             return std::nullopt;
-        const qint64 size = le32(header + 4);
+        const qint64 size = littleEndian32(header + 4);
         const qint64 body = at + kChunkHeaderSize;
         if (std::memcmp(header, "fmt ", 4) == 0) {
             if (size < kMinFmtBody || size > kMaxFmtBody)
@@ -116,11 +102,11 @@ QByteArray wavHeader(const WavLayout &layout, qint64 dataSize)
     if (dataSize < 0 || riffSize > qint64(0xFFFFFFFFu))
         return {};
     QByteArray header("RIFF");
-    putLe32(header, quint32(riffSize));
+    appendLittleEndian(header, quint32(riffSize), 4);
     header.append("WAVE");
     header.append(layout.fmtChunk);
     header.append("data");
-    putLe32(header, quint32(dataSize));
+    appendLittleEndian(header, quint32(dataSize), 4);
     return header;
 }
 
