@@ -1,6 +1,7 @@
 #include "platform/filenames.h"
 #include "platform/gbkcodec.h"
 #include "platform/settingsfile.h"
+#include "support/configdir.h"
 #include "platform/utf16codec.h"
 
 #include <QDir>
@@ -52,20 +53,10 @@ protected:
     {
         ASSERT_TRUE(m_programDir.isValid());
         ASSERT_TRUE(m_configDir.isValid());
-        m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configDir.path()));
-    }
-    void TearDown() override
-    {
-        if (m_hadConfigHome)
-            qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
     }
 
     QString programFile() const { return m_programDir.filePath(u"初始化配置.ini"_s); }
-    QString userFile() const { return m_configDir.path() + u"/tunora/初始化配置.ini"_s; }
+    QString userFile() const { return m_configDir.settingsFile(); }
     SettingsFile settings() const { return SettingsFile(m_programDir.path()); }
     // As for an installed program, whose directory the user cannot write.
     SettingsFile installedSettings() const
@@ -74,9 +65,7 @@ protected:
     }
 
     QTemporaryDir m_programDir;
-    QTemporaryDir m_configDir;
-    bool m_hadConfigHome = false;
-    QByteArray m_oldConfigHome;
+    test::TemporaryConfigHome m_configDir;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/gbkcodec.h"
 #include "platform/settingsfile.h"
+#include "support/configdir.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,21 +36,11 @@ protected:
         ASSERT_TRUE(m_prefix.isValid());
         ASSERT_TRUE(m_configDir.isValid());
         ASSERT_TRUE(QDir(m_prefix.path()).mkpath(u"bin"_s));
-        m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configDir.path()));
-    }
-    void TearDown() override
-    {
-        if (m_hadConfigHome)
-            qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
     }
 
     QString binDir() const { return m_prefix.path() + u"/bin"_s; }
     QString templateFile() const { return m_prefix.path() + u"/share/tunora/初始化配置.ini"_s; }
-    QString userFile() const { return m_configDir.path() + u"/tunora/初始化配置.ini"_s; }
+    QString userFile() const { return m_configDir.settingsFile(); }
     QString programFile() const { return binDir() + u"/初始化配置.ini"_s; }
     SettingsFile installed() const
     {
@@ -57,9 +48,7 @@ protected:
     }
 
     QTemporaryDir m_prefix;
-    QTemporaryDir m_configDir;
-    bool m_hadConfigHome = false;
-    QByteArray m_oldConfigHome;
+    test::TemporaryConfigHome m_configDir;
 };
 
 } // namespace
