@@ -12,17 +12,9 @@ fixtures=$2
 e2e_require sox lame iconv
 
 # Positions in the main window's client area, measured once from a screenshot: the
-# song-file list's first entry is centred 32 px down and each entry is 15 px high; the
-# buttons and the song list sit in the 剪切工具 group box.
+# song-file list's first entry is centred 32 px down and each entry is 15 px high.
 song_file_entry_x=532
 song_file_entry_y() { echo $((32 + 15 * ($1 - 1))); }
-start_mark_button=(76 164)    # 按钮3 开始标记↓
-end_mark_button=(76 196)      # 按钮4 结束标记↑
-cut_one_button=(144 228)      # 按钮5 单个剪切
-song_list_top_row=(116 275)   # 超级列表框1, first row under the column headers
-start_box=(304 152 40 24)     # 编辑框3, shows the start mark once it is taken
-end_box=(304 184 40 24)       # 编辑框4, the end mark
-top_row_name=(20 268 180 14)  # the first row's 歌曲名 cell
 
 # The song to cut: 20 s at 128 kbit/s, 16 bytes per millisecond. Its name sorts last, so it
 # is the first entry of the list (the scan puts each song it finds on top).
@@ -65,26 +57,7 @@ e2e_log "entry 1 plays $song"
 sleep 0.5
 
 # --- Marks and the single cut (the cut is the last part of this run) ---
-# Each step waits until the window shows its effect, so a busy machine cannot merge them.
-before=$(e2e_region_sum "${start_box[@]}")
-e2e_click "${start_mark_button[@]}"
-marked_from=$(date +%s.%N)
-e2e_wait_region_change 10 'the start mark' "$before" "${start_box[@]}"
-sleep 1.5
-before=$(e2e_region_sum "${end_box[@]}")
-e2e_click "${end_mark_button[@]}"
-e2e_wait_region_change 10 'the end mark' "$before" "${end_box[@]}"
-marked_to=$(date +%s.%N)
-before=$(e2e_region_sum "${top_row_name[@]}")
-e2e_click "${song_list_top_row[@]}"
-e2e_wait_region_change 10 'the row to be selected' "$before" "${top_row_name[@]}"
-e2e_click "${cut_one_button[@]}"
-
-box=$(e2e_wait 15 'the message box 提示' e2e_message_box 提示)
-sleep 0.3
-e2e_screenshot 2-cut-done
-e2e_dismiss_box "$box"
-e2e_wait 10 'the message box to close' e2e_gone e2e_message_box 提示 >/dev/null
+e2e_mark_and_cut 1.5 2-cut-done
 e2e_log "the cut reported its outcome and the box was dismissed"
 
 ringtone="$E2E_APP_DIR/[铃声]$song"
@@ -99,7 +72,7 @@ stats=$(sox "$ringtone" -n stat 2>&1) || e2e_fail "sox cannot decode the rington
 seconds=$(awk '/^Length \(seconds\)/ { print $3 }' <<<"$stats")
 rms=$(awk '/^RMS +amplitude/ { print $3 }' <<<"$stats")
 e2e_log "ringtone: $bytes bytes, decodes to $seconds s, RMS amplitude $rms"
-awk -v s="$seconds" -v b="$bytes" -v k="$kbps" -v r="$rms" -v from="$marked_from" -v to="$marked_to" '
+awk -v s="$seconds" -v b="$bytes" -v k="$kbps" -v r="$rms" -v from="$E2E_MARKED_FROM" -v to="$E2E_MARKED_TO" '
     BEGIN {
         by_size = b * 8 / (k * 1000)
         if (s < 0.5) { print "shorter than half a second"; exit 1 }

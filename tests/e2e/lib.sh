@@ -254,6 +254,42 @@ e2e_dismiss_box() { # window id
     xdotool key Return
 }
 
+# Where the marking and cutting controls sit in the client area (the 剪切工具 group box),
+# measured once from a screenshot: buttons as x y, boxes as x y width height.
+E2E_START_MARK_BUTTON=(76 164)    # 按钮3 开始标记↓
+E2E_END_MARK_BUTTON=(76 196)      # 按钮4 结束标记↑
+E2E_CUT_ONE_BUTTON=(144 228)      # 按钮5 单个剪切
+E2E_SONG_LIST_TOP_ROW=(116 275)   # 超级列表框1, first row under the column headers
+E2E_START_BOX=(304 152 40 24)     # 编辑框3, shows the start mark once it is taken
+E2E_END_BOX=(304 184 40 24)       # 编辑框4, the end mark
+E2E_TOP_ROW_NAME=(20 268 180 14)  # the first row's 歌曲名 cell
+
+# e2e_mark_and_cut <seconds between the marks> <screenshot name>: with a song playing, takes
+# its start mark, then its end mark, selects the song list's top row, presses 单个剪切 and
+# dismisses the outcome box. Each step waits until the window shows its effect, so a busy
+# machine cannot merge them. Sets E2E_MARKED_FROM and E2E_MARKED_TO to the clicks' times.
+e2e_mark_and_cut() {
+    local before box
+    before=$(e2e_region_sum "${E2E_START_BOX[@]}")
+    e2e_click "${E2E_START_MARK_BUTTON[@]}"
+    E2E_MARKED_FROM=$(date +%s.%N)
+    e2e_wait_region_change 10 'the start mark' "$before" "${E2E_START_BOX[@]}"
+    sleep "$1"
+    before=$(e2e_region_sum "${E2E_END_BOX[@]}")
+    e2e_click "${E2E_END_MARK_BUTTON[@]}"
+    e2e_wait_region_change 10 'the end mark' "$before" "${E2E_END_BOX[@]}"
+    E2E_MARKED_TO=$(date +%s.%N)
+    before=$(e2e_region_sum "${E2E_TOP_ROW_NAME[@]}")
+    e2e_click "${E2E_SONG_LIST_TOP_ROW[@]}"
+    e2e_wait_region_change 10 'the row to be selected' "$before" "${E2E_TOP_ROW_NAME[@]}"
+    e2e_click "${E2E_CUT_ONE_BUTTON[@]}"
+    box=$(e2e_wait 15 'the message box 提示' e2e_message_box 提示)
+    sleep 0.3
+    e2e_screenshot "$2"
+    e2e_dismiss_box "$box"
+    e2e_wait 10 'the message box to close' e2e_gone e2e_message_box 提示 >/dev/null
+}
+
 # e2e_expect_exit <seconds> <code>: waits for the program to end and checks its exit code,
 # then that no process of the run's program copy is left.
 e2e_expect_exit() {
