@@ -1,9 +1,11 @@
-// Program start: the application, the media engine and the main window, then the event
-// loop. When the display or the engine cannot start, the program says so and exits 255.
+// Program start: the application and the main window, then the event loop, with the media
+// engine coming up behind the window. When the display or the engine cannot start, the
+// program says so and exits 255.
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
-#include "platform/mpvplayer.h"
+#include "platform/engineloader.h"
+#include "platform/mediaplayerproxy.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -31,6 +33,12 @@ bool displayAvailable(int argc, char **argv)
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+void reportEngineFailure(const QString &error)
+{
+    std::fprintf(stderr, "tunora: the media engine cannot start: %s\n", qPrintable(error));
+    QMessageBox::critical(nullptr, QStringLiteral(u"错误"), QStringLiteral(u"无法启动媒体引擎：") + error);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -47,23 +55,30 @@ int main(int argc, char **argv)
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
 
+    // Only a missing module is known this early; the engine's own failures come after the
+    // window appeared.
     QString error;
-    std::unique_ptr<tunora::MpvPlayer> player = tunora::MpvPlayer::create(&error);
-    if (!player) {
-        const QString text = QStringLiteral(u"无法启动媒体引擎：") + error;
-        std::fprintf(stderr, "tunora: the media engine cannot start: %s\n", qPrintable(error));
-        QMessageBox::critical(nullptr, QStringLiteral(u"错误"), text);
+    const QString module = tunora::EngineLoader::findModule(QCoreApplication::applicationDirPath(), &error);
+    if (module.isEmpty()) {
+        reportEngineFailure(error);
         return kStartFailed;
     }
+    tunora::MediaPlayerProxy player;
+    tunora::EngineLoader engine(player);
+    QObject::connect(&engine, &tunora::EngineLoader::failed, [](const QString &reason) {
+        reportEngineFailure(reason);
+        QCoreApplication::exit(kStartFailed);
+    });
 
     tunora::QtDesktop desktop;
     int exitCode = 0;
     {
-        tunora::MainWindow window(*player, desktop, QCoreApplication::applicationDirPath());
+        tunora::MainWindow window(player, desktop, QCoreApplication::applicationDirPath());
         desktop.setParentWindow(&window);
         window.startUp();
+        // Commands given until the engine is up wait in the proxy, in order.
+        engine.start(module);
         exitCode = QApplication::exec();
     }
-    player.reset();
     return exitCode;
 }
