@@ -79,7 +79,7 @@ e2e_init() {
     local dir module
     dir=$(dirname "$binary")
     for module in "$dir"/tunora-*.so "$dir"/../lib/tunora/tunora-*.so; do
-        [ -f "$module" ] && cp "$module" "$E2E_APP_DIR/"
+        if [ -f "$module" ]; then cp "$module" "$E2E_APP_DIR/"; fi
     done
     E2E_PROGRAM="$E2E_APP_DIR/tunora"
     E2E_SETTINGS="$E2E_APP_DIR/初始化配置.ini"
