@@ -48,6 +48,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tunora: no display to show the window on (DISPLAY is not set).\n");
         return kStartFailed;
     }
+    // The menus stay in the window, as its layout has them; asking the desktop for a global
+    // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
