@@ -48,7 +48,8 @@ void EngineLoader::start(const QString &modulePath)
 void EngineLoader::load(const QString &modulePath)
 {
     // The module stays loaded for the life of the process: the engine's threads run its code.
-    void *module = ::dlopen(QFile::encodeName(modulePath).constData(), RTLD_NOW | RTLD_LOCAL);
+    // Lazy binding: the engine's many libraries resolve only the functions it calls.
+    void *module = ::dlopen(QFile::encodeName(modulePath).constData(), RTLD_LAZY | RTLD_LOCAL);
     if (!module) {
         m_error = QString::fromLocal8Bit(::dlerror());
     } else if (auto create = reinterpret_cast<EngineFactory>(::dlsym(module, kEngineFactory)); !create) {
