@@ -2,6 +2,8 @@
 #include "enginemodule.h"
 #include "mpvplayer.h"
 
+#include <type_traits>
+
 extern "C" Q_DECL_EXPORT tunora::MediaPlayer *tunora_create_media_engine(QString *error)
 {
     static_assert(std::is_same_v<decltype(&tunora_create_media_engine), tunora::EngineFactory>);
