@@ -91,7 +91,8 @@ table() {
         awk '
             /^minimal Qt window /          { printf "start-up\tminimal Qt window, median\t%s ms\t1.00\t-\n", $(NF-3) }
             /^tunora, empty settings file/ { printf "start-up\ttunora, empty settings file, median\t%s ms\t%s\tminimal window (target <= 1.5)\n", $(NF-3), $NF }
-            /^tunora, 10,000-song folder/  { printf "start-up\ttunora, 10,000-song folder, median\t%s ms\t%s\tminimal window\n", $(NF-3), $NF }' "$file" ;;
+            /^tunora, 10,000 songs, auto-play/ { printf "start-up\ttunora, 10,000 songs with auto-play, median\t%s ms\t%s\tminimal window (target <= 1.5)\n", $(NF-3), $NF }
+            /^first sound, /               { printf "start-up\tfirst sound, 10,000 songs with auto-play, median\t%s ms\t-\t-\n", $(NF-3) }' "$file" ;;
     *)
         # A benchmark this script does not know yet: its last line as it stands.
         printf "%s\t(last line)\t%s\t-\t-\n" "${bench#tunora_}" "$(tail -n 1 "$file")" ;;

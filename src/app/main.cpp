@@ -1,11 +1,13 @@
-// Program start: the application, the media engine and the main window, then the event
-// loop. When the display or the engine cannot start, the program says so and exits 255.
+// Program start: the application and the main window, then the event loop, with the media
+// engine coming up behind the window. When the display or the engine cannot start, the
+// program says so and exits 255.
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
 #include "platform/commandline.h"
 #include "platform/displayprobe.h"
-#include "platform/mpvplayer.h"
+#include "platform/engineloader.h"
+#include "platform/mediaplayerproxy.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -20,6 +22,12 @@ namespace {
 
 constexpr int kStartFailed = 255;
 
+void reportEngineFailure(const QString &error)
+{
+    std::fprintf(stderr, "tunora: the media engine cannot start: %s\n", qPrintable(error));
+    QMessageBox::critical(nullptr, QStringLiteral(u"错误"), QStringLiteral(u"无法启动媒体引擎：") + error);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -31,6 +39,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tunora: %s\n", qPrintable(problem));
         return kStartFailed;
     }
+    // The menus stay in the window, as its layout has them; asking the desktop for a global
+    // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
@@ -38,23 +49,30 @@ int main(int argc, char **argv)
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
 
+    // Only a missing module is known this early; the engine's own failures come after the
+    // window appeared.
     QString error;
-    std::unique_ptr<tunora::MpvPlayer> player = tunora::MpvPlayer::create(&error);
-    if (!player) {
-        const QString text = QStringLiteral(u"无法启动媒体引擎：") + error;
-        std::fprintf(stderr, "tunora: the media engine cannot start: %s\n", qPrintable(error));
-        QMessageBox::critical(nullptr, QStringLiteral(u"错误"), text);
+    const QString module = tunora::EngineLoader::findModule(QCoreApplication::applicationDirPath(), &error);
+    if (module.isEmpty()) {
+        reportEngineFailure(error);
         return kStartFailed;
     }
+    tunora::MediaPlayerProxy player;
+    tunora::EngineLoader engine(player);
+    QObject::connect(&engine, &tunora::EngineLoader::failed, [](const QString &reason) {
+        reportEngineFailure(reason);
+        QCoreApplication::exit(kStartFailed);
+    });
 
     tunora::QtDesktop desktop;
     int exitCode = 0;
     {
-        tunora::MainWindow window(*player, desktop, QCoreApplication::applicationDirPath());
+        tunora::MainWindow window(player, desktop, QCoreApplication::applicationDirPath());
         desktop.setParentWindow(&window);
         window.startUp();
+        // Commands given until the engine is up wait in the proxy, in order.
+        engine.start(module);
         exitCode = QApplication::exec();
     }
-    player.reset();
     return exitCode;
 }

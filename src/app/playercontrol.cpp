@@ -1,5 +1,7 @@
 #include "playercontrol.h"
 
+#include "transporticons.h"
+
 #include "platform/mediaplayer.h"
 #include "platform/numbers.h"
 
@@ -24,7 +26,7 @@ QString clockText(double seconds)
 QToolButton *transportButton(QWidget *parent, QStyle::StandardPixmap icon, const QString &tip)
 {
     auto *button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIcon(transportIcon(icon));
     button->setToolTip(tip);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -95,7 +97,7 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     connect(m_next, &QToolButton::clicked, this, &PlayerControl::nextRequested);
     connect(m_mute, &QToolButton::toggled, this, [this](bool on) {
         m_player.setMuted(on);
-        m_mute->setIcon(style()->standardIcon(on ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+        m_mute->setIcon(transportIcon(on ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
     });
     connect(m_volume, &QSlider::valueChanged, this, [this](int v) { m_player.setVolume(v); });
     connect(m_seek, &QSlider::sliderPressed, this, [this] { m_seeking = true; });
@@ -127,7 +129,7 @@ void PlayerControl::nameForScreenReaders()
 void PlayerControl::onPlayStateChanged(int state)
 {
     const bool playing = state == int(PlayState::Playing);
-    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setIcon(transportIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_playPause->setToolTip(playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放"));
     refresh();
 }

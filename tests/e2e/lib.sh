@@ -75,6 +75,12 @@ e2e_init() {
     E2E_CWD="$e2e_dir/cwd"
     mkdir -p "$E2E_APP_DIR" "$E2E_SONGS" "$E2E_CWD"
     cp "$binary" "$E2E_APP_DIR/tunora"
+    # The media engine module goes along; the program looks for it beside itself.
+    local dir module
+    dir=$(dirname "$binary")
+    for module in "$dir"/tunora-*.so "$dir"/../lib/tunora/tunora-*.so; do
+        if [ -f "$module" ]; then cp "$module" "$E2E_APP_DIR/"; fi
+    done
     E2E_PROGRAM="$E2E_APP_DIR/tunora"
     E2E_SETTINGS="$E2E_APP_DIR/初始化配置.ini"
 }

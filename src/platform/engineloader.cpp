@@ -1,0 +1,76 @@
+#include "engineloader.h"
+
+#include "enginemodule.h"
+#include "mediaplayerproxy.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QStringList>
+#include <QThread>
+
+#include <dlfcn.h>
+
+namespace tunora {
+
+QString EngineLoader::findModule(const QString &programDirectory, QString *error)
+{
+    const QStringList places = {programDirectory + QStringLiteral("/" TUNORA_ENGINE_MODULE),
+                                programDirectory + QStringLiteral("/" TUNORA_ENGINE_INSTALL_DIR "/" TUNORA_ENGINE_MODULE)};
+    for (const QString &place : places) {
+        const QFileInfo module(place);
+        if (module.isFile())
+            return module.absoluteFilePath();
+    }
+    if (error)
+        *error = QStringLiteral("the engine module is missing (looked for %1).").arg(places.join(QStringLiteral(", ")));
+    return QString();
+}
+
+EngineLoader::EngineLoader(MediaPlayerProxy &player, QObject *parent)
+    : QObject(parent), m_player(player)
+{
+}
+
+EngineLoader::~EngineLoader()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void EngineLoader::start(const QString &modulePath)
+{
+    if (m_worker.joinable() || m_player.isAttached())
+        return;
+    m_worker = std::thread([this, modulePath] { load(modulePath); });
+}
+
+void EngineLoader::load(const QString &modulePath)
+{
+    // The module stays loaded for the life of the process: the engine's threads run its code.
+    // Lazy binding: the engine's many libraries resolve only the functions it calls.
+    void *module = ::dlopen(QFile::encodeName(modulePath).constData(), RTLD_LAZY | RTLD_LOCAL);
+    if (!module) {
+        m_error = QString::fromLocal8Bit(::dlerror());
+    } else if (auto create = reinterpret_cast<EngineFactory>(::dlsym(module, kEngineFactory)); !create) {
+        m_error = QStringLiteral("%1 is not a media engine module.").arg(modulePath);
+    } else {
+        m_engine.reset(create(&m_error));
+        if (m_engine)
+            m_engine->moveToThread(thread()); // its queued events go along
+        else if (m_error.isEmpty())
+            m_error = QStringLiteral("The media engine could not be created.");
+    }
+    QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);
+}
+
+void EngineLoader::finish()
+{
+    m_worker.join();
+    if (m_engine)
+        m_player.attach(std::move(m_engine));
+    else
+        Q_EMIT failed(m_error);
+}
+
+} // namespace tunora
