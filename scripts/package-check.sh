@@ -41,8 +41,13 @@ first_start() {
         as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     fi
     (cd "$home" && "${as_user[@]}" env HOME="$home" XDG_CONFIG_HOME="$home/.config" \
-        QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/tunora >/dev/null 2>&1) || true
+        QT_QPA_PLATFORM=offscreen timeout 5 /usr/bin/tunora >/dev/null 2>"$home/stderr") || true
     iconv -f GBK -t UTF-8 "$home/.config/tunora/初始化配置.ini" | grep -qx $'格式=mp3,wma\r' || found=$?
+    # The engine module is found in the installed tree and loads.
+    if grep -q 'cannot start' "$home/stderr"; then
+        cat "$home/stderr" >&2
+        found=1
+    fi
     rm -rf "$home"
     return "$found"
 }
@@ -53,8 +58,9 @@ status=0
     desktop-file-validate /usr/share/applications/tunora.desktop &&
     appstreamcli validate --no-net /usr/share/metainfo/*tunora*.metainfo.xml &&
     [ -f /usr/share/icons/hicolor/256x256/apps/tunora.png ] &&
+    [ -f /usr/lib/tunora/tunora-mpv.so ] &&
     [ -f /usr/share/tunora/初始化配置.ini ] &&
-    first_start && echo "a new user's settings file starts with the music formats"
+    first_start && echo "a new user's first start loads the engine and the settings file has the music formats"
 } || status=$?
 "${sudo_cmd[@]}" apt-get purge -y tunora
 left=$(find /usr/bin/tunora /usr/share/tunora /usr/share/applications/tunora.desktop 2>/dev/null || true)
