@@ -1,6 +1,8 @@
 // Program start: the application and the main window, then the event loop, with the media
 // engine coming up behind the window. When the display or the engine cannot start, the
 // program says so and exits 255.
+#include "appstyle.h"
+#include "fontwarmup.h"
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
@@ -42,10 +44,12 @@ int main(int argc, char **argv)
     // The menus stay in the window, as its layout has them; asking the desktop for a global
     // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    tunora::FontWarmUp fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
+    QApplication::setStyle(new tunora::AppStyle);
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
 
@@ -57,6 +61,7 @@ int main(int argc, char **argv)
         reportEngineFailure(error);
         return kStartFailed;
     }
+    fonts.finish();
     tunora::MediaPlayerProxy player;
     tunora::EngineLoader engine(player);
     QObject::connect(&engine, &tunora::EngineLoader::failed, [](const QString &reason) {
