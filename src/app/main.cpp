@@ -2,7 +2,6 @@
 // engine coming up behind the window. When the display or the engine cannot start, the
 // program says so and exits 255.
 #include "appstyle.h"
-#include "fontwarmup.h"
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
@@ -44,7 +43,6 @@ int main(int argc, char **argv)
     // The menus stay in the window, as its layout has them; asking the desktop for a global
     // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
-    tunora::FontWarmUp fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
@@ -61,7 +59,6 @@ int main(int argc, char **argv)
         reportEngineFailure(error);
         return kStartFailed;
     }
-    fonts.finish();
     tunora::MediaPlayerProxy player;
     tunora::EngineLoader engine(player);
     QObject::connect(&engine, &tunora::EngineLoader::failed, [](const QString &reason) {
