@@ -1,7 +1,6 @@
 // Program start: the application and the main window, then the event loop, with the media
 // engine coming up behind the window. When the display or the engine cannot start, the
 // program says so and exits 255.
-#include "appstyle.h"
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
@@ -47,7 +46,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
-    QApplication::setStyle(new tunora::AppStyle);
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
 
