@@ -206,13 +206,17 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-// Copies the program and the engine module beside it, if it has one, into `dir`.
+// Copies the program and the modules it loads from beside itself, if it has any, into `dir`.
 bool copyProgram(const QString &program, const QString &dir)
 {
     if (!QFile::copy(program, dir + QStringLiteral("/tunora")))
         return false;
-    const QString module = QFileInfo(program).absolutePath() + QStringLiteral("/" TUNORA_ENGINE_MODULE_NAME);
-    return !QFile::exists(module) || QFile::copy(module, dir + QStringLiteral("/" TUNORA_ENGINE_MODULE_NAME));
+    const QDir programDir = QFileInfo(program).absoluteDir();
+    for (const QString &module : programDir.entryList({QStringLiteral("tunora-*.so")}, QDir::Files)) {
+        if (!QFile::copy(programDir.filePath(module), dir + QLatin1Char('/') + module))
+            return false;
+    }
+    return true;
 }
 
 double sinceLaunch(Clock::time_point at, Clock::time_point launched)

@@ -75,6 +75,12 @@ void MainWindow::startUp()
     const QString mode = settings.read(kModeSection, kParamKey);
     const QString minimise = settings.read(kMinimiseSection, kParamKey);
     const QString autoPlay = settings.read(kAutoPlaySection, kParamKey);
+    const bool startMinimised = minimise == kYes;
+
+    // The window goes on the screen before the folder is scanned: everything below is done
+    // before it is first painted, so it shows the scanned list in its first frame.
+    if (!startMinimised)
+        show();
 
     if (!folder.isEmpty()) {
         // A hand-edited folder without its separator still names that folder.
@@ -89,7 +95,6 @@ void MainWindow::startUp()
         MenuSkin::setItemIcon(m_ui.循环, MenuIcon::Check);
     }
 
-    const bool startMinimised = minimise == kYes;
     if (startMinimised) {
         m_ui.开启最小化->setChecked(true);
         MenuSkin::setItemIcon(m_ui.开启最小化, MenuIcon::Check);
@@ -103,8 +108,8 @@ void MainWindow::startUp()
     }
 
     if (!startMinimised)
-        show();
-    else if (m_context.desktop.hasSystemTray())
+        return;
+    if (m_context.desktop.hasSystemTray())
         setWindowState(windowState() | Qt::WindowMinimized); // never shown: straight to the tray
     else
         showMinimized();

@@ -2,11 +2,10 @@
 
 #include "enginemodule.h"
 #include "mediaplayerproxy.h"
+#include "programmodule.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMetaObject>
-#include <QStringList>
 #include <QThread>
 
 #include <dlfcn.h>
@@ -15,16 +14,7 @@ namespace tunora {
 
 QString EngineLoader::findModule(const QString &programDirectory, QString *error)
 {
-    const QStringList places = {programDirectory + QStringLiteral("/" TUNORA_ENGINE_MODULE),
-                                programDirectory + QStringLiteral("/" TUNORA_ENGINE_INSTALL_DIR "/" TUNORA_ENGINE_MODULE)};
-    for (const QString &place : places) {
-        const QFileInfo module(place);
-        if (module.isFile())
-            return module.absoluteFilePath();
-    }
-    if (error)
-        *error = QStringLiteral("the engine module is missing (looked for %1).").arg(places.join(QStringLiteral(", ")));
-    return QString();
+    return findProgramModule(programDirectory, QStringLiteral(TUNORA_ENGINE_MODULE), error);
 }
 
 EngineLoader::EngineLoader(MediaPlayerProxy &player, QObject *parent)

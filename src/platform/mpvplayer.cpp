@@ -57,6 +57,12 @@ constexpr Option kOptionalOptions[] = {
     {"load-osd-console", "no"},
     {"load-auto-profiles", "no"},
     {"audio-client-name", "Tunora"},
+    // Looking for external subtitle, audio and cover files lists the song's whole folder on
+    // every load: thousands of entries before a song can start, for files we never use.
+    {"autoload-files", "no"},
+    {"sub-auto", "no"},
+    {"audio-file-auto", "no"},
+    {"cover-art-auto", "no"},
 };
 
 QString mpvError(int code)

@@ -1,0 +1,52 @@
+// streamCopy() for the program: the work is done by the stream-copy module, loaded on first
+// use from beside the program. By then the media engine has usually brought in the same libav*
+// libraries, so the load itself is cheap.
+#include "streamcopymodule.h"
+
+#include "platform/programmodule.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+
+#include <dlfcn.h>
+
+namespace tunora {
+
+namespace {
+
+StreamCopyEntry loadStreamCopy()
+{
+    QString error;
+    const QString path = findProgramModule(QCoreApplication::applicationDirPath(),
+                                           QStringLiteral(TUNORA_STREAMCOPY_MODULE), &error);
+    if (path.isEmpty()) {
+        std::fprintf(stderr, "tunora: %s\n", qPrintable(error));
+        return nullptr;
+    }
+    // Stays loaded for the life of the process.
+    void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
+    if (!module) {
+        std::fprintf(stderr, "tunora: %s\n", ::dlerror());
+        return nullptr;
+    }
+    auto entry = reinterpret_cast<StreamCopyEntry>(::dlsym(module, kStreamCopyEntry));
+    if (!entry)
+        std::fprintf(stderr, "tunora: %s is not a stream-copy module\n", qPrintable(path));
+    return entry;
+}
+
+} // namespace
+
+StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demuxer, const char *muxer)
+{
+    // Without the module these containers cannot be cut; the cut reports the failure.
+    static const StreamCopyEntry entry = loadStreamCopy();
+    StreamCopy copy;
+    if (entry)
+        entry(source, span, demuxer, muxer, &copy);
+    return copy;
+}
+
+} // namespace tunora

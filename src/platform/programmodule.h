@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace tunora {
+
+// A module the program loads at run time, by its file name: next to the program (a build) or
+// in the program's library folder (an installation). Empty, with the places looked at in
+// *error, when it is in neither.
+QString findProgramModule(const QString &programDirectory, const QString &fileName, QString *error = nullptr);
+
+} // namespace tunora
