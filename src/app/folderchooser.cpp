@@ -116,21 +116,31 @@ bool FolderChooser::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void FolderChooser::goToTypedPath()
+void FolderChooser::accept()
+{
+    if (m_path->isModified() && !goToTypedPath())
+        return;
+    QDialog::accept();
+}
+
+// A path that is no folder is said so, and the typed text stays to be corrected.
+bool FolderChooser::goToTypedPath()
 {
     const QString typed = m_path->text().trimmed();
     // The box shows a name that is not UTF-8 decoded for reading, which does not lead back
     // to the folder; unchanged, it stands for the folder shown.
     if (typed == displayFileName(m_folder)) {
         showFolder(m_folder);
-        return;
+        return true;
     }
     const QString path = QDir::cleanPath(QDir::isAbsolutePath(typed) ? typed : joinPath(m_folder, typed));
     if (typed.isEmpty() || !folderExists(path)) {
         m_problem->setText(QStringLiteral(u"找不到文件夹：") + typed);
-        return;
+        m_path->setModified(false);
+        return false;
     }
     showFolder(path);
+    return true;
 }
 
 void FolderChooser::entryActivated(QListWidgetItem *entry)

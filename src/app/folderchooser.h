@@ -14,7 +14,7 @@ namespace tunora {
 // chosen; this one keeps every name as its bytes (filenames.h). It lists the subfolders of
 // one folder: opening an entry goes into it, ".." goes up, and a path typed or pasted into
 // the path box goes there on Return. OK chooses the selected subfolder, or the folder shown
-// when none is selected. It opens on the start folder, or the home folder when that is none.
+// when none is selected; a path typed but not yet gone to is gone to first. It opens on the start folder, or the home folder when that is none.
 class FolderChooser : public QDialog {
     Q_OBJECT
 public:
@@ -26,12 +26,14 @@ public:
     // What OK stands for: the selected subfolder, else the folder shown.
     QString chosenFolder() const;
 
+    void accept() override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void entryActivated(QListWidgetItem *entry);
-    void goToTypedPath();
+    bool goToTypedPath();
 
     QString m_folder;
     QLineEdit *m_path = nullptr;

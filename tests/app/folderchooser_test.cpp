@@ -70,9 +70,9 @@ QLineEdit *pathBoxOf(const FolderChooser &chooser)
     return chooser.findChild<QLineEdit *>(QStringLiteral("folderPath"));
 }
 
-// Types into the path box over what it shows, as after selecting it all, and presses Return.
-// QTest types ASCII only: other text is pasted.
-void typePath(const FolderChooser &chooser, const QString &path)
+// Types into the path box over what it shows, as after selecting it all. QTest types ASCII
+// only: other text is pasted.
+void editPath(const FolderChooser &chooser, const QString &path)
 {
     QLineEdit *box = pathBoxOf(chooser);
     box->setFocus();
@@ -84,7 +84,17 @@ void typePath(const FolderChooser &chooser, const QString &path)
         QTest::keyClicks(box, path);
     else
         box->insert(path);
-    QTest::keyClick(box, Qt::Key_Return);
+}
+
+void typePath(const FolderChooser &chooser, const QString &path)
+{
+    editPath(chooser, path);
+    QTest::keyClick(pathBoxOf(chooser), Qt::Key_Return);
+}
+
+void pressOk(const FolderChooser &chooser)
+{
+    QTest::mouseClick(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
 }
 
 QString problemOf(const FolderChooser &chooser)
@@ -209,9 +219,17 @@ TEST(FolderChooser, OpensOnTheStartFolderElseHomeAndGoesWhereAPathIsTyped)
         }
     }
     EXPECT_EQ(shownEntries(chooser), QStringList({QStringLiteral(".."), QStringLiteral("a"), QStringLiteral(u"b 乙")}));
-    QTest::mouseClick(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+
+    // 确定 goes to a path typed without Return first: no folder there keeps the chooser open.
+    editPath(chooser, top + QStringLiteral("/nowhere"));
+    pressOk(chooser);
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_EQ(chooser.result(), QDialog::Rejected);
+    EXPECT_EQ(problemOf(chooser), QStringLiteral(u"找不到文件夹：") + top + QStringLiteral("/nowhere"));
+    editPath(chooser, top + QStringLiteral("/a"));
+    pressOk(chooser);
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
-    EXPECT_EQ(chooser.chosenFolder(), top);
+    EXPECT_EQ(chooser.chosenFolder(), top + QStringLiteral("/a"));
 }
 
 // The real desktop's chooser behind 歌曲目录, driven while it is modal as a user would: it
