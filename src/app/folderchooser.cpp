@@ -128,13 +128,14 @@ bool FolderChooser::goToTypedPath()
 {
     const QString typed = m_path->text().trimmed();
     // The box shows a name that is not UTF-8 decoded for reading, which does not lead back
-    // to the folder; unchanged, it stands for the folder shown.
-    if (typed == displayFileName(m_folder)) {
-        showFolder(m_folder);
+    // to the folder; unchanged (or emptied), it stands for the folder shown.
+    if (typed.isEmpty() || typed == displayFileName(m_folder)) {
+        m_path->setText(displayFileName(m_folder));
+        m_problem->clear();
         return true;
     }
     const QString path = QDir::cleanPath(QDir::isAbsolutePath(typed) ? typed : joinPath(m_folder, typed));
-    if (typed.isEmpty() || !folderExists(path)) {
+    if (!folderExists(path)) {
         m_problem->setText(QStringLiteral(u"找不到文件夹：") + typed);
         m_path->setModified(false);
         return false;

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <ostream>
+
 using namespace tunora;
 using namespace tunora::test;
 
@@ -57,6 +59,11 @@ struct Gesture {
     const char *name;
     void (*to)(QSlider *slider, double fraction);
 };
+
+void PrintTo(const Gesture &gesture, std::ostream *out)
+{
+    *out << gesture.name;
+}
 
 } // namespace
 
