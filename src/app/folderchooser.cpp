@@ -5,8 +5,10 @@
 #include "platform/filesearch.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
@@ -28,6 +30,12 @@ QString parentFolder(const QString &folder)
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+QString homeFolder()
+{
+    const QByteArray home = qgetenv("HOME");
+    return home.isEmpty() ? QDir::homePath() : decodeFileName(home);
+}
+
 } // namespace
 
 FolderChooser::FolderChooser(const QString &title, const QString &startFolder, QWidget *parent)
@@ -35,31 +43,37 @@ FolderChooser::FolderChooser(const QString &title, const QString &startFolder, Q
 {
     setWindowTitle(title);
     resize(420, 360);
-    m_path = new QLabel(this);
+    m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("folderPath"));
-    m_path->setTextFormat(Qt::PlainText);
-    m_path->setWordWrap(true);
+    m_path->setAccessibleName(QStringLiteral(u"文件夹路径"));
     m_entries = new QListWidget(this);
     m_entries->setObjectName(QStringLiteral("subfolders"));
+    m_problem = new QLabel(this);
+    m_problem->setObjectName(QStringLiteral("folderProblem"));
+    m_problem->setTextFormat(Qt::PlainText);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral(u"确定"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral(u"取消"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_path);
     layout->addWidget(m_entries);
+    layout->addWidget(m_problem);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_entries, &QListWidget::itemActivated, this, &FolderChooser::entryActivated);
     m_entries->installEventFilter(this);
-    showFolder(startFolder.isEmpty() ? QStringLiteral("/") : startFolder);
+    m_path->installEventFilter(this);
+    showFolder(folderExists(startFolder) ? QDir::cleanPath(startFolder) : homeFolder());
+    m_entries->setFocus();
 }
 
 void FolderChooser::showFolder(const QString &folder)
 {
     m_folder = folder;
     m_path->setText(displayFileName(folder));
+    m_problem->clear();
     m_entries->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_DirIcon);
     if (parentFolder(folder) != folder) {
@@ -83,17 +97,51 @@ QString FolderChooser::chosenFolder() const
 
 bool FolderChooser::eventFilter(QObject *watched, QEvent *event)
 {
-    // The list would open its current entry on Return and pass the key on to press 确定,
-    // choosing the folder just opened; Return only opens it.
-    if (watched == m_entries && event->type() == QEvent::KeyPress) {
+    // The list and the path box would pass Return on to press 确定, choosing the folder
+    // before the user has seen it; Return only goes there.
+    if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (QListWidgetItem *entry = m_entries->currentItem())
-                entryActivated(entry);
-            return true;
+            if (watched == m_path) {
+                goToTypedPath();
+                return true;
+            }
+            if (watched == m_entries) {
+                if (QListWidgetItem *entry = m_entries->currentItem())
+                    entryActivated(entry);
+                return true;
+            }
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FolderChooser::accept()
+{
+    if (m_path->isModified() && !goToTypedPath())
+        return;
+    QDialog::accept();
+}
+
+// A path that is no folder is said so, and the typed text stays to be corrected.
+bool FolderChooser::goToTypedPath()
+{
+    const QString typed = m_path->text().trimmed();
+    // The box shows a name that is not UTF-8 decoded for reading, which does not lead back
+    // to the folder; unchanged (or emptied), it stands for the folder shown.
+    if (typed.isEmpty() || typed == displayFileName(m_folder)) {
+        m_path->setText(displayFileName(m_folder));
+        m_problem->clear();
+        return true;
+    }
+    const QString path = QDir::cleanPath(QDir::isAbsolutePath(typed) ? typed : joinPath(m_folder, typed));
+    if (!folderExists(path)) {
+        m_problem->setText(QStringLiteral(u"找不到文件夹：") + typed);
+        m_path->setModified(false);
+        return false;
+    }
+    showFolder(path);
+    return true;
 }
 
 void FolderChooser::entryActivated(QListWidgetItem *entry)

@@ -70,7 +70,7 @@ void LibraryHandlers::按钮7Clicked()
 
 void LibraryHandlers::歌曲目录Chosen()
 {
-    const QString chosen = m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"));
+    const QString chosen = m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), m_context.songFolder);
     if (chosen.isEmpty())
         return;
     m_context.songFolder = withTrailingSeparator(chosen);

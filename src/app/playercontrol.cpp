@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
@@ -33,6 +34,20 @@ QToolButton *transportButton(QWidget *parent, QStyle::StandardPixmap icon, const
     button->setFixedSize(26, 24);
     return button;
 }
+
+// A left click on the seek bar's groove puts the handle where it was clicked and holds it
+// there as if dragged, so letting go plays from that point, as media players do; by
+// default the click would only step the handle a page, and the next refresh would undo it.
+class JumpToClickStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
@@ -61,6 +76,9 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     m_seek->setObjectName(QStringLiteral("seek"));
     m_seek->setFocusPolicy(Qt::NoFocus);
     m_seek->setRange(0, 0);
+    auto *jumpStyle = new JumpToClickStyle;
+    jumpStyle->setParent(this);
+    m_seek->setStyle(jumpStyle);
     m_volume->setObjectName(QStringLiteral("volume"));
     m_volume->setFocusPolicy(Qt::NoFocus);
     m_volume->setRange(0, 100);

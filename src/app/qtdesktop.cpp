@@ -2,17 +2,15 @@
 
 #include "folderchooser.h"
 
-#include "platform/fileio.h"
-
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
 namespace tunora {
 
-QString QtDesktop::browseForFolder(const QString &title)
+QString QtDesktop::browseForFolder(const QString &title, const QString &startFolder)
 {
-    FolderChooser chooser(title, currentDirectory(), m_window);
+    FolderChooser chooser(title, startFolder, m_window);
     return chooser.exec() == QDialog::Accepted ? chooser.chosenFolder() : QString();
 }
 

@@ -14,8 +14,9 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // The chosen folder, or empty text when the user cancels.
-    virtual QString browseForFolder(const QString &title) = 0;
+    // The chosen folder, or empty text when the user cancels. The chooser opens on
+    // startFolder when that is a folder (the current song folder), else the home folder.
+    virtual QString browseForFolder(const QString &title, const QString &startFolder) = 0;
     // Modal, one OK button; returns when dismissed.
     virtual void showMessage(const QString &text, MessageStyle style, const QString &title) = 0;
     virtual void openUrl(const QUrl &url) = 0;

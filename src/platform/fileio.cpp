@@ -227,6 +227,12 @@ bool fileExists(const QString &path)
     return exists(encodeFileName(path));
 }
 
+bool folderExists(const QString &path)
+{
+    struct stat st {};
+    return ::stat(encodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 QString currentDirectory()
 {
     QByteArray buffer(PATH_MAX, Qt::Uninitialized);

@@ -65,6 +65,8 @@ private:
 bool moveFile(const QString &from, const QString &to);
 
 bool fileExists(const QString &path);
+// True for a folder, or a link to one.
+bool folderExists(const QString &path);
 
 // The process's current working directory, decoded losslessly.
 QString currentDirectory();

@@ -11,9 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QDir>
+#include <QTemporaryDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStringListModel>
@@ -64,6 +65,43 @@ void openEntry(const FolderChooser &chooser, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
+QLineEdit *pathBoxOf(const FolderChooser &chooser)
+{
+    return chooser.findChild<QLineEdit *>(QStringLiteral("folderPath"));
+}
+
+// Types into the path box over what it shows, as after selecting it all. QTest types ASCII
+// only: other text is pasted.
+void editPath(const FolderChooser &chooser, const QString &path)
+{
+    QLineEdit *box = pathBoxOf(chooser);
+    box->setFocus();
+    box->selectAll();
+    bool ascii = true;
+    for (QChar c : path)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii && !path.isEmpty())
+        QTest::keyClicks(box, path);
+    else
+        box->insert(path);
+}
+
+void typePath(const FolderChooser &chooser, const QString &path)
+{
+    editPath(chooser, path);
+    QTest::keyClick(pathBoxOf(chooser), Qt::Key_Return);
+}
+
+void pressOk(const FolderChooser &chooser)
+{
+    QTest::mouseClick(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+}
+
+QString problemOf(const FolderChooser &chooser)
+{
+    return chooser.findChild<QLabel *>(QStringLiteral("folderProblem"))->text();
+}
+
 QString withoutSeparator(QString folder)
 {
     folder.chop(1);
@@ -103,7 +141,11 @@ TEST(FolderChooser, KeepsTheBytesOfFolderNamesThatAreNotUtf8)
     EXPECT_EQ(encodeFileName(chooser.shownFolder()), topBytes + '/' + kGbkName);
     EXPECT_EQ(encodeFileName(chooser.chosenFolder()), topBytes + '/' + kGbkName);
     EXPECT_EQ(shownEntries(chooser), QStringList({QStringLiteral("..")}));
-    EXPECT_TRUE(chooser.findChild<QLabel *>(QStringLiteral("folderPath"))->text().endsWith(QStringLiteral(u"/歌曲")));
+    EXPECT_TRUE(pathBoxOf(chooser)->text().endsWith(QStringLiteral(u"/歌曲")));
+    // Return on the path box as shown (GBK read for the eye) keeps the folder's own bytes.
+    QTest::keyClick(pathBoxOf(chooser), Qt::Key_Return);
+    EXPECT_EQ(encodeFileName(chooser.shownFolder()), topBytes + '/' + kGbkName);
+    EXPECT_TRUE(problemOf(chooser).isEmpty());
 
     // ".." goes back up; choosing it chooses the folder shown, not its parent.
     openEntry(chooser, 0);
@@ -127,21 +169,84 @@ TEST(FolderChooser, KeepsTheBytesOfFolderNamesThatAreNotUtf8)
     EXPECT_FALSE(shownEntries(chooser).contains(QStringLiteral("..")));
 }
 
-// The real desktop's chooser behind 歌曲目录, driven while it is modal as a user would: a
-// folder named in GBK is scanned and stored byte for byte.
+TEST(FolderChooser, OpensOnTheStartFolderElseHomeAndGoesWhereAPathIsTyped)
+{
+    SongFolder root;
+    root.addFolder(QStringLiteral("a"));
+    root.addFolder(QStringLiteral(u"b 乙"));
+    const QString top = withoutSeparator(root.path());
+    SongFolder home;
+    const QByteArray previousHome = qgetenv("HOME");
+    qputenv("HOME", encodeFileName(withoutSeparator(home.path())));
+
+    struct Start { QString given; QString shown; };
+    for (const Start &s : {Start{root.path(), top}, Start{top + QStringLiteral("/a"), top + QStringLiteral("/a")},
+                           Start{QString(), withoutSeparator(home.path())},
+                           Start{top + QStringLiteral("/gone/"), withoutSeparator(home.path())}}) {
+        SCOPED_TRACE(s.given.toStdString());
+        FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), s.given);
+        EXPECT_EQ(chooser.shownFolder(), s.shown);
+        EXPECT_EQ(pathBoxOf(chooser)->text(), s.shown);
+    }
+    qputenv("HOME", previousHome);
+
+    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), QStringLiteral("/"));
+    chooser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+    // Typed or pasted, absolute or from the folder shown; Return goes there and does not
+    // press 确定. A path that is no folder is said so, and the chooser stays where it was.
+    struct Typed { QString text; QString shown; bool found; };
+    const Typed cases[] = {
+        {top + QStringLiteral("/a/"), top + QStringLiteral("/a"), true},
+        {QStringLiteral(u"../b 乙"), top + QStringLiteral(u"/b 乙"), true},
+        {top + QStringLiteral("/missing"), top + QStringLiteral(u"/b 乙"), false},
+        {root.path() + QStringLiteral("a.mp3"), top + QStringLiteral(u"/b 乙"), false},
+        {QString(), top + QStringLiteral(u"/b 乙"), true},
+        {QStringLiteral("  ") + top + QStringLiteral("  "), top, true},
+    };
+    root.addFile(QStringLiteral("a.mp3"));
+    for (const Typed &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        typePath(chooser, c.text);
+        EXPECT_EQ(chooser.shownFolder(), c.shown);
+        EXPECT_TRUE(chooser.isVisible());
+        EXPECT_EQ(chooser.result(), QDialog::Rejected);
+        if (c.found) {
+            EXPECT_EQ(pathBoxOf(chooser)->text(), c.shown);
+            EXPECT_TRUE(problemOf(chooser).isEmpty());
+        } else {
+            EXPECT_EQ(problemOf(chooser), QStringLiteral(u"找不到文件夹：") + c.text);
+            EXPECT_EQ(pathBoxOf(chooser)->text(), c.text) << "the typed path stays to be corrected";
+        }
+    }
+    EXPECT_EQ(shownEntries(chooser), QStringList({QStringLiteral(".."), QStringLiteral("a"), QStringLiteral(u"b 乙")}));
+
+    // 确定 goes to a path typed without Return first: no folder there keeps the chooser open.
+    editPath(chooser, top + QStringLiteral("/nowhere"));
+    pressOk(chooser);
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_EQ(chooser.result(), QDialog::Rejected);
+    EXPECT_EQ(problemOf(chooser), QStringLiteral(u"找不到文件夹：") + top + QStringLiteral("/nowhere"));
+    editPath(chooser, top + QStringLiteral("/a"));
+    pressOk(chooser);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.chosenFolder(), top + QStringLiteral("/a"));
+}
+
+// The real desktop's chooser behind 歌曲目录, driven while it is modal as a user would: it
+// opens on the song folder, and a folder named in GBK is scanned and stored byte for byte.
 TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)
 {
     SongFolder start;
     start.addFolder(decodeFileName(kGbkName));
     start.addFile(decodeFileName(kGbkName + "/a.mp3"));
-    const QString previousDirectory = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(start.path()));
 
     QTemporaryDir programDir;
     {
         QFile settings(programDir.filePath(QStringLiteral(u"初始化配置.ini")));
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write(encodeGbk(QStringLiteral(u"[音乐格式]\r\n格式=mp3\r\n")));
+        settings.write(encodeGbk(QStringLiteral(u"[歌曲目录]\r\n路径=") + start.path()
+                                 + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n")));
     }
     FakePlayer player;
     QtDesktop desktop;
@@ -163,14 +268,17 @@ TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)
                 dialog->reject();
             return;
         }
-        ASSERT_EQ(shownEntries(*chooser), QStringList({QStringLiteral(".."), QStringLiteral(u"歌曲")}));
+        if (shownEntries(*chooser) != QStringList({QStringLiteral(".."), QStringLiteral(u"歌曲")})) {
+            ADD_FAILURE() << "the chooser opened on " << chooser->shownFolder().toStdString();
+            chooser->reject();
+            return;
+        }
         clickEntry(*chooser, 1);
         QTest::mouseClick(chooser->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
         chosen = true;
     });
     driver.start(10);
     window.ui().歌曲目录->trigger();
-    QDir::setCurrent(previousDirectory);
     ASSERT_TRUE(chosen);
 
     const QByteArray folder = encodeFileName(start.path()) + kGbkName + '/';

@@ -158,6 +158,7 @@ TEST_F(Library, ChooserCancelChangesNothing)
     const QByteArray settingsBefore = settingsBytes();
     ui().歌曲目录->trigger();
     EXPECT_EQ(m_desktop.browseTitles, QStringList({QStringLiteral(u"选择音乐文件夹")}));
+    EXPECT_EQ(m_desktop.browseStarts, QStringList({songs.path()}));
     EXPECT_EQ(window().context().songFolder, songs.path());
     EXPECT_EQ(entries(), QStringList({QStringLiteral("a.mp3")}));
     EXPECT_EQ(m_player.itemCount(), 1);

@@ -20,7 +20,10 @@ gbk_name=$(printf '\xb8\xe8\xc7\xfa') # 歌曲 in GBK: not valid UTF-8
 chosen="$E2E_CWD/$gbk_name"
 mkdir "$chosen"
 cp "$fixtures/tone-2s.mp3" "$chosen/a.mp3"
+# The chooser opens on the song folder, here the program's current directory.
 e2e_settings_file UTF-8 <<EOF
+[歌曲目录]
+路径=$E2E_CWD/
 [音乐格式]
 格式=mp3
 EOF
@@ -37,7 +40,7 @@ plays_chosen_song() {
 }
 
 e2e_start_xvfb
-e2e_start_tunora # the chooser opens in the program's current directory
+e2e_start_tunora
 e2e_wait_main_window 30
 sleep 0.5
 xdotool mousemove --sync $((E2E_WX + settings_menu[0])) $((E2E_WY + settings_menu[1])) click 1

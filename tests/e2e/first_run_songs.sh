@@ -46,9 +46,14 @@ folder_dialog() { xdotool search --onlyvisible --name '^选择音乐文件夹$' 
 dialog=$(e2e_wait 15 "the folder dialog" folder_dialog)
 sleep 0.5
 e2e_screenshot folder-dialog
-# The dialog's folder box has the focus: type the folder and accept it.
+# The list of subfolders has the focus, and the path box is before it: type the folder over
+# the path shown, go there with Return, then press 确定, which follows the list.
+xdotool key shift+Tab ctrl+a
 xdotool type --delay 20 "$E2E_SONGS"
 xdotool key Return
+sleep 0.3
+e2e_screenshot folder-typed
+xdotool key Tab Tab space
 e2e_wait 15 "the folder dialog to close" e2e_gone folder_dialog >/dev/null
 e2e_log "folder dialog $dialog closed"
 

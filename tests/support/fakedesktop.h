@@ -17,9 +17,10 @@ public:
         QString title;
     };
 
-    QString browseForFolder(const QString &title) override
+    QString browseForFolder(const QString &title, const QString &startFolder) override
     {
         browseTitles.append(title);
+        browseStarts.append(startFolder);
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
     void showMessage(const QString &text, MessageStyle style, const QString &title) override
@@ -31,6 +32,7 @@ public:
 
     QStringList folderAnswers;
     QStringList browseTitles;
+    QStringList browseStarts;
     QList<Message> messages;
     QList<QUrl> openedUrls;
     bool trayAvailable = true;
