@@ -140,7 +140,7 @@ void PlayerControl::nameForScreenReaders()
     m_next->setAccessibleName(QStringLiteral(u"下一首"));
     m_mute->setAccessibleName(QStringLiteral(u"静音"));
     m_seek->setAccessibleName(QStringLiteral(u"播放进度"));
-    m_seek->setAccessibleDescription(QStringLiteral(u"拖动到歌曲中的位置"));
+    m_seek->setAccessibleDescription(QStringLiteral(u"点击或拖动到歌曲中的位置"));
     m_volume->setAccessibleName(QStringLiteral(u"音量"));
 }
 
