@@ -1,29 +1,38 @@
 #!/usr/bin/env bash
-# A ringtone cut from a WMA song plays: the song is marked and cut through the window like an
-# MP3, "[铃声]" + its name is an ASF file that decodes to about the marked time, and the
-# program itself, pointed at the folder that holds the ringtone, opens and plays it.
+# A ringtone cut from a song in a container of its own (WMA, FLAC) plays: the song is marked
+# and cut through the window like an MP3, "[铃声]" + its name is a file of the same container
+# that decodes to about the marked time, and the program itself, pointed at the folder that
+# holds the ringtone, opens and plays it. WMA is cut by the program's own ASF code; FLAC goes
+# through the stream-copy module the program loads on the first such cut.
 #
-# Usage: cut_wma_song.sh <tunora binary> <folder of fixture songs>
+# Usage: cut_container_song.sh <tunora binary> <folder of fixture songs> wma|flac
 source "$(dirname "$0")/lib.sh"
 
-e2e_init cut_wma_song "$1"
+kind=$3
+e2e_init "cut_${kind}_song" "$1"
 fixtures=$2
 e2e_require sox ffmpeg ffprobe
+case "$kind" in
+    # As an encoder writes WMA by default: 3200-byte packets, 128 kbit/s.
+    wma) encoder=(-c:a wmav2 -b:a 128k) format_name=asf ;;
+    flac) encoder=(-c:a flac) format_name=flac ;;
+    *) e2e_fail "unknown container kind '$kind'" ;;
+esac
 
 song_file_entry=(532 32)      # first entry of the song-file list, in the client area
 
-# 20 s of WMA as an encoder writes it by default (3200-byte packets, 128 kbit/s). The scan
-# lists wma after mp3, so the WMA song is the list's first entry.
-song="铃音 长.wma"
+# 20 s of song. The scan lists the second format after mp3, so this song is the list's first
+# entry.
+song="铃音 长.$kind"
 sox -D -n -r 44100 -c 2 -b 16 "$e2e_dir/tone.wav" synth 20 sine 440 vol 0.7
-ffmpeg -nostdin -v error -i "$e2e_dir/tone.wav" -c:a wmav2 -b:a 128k "$E2E_SONGS/$song"
+ffmpeg -nostdin -v error -i "$e2e_dir/tone.wav" "${encoder[@]}" "$E2E_SONGS/$song"
 cp "$fixtures/tone-1s.mp3" "$E2E_SONGS/"
 
 e2e_settings_file UTF-8 <<SETTINGS
 [歌曲目录]
 路径=$E2E_SONGS/
 [音乐格式]
-格式=mp3,wma
+格式=mp3,$kind
 SETTINGS
 
 e2e_start_xvfb
@@ -42,7 +51,7 @@ ringtone="$E2E_APP_DIR/$ringtone_name"
 [ -s "$ringtone" ] || e2e_fail "no ringtone next to the program: $(ls "$E2E_APP_DIR" "$E2E_CWD")"
 format=$(ffprobe -v error -show_entries format=format_name -of default=nw=1:nk=1 "$ringtone") ||
     e2e_fail "ffprobe cannot read the ringtone"
-[ "$format" = asf ] || e2e_fail "the ringtone is not an ASF file but '$format'"
+[ "$format" = "$format_name" ] || e2e_fail "the ringtone is not of format $format_name but '$format'"
 seconds=$(ffmpeg -nostdin -v error -i "$ringtone" -f s16le -ac 1 -ar 8000 - | wc -c | awk '{ print $1 / 16000 }')
 e2e_log "ringtone: $(stat -c %s "$ringtone") bytes of $format, decodes to $seconds s"
 awk -v s="$seconds" -v from="$E2E_MARKED_FROM" -v to="$E2E_MARKED_TO" '
@@ -58,7 +67,7 @@ e2e_settings_file UTF-8 <<SETTINGS
 [歌曲目录]
 路径=$E2E_APP_DIR/
 [音乐格式]
-格式=wma
+格式=$kind
 SETTINGS
 E2E_SONGS=$E2E_APP_DIR # where e2e_playing_song looks for the open file
 e2e_start_tunora
