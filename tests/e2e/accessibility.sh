@@ -13,20 +13,10 @@ if [ -z "${E2E_SESSION_BUS:-}" ]; then
 fi
 
 e2e_init accessibility "$1"
-e2e_require /usr/bin/python3
-/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || {
-    e2e_log "SKIP: python3-pyatspi is not installed (scripts/install-deps.sh --test installs it)"
-    exit "$E2E_SKIP"
-}
-atspi() { /usr/bin/python3 "$E2E_LIB_DIR/atspi_tree.py" "$@"; }
+e2e_require_atspi
 
 e2e_start_xvfb
-(cd "$E2E_CWD" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
-E2E_TUNORA_PID=$!
-e2e_pids+=("$E2E_TUNORA_PID")
-e2e_wait_main_window 30
-on_bus() { atspi dump >/dev/null && echo yes; }
-e2e_wait 30 "the window on the accessibility bus" on_bus >/dev/null
+e2e_start_tunora_for_atspi
 e2e_screenshot started
 
 atspi dump >"$E2E_ARTIFACTS/tree.txt" || e2e_fail "could not read the window's tree"

@@ -14,12 +14,8 @@ fi
 
 built_settings="$(dirname "$1")/初始化配置.ini"
 e2e_init first_run_songs "$1"
-e2e_require sox lame /usr/bin/python3
-/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || {
-    e2e_log "SKIP: python3-pyatspi is not installed (scripts/install-deps.sh --test installs it)"
-    exit "$E2E_SKIP"
-}
-atspi() { /usr/bin/python3 "$E2E_LIB_DIR/atspi_tree.py" "$@"; }
+e2e_require sox lame
+e2e_require_atspi
 
 [ -f "$built_settings" ] || e2e_fail "the build put no settings file next to the program"
 cp "$built_settings" "$E2E_SETTINGS"
@@ -29,12 +25,7 @@ e2e_make_song "$E2E_SONGS/second.mp3" 2 550 64
 sox -D -n -r 8000 -c 1 "$E2E_SONGS/notes.wav" synth 1 sine 300   # not a listed format
 
 e2e_start_xvfb
-(cd "$E2E_CWD" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
-E2E_TUNORA_PID=$!
-e2e_pids+=("$E2E_TUNORA_PID")
-e2e_wait_main_window 30
-on_bus() { atspi dump >/dev/null && echo yes; }
-e2e_wait 30 "the window on the accessibility bus" on_bus >/dev/null
+e2e_start_tunora_for_atspi
 [ -z "$(atspi list-items 歌曲文件列表)" ] || e2e_fail "the song-file list is not empty at the first start"
 
 # 初始化设置 is the menu bar's only entry, at its left end; 歌曲目录 is its first item.

@@ -175,6 +175,28 @@ e2e_start_tunora() {
     e2e_log "tunora started, pid $E2E_TUNORA_PID"
 }
 
+# Screen-reader runs, inside a session bus of their own (dbus-run-session) so the
+# accessibility bus it starts is theirs alone. Debian's pyatspi lives in the system Python.
+e2e_require_atspi() {
+    e2e_require /usr/bin/python3
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || {
+        e2e_log "SKIP: python3-pyatspi is not installed (scripts/install-deps.sh --test installs it)"
+        exit "$E2E_SKIP"
+    }
+}
+atspi() { /usr/bin/python3 "$E2E_LIB_DIR/atspi_tree.py" "$@"; }
+
+# Starts the program with Qt's accessibility bridge on and waits until its window is on the
+# accessibility bus.
+e2e_start_tunora_for_atspi() {
+    (cd "$E2E_CWD" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
+    E2E_TUNORA_PID=$!
+    e2e_pids+=("$E2E_TUNORA_PID")
+    e2e_wait_main_window 30
+    on_bus() { atspi dump >/dev/null && echo yes; }
+    e2e_wait 30 "the window on the accessibility bus" on_bus >/dev/null
+}
+
 # e2e_wait <seconds> <what> <command...>: runs the command until it succeeds and prints its
 # output; fails the run when the time is up.
 e2e_wait() {
