@@ -6,11 +6,8 @@
 #include "platform/programmodule.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
-
-#include <dlfcn.h>
 
 namespace tunora {
 
@@ -25,15 +22,9 @@ StreamCopyEntry loadStreamCopy()
         std::fprintf(stderr, "tunora: %s\n", qPrintable(error));
         return nullptr;
     }
-    // Stays loaded for the life of the process.
-    void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
-    if (!module) {
-        std::fprintf(stderr, "tunora: %s\n", ::dlerror());
-        return nullptr;
-    }
-    auto entry = reinterpret_cast<StreamCopyEntry>(::dlsym(module, kStreamCopyEntry));
+    auto entry = reinterpret_cast<StreamCopyEntry>(loadModuleEntry(path, kStreamCopyEntry, &error));
     if (!entry)
-        std::fprintf(stderr, "tunora: %s is not a stream-copy module\n", qPrintable(path));
+        std::fprintf(stderr, "tunora: %s\n", qPrintable(error));
     return entry;
 }
 

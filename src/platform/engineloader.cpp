@@ -4,11 +4,8 @@
 #include "mediaplayerproxy.h"
 #include "programmodule.h"
 
-#include <QFile>
 #include <QMetaObject>
 #include <QThread>
-
-#include <dlfcn.h>
 
 namespace tunora {
 
@@ -37,14 +34,7 @@ void EngineLoader::start(const QString &modulePath)
 
 void EngineLoader::load(const QString &modulePath)
 {
-    // The module stays loaded for the life of the process: the engine's threads run its code.
-    // Lazy binding: the engine's many libraries resolve only the functions it calls.
-    void *module = ::dlopen(QFile::encodeName(modulePath).constData(), RTLD_LAZY | RTLD_LOCAL);
-    if (!module) {
-        m_error = QString::fromLocal8Bit(::dlerror());
-    } else if (auto create = reinterpret_cast<EngineFactory>(::dlsym(module, kEngineFactory)); !create) {
-        m_error = QStringLiteral("%1 is not a media engine module.").arg(modulePath);
-    } else {
+    if (auto create = reinterpret_cast<EngineFactory>(loadModuleEntry(modulePath, kEngineFactory, &m_error))) {
         m_engine.reset(create(&m_error));
         if (m_engine)
             m_engine->moveToThread(thread()); // its queued events go along

@@ -9,4 +9,8 @@ namespace tunora {
 // *error, when it is in neither.
 QString findProgramModule(const QString &programDirectory, const QString &fileName, QString *error = nullptr);
 
+// Loads the module at `path` for the rest of the process's life and returns its entry point
+// `symbol`; nullptr, with the reason in *error, when either fails.
+void *loadModuleEntry(const QString &path, const char *symbol, QString *error = nullptr);
+
 } // namespace tunora
