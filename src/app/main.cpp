@@ -35,7 +35,8 @@ int main(int argc, char **argv)
     std::fesetenv(FE_DFL_ENV);
     if (const std::optional<int> answered = tunora::handleCommandLine(argc, argv))
         return *answered;
-    if (const QString problem = tunora::displayProblem(argc, argv); !problem.isEmpty()) {
+    tunora::DisplayConnection probeConnection;
+    if (const QString problem = tunora::displayProblem(argc, argv, &probeConnection); !problem.isEmpty()) {
         std::fprintf(stderr, "tunora: %s\n", qPrintable(problem));
         return kStartFailed;
     }
@@ -43,6 +44,7 @@ int main(int argc, char **argv)
     // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
+    probeConnection.release(); // Qt holds its own connection now
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));

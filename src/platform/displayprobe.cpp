@@ -5,6 +5,9 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
+#include <thread>
+
 namespace tunora {
 
 namespace {
@@ -40,9 +43,21 @@ QString connectionProblem(int error)
     }
 }
 
+// A bare server that another client just left is resetting and refuses connections for a
+// moment; a server that is not there or refuses us keeps doing so.
+constexpr int kConnectAttempts = 4;
+constexpr std::chrono::milliseconds kResetWait{50};
+
 } // namespace
 
-QString displayProblem(int argc, const char *const *argv)
+void DisplayConnection::release()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+    m_connection = nullptr;
+}
+
+QString displayProblem(int argc, const char *const *argv, DisplayConnection *keepOpen)
 {
     QByteArray platform = optionValue(argc, argv, "-platform");
     if (platform.isEmpty())
@@ -56,11 +71,23 @@ QString displayProblem(int argc, const char *const *argv)
     if (display.isEmpty())
         return QStringLiteral("no display to show the window on (DISPLAY is not set).");
 
-    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
-    const int error = xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    if (error == 0)
-        return {};
+    int error = 0;
+    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(kResetWait);
+        xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+        error = xcb_connection_has_error(connection);
+        if (error == 0 && keepOpen) {
+            keepOpen->release();
+            keepOpen->m_connection = connection;
+            return {};
+        }
+        xcb_disconnect(connection);
+        if (error == 0)
+            return {};
+        if (error == XCB_CONN_CLOSED_PARSE_ERR || error == XCB_CONN_CLOSED_INVALID_SCREEN)
+            break;
+    }
     return QStringLiteral("cannot open the X display \"%1\": %2.")
         .arg(QString::fromLocal8Bit(display), connectionProblem(error));
 }
