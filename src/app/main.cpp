@@ -7,6 +7,7 @@
 #include "platform/commandline.h"
 #include "platform/displayprobe.h"
 #include "platform/engineloader.h"
+#include "platform/fontwarmup.h"
 #include "platform/mediaplayerproxy.h"
 
 #include <QApplication>
@@ -43,8 +44,10 @@ int main(int argc, char **argv)
     // The menus stay in the window, as its layout has them; asking the desktop for a global
     // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    tunora::FontConfigWarmup fonts;
     QApplication app(argc, argv);
     probeConnection.release(); // Qt holds its own connection now
+    fonts.wait();
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
