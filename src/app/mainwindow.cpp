@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrlQuery>
 
 namespace tunora {
@@ -30,8 +31,12 @@ using namespace settings_keys;
 MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
                        QWidget *parent)
     : QMainWindow(parent)
-    , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}}
+    , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}, {}}
 {
+    // The saved folder is listed on another thread while the controls are built.
+    const SettingsFile settings = m_context.settings();
+    if (const QString folder = savedSongFolder(settings); !folder.isEmpty())
+        m_context.folderScanAhead.start(folder, settings.read(kFormatSection, kFormatKey));
     m_ui.setupUi(this, player);
     m_endMarkTimer = std::make_unique<EndMarkTimer>(
         player, *m_ui.songList, [this] { return currentSongName(m_ui); }, *m_ui.时钟1);
@@ -67,11 +72,18 @@ QUrl MainWindow::contactUrl()
     return url;
 }
 
+QString MainWindow::savedSongFolder(const SettingsFile &settings)
+{
+    const QString folder = settings.read(kFolderSection, kFolderKey);
+    // A hand-edited folder without its separator still names that folder.
+    return folder.isEmpty() ? folder : withTrailingSeparator(folder);
+}
+
 void MainWindow::startUp()
 {
     // All four settings are read before any of them is applied.
     const SettingsFile settings = m_context.settings();
-    const QString folder = settings.read(kFolderSection, kFolderKey);
+    const QString folder = savedSongFolder(settings);
     const QString mode = settings.read(kModeSection, kParamKey);
     const QString minimise = settings.read(kMinimiseSection, kParamKey);
     const QString autoPlay = settings.read(kAutoPlaySection, kParamKey);
@@ -83,8 +95,7 @@ void MainWindow::startUp()
         show();
 
     if (!folder.isEmpty()) {
-        // A hand-edited folder without its separator still names that folder.
-        m_context.songFolder = withTrailingSeparator(folder);
+        m_context.songFolder = folder;
         m_library->scanSongFolder();
     }
 
@@ -109,10 +120,28 @@ void MainWindow::startUp()
 
     if (!startMinimised)
         return;
+    giveWindowIcon(); // the tray and the task bar show it; there is no first frame to wait for
     if (m_context.desktop.hasSystemTray())
         setWindowState(windowState() | Qt::WindowMinimized); // never shown: straight to the tray
     else
         showMinimized();
+}
+
+// The window icon is drawn in six sizes and sent whole to the display: done when the first
+// frame is on the screen, not before it.
+void MainWindow::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    if (!m_hasIcon)
+        QTimer::singleShot(0, this, &MainWindow::giveWindowIcon);
+}
+
+void MainWindow::giveWindowIcon()
+{
+    if (m_hasIcon)
+        return;
+    m_hasIcon = true;
+    setWindowIcon(tunora::windowIcon());
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -132,6 +161,7 @@ void MainWindow::minimiseToTray()
         if (!isMinimized() || m_shuttingDown)
             return;
         hide();
+        giveWindowIcon();
         if (!m_tray) {
             m_tray = new QSystemTrayIcon(windowIcon(), this);
             m_tray->setObjectName(QStringLiteral("trayIcon"));

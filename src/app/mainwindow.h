@@ -44,9 +44,12 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    static QString savedSongFolder(const SettingsFile &settings);
+    void giveWindowIcon();
     void minimiseToTray();
     void removeTrayIcon();
 
@@ -61,6 +64,7 @@ private:
     std::unique_ptr<SongListEditHandlers> m_songListEdit;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
+    bool m_hasIcon = false;
 };
 
 } // namespace tunora

@@ -94,7 +94,6 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
 {
     window->setObjectName(QStringLiteral("mainWindow"));
     window->setWindowTitle(ui_text::kCaption);
-    window->setWindowIcon(windowIcon());
 
     auto *client = new QWidget(window);
     client->setObjectName(QStringLiteral("client"));

@@ -108,8 +108,9 @@ QString SettingsFile::read(const QString &section, const QString &key) const
 bool SettingsFile::write(const QString &section, const QString &key, const QString &value) const
 {
     const QString target = path();
+    const QString source = readPath();
     // Settings we could not read would be lost by rewriting the file.
-    const std::optional<QByteArray> bytes = readBytes(readPath());
+    const std::optional<QByteArray> bytes = readBytes(source);
     if (!bytes)
         return false;
     IniDocument document(*bytes);
@@ -118,6 +119,10 @@ bool SettingsFile::write(const QString &section, const QString &key, const QStri
     const QByteArray out = document.toBytes();
     if (out.size() > kMaxFileBytes)
         return false;
+    // Every start writes the folder and the play mode back; when the file already says so,
+    // replacing it (and waiting for the disk) changes nothing.
+    if (out == *bytes && source == target && QFileInfo(target).isFile())
+        return true;
 
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() && !targetInfo.isFile())

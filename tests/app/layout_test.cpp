@@ -75,6 +75,9 @@ TEST_F(Layout, EveryControlHasItsNameParentPlaceAndText)
     EXPECT_NE(window().findChild<QObject *>(QStringLiteral(u"时钟1")), nullptr);
     EXPECT_NE(window().findChild<QObject *>(QStringLiteral(u"超级菜单1")), nullptr);
     EXPECT_EQ(window().windowTitle(), QStringLiteral(u"Tunora[原Clipvane] Ver 2.3 —Wenlo"));
+    // The icon is given once the first frame is drawn.
+    window().grab();
+    QCoreApplication::processEvents();
     const QList<QSize> iconSizes = window().windowIcon().availableSizes();
     for (int size : {256, 128, 48, 32, 24, 16})
         EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << size;

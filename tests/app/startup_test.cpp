@@ -98,6 +98,8 @@ TEST_F(StartUp, StartMinimisedHidesToTheTrayWithCaptionAsTooltip)
     ASSERT_NE(window().trayIcon(), nullptr);
     EXPECT_TRUE(window().trayIcon()->isVisible());
     EXPECT_EQ(window().trayIcon()->toolTip(), QStringLiteral(u"Tunora[原Clipvane] Ver 2.3 —Wenlo"));
+    // Never shown, so it has its icon without a first frame.
+    EXPECT_FALSE(window().trayIcon()->icon().isNull());
     EXPECT_TRUE(ui().开启最小化->isChecked());
     EXPECT_TRUE(showsCheckMark(ui().开启最小化));
     EXPECT_TRUE(m_player.log().isEmpty());
@@ -126,6 +128,7 @@ TEST_F(StartUp, WithoutTrayStartMinimisedOnlyMinimises)
     QCoreApplication::processEvents();
     EXPECT_TRUE(window().isMinimized());
     EXPECT_EQ(window().trayIcon(), nullptr);
+    EXPECT_FALSE(window().windowIcon().isNull()); // the task bar shows it
 }
 
 TEST_F(StartUp, MinimiseRestoreMinimiseExitKeepsAtMostOneTrayIcon)

@@ -410,3 +410,28 @@ TEST_F(SettingsFileTest, GarbageAndHugeInput)
     EXPECT_EQ(settings().read(u"播放方式"_s, u"参数"_s), u"循环"_s);
     EXPECT_TRUE(bytesOf(programFile()).startsWith(after));
 }
+
+// A write that would leave the bytes as they are does not replace the file; one that changes
+// them does, and an installed program's first write still makes the user's own file.
+TEST_F(SettingsFileTest, WritingWhatTheFileAlreadySaysLeavesItInPlace)
+{
+    auto inode = [](const QString &path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    const QByteArray file = gbk(u"; kept\r\n[歌曲目录]\r\n路径=\"/music/\"\r\n"_s);
+    writeBytes(programFile(), file);
+    const ino_t before = inode(programFile());
+
+    ASSERT_TRUE(settings().write(u"歌曲目录"_s, u"路径"_s, u"/music/"_s));
+    EXPECT_EQ(inode(programFile()), before);
+    EXPECT_EQ(bytesOf(programFile()), file);
+
+    ASSERT_TRUE(settings().write(u"歌曲目录"_s, u"路径"_s, u"/songs/"_s));
+    EXPECT_NE(inode(programFile()), before);
+    EXPECT_EQ(bytesOf(programFile()), gbk(u"; kept\r\n[歌曲目录]\r\n路径=\"/songs/\"\r\n"_s));
+
+    EXPECT_FALSE(QFileInfo::exists(userFile()));
+    ASSERT_TRUE(installedSettings().write(u"歌曲目录"_s, u"路径"_s, u"/songs/"_s));
+    EXPECT_EQ(bytesOf(userFile()), bytesOf(programFile()));
+}
