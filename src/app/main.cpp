@@ -74,9 +74,11 @@ int main(int argc, char **argv)
     {
         tunora::MainWindow window(player, desktop, QCoreApplication::applicationDirPath());
         desktop.setParentWindow(&window);
-        window.startUp();
+        // The engine's libraries load while the window is in use; loading them holds the
+        // dynamic loader, which the first frame's drawing may need, so they start after it.
         // Commands given until the engine is up wait in the proxy, in order.
-        engine.start(module);
+        QObject::connect(&window, &tunora::MainWindow::firstShown, &engine, [&] { engine.start(module); });
+        window.startUp();
         exitCode = QApplication::exec();
     }
     return exitCode;

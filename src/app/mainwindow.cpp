@@ -120,20 +120,31 @@ void MainWindow::startUp()
 
     if (!startMinimised)
         return;
-    giveWindowIcon(); // the tray and the task bar show it; there is no first frame to wait for
+    // The tray and the task bar show the icon; there is no first frame to wait for.
+    QTimer::singleShot(0, this, &MainWindow::markFirstShown);
     if (m_context.desktop.hasSystemTray())
         setWindowState(windowState() | Qt::WindowMinimized); // never shown: straight to the tray
     else
         showMinimized();
 }
 
-// The window icon is drawn in six sizes and sent whole to the display: done when the first
-// frame is on the screen, not before it.
+// The first paint is followed by the first frame reaching the screen: what waits for it is
+// queued behind that paint. The window icon (six sizes drawn and sent whole to the display)
+// is among it.
 void MainWindow::paintEvent(QPaintEvent *event)
 {
     QMainWindow::paintEvent(event);
-    if (!m_hasIcon)
-        QTimer::singleShot(0, this, &MainWindow::giveWindowIcon);
+    if (!m_firstShown)
+        QTimer::singleShot(0, this, &MainWindow::markFirstShown);
+}
+
+void MainWindow::markFirstShown()
+{
+    if (m_firstShown)
+        return;
+    m_firstShown = true;
+    giveWindowIcon();
+    Q_EMIT firstShown();
 }
 
 void MainWindow::giveWindowIcon()

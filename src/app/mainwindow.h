@@ -42,6 +42,11 @@ public:
 
     static QUrl contactUrl();
 
+Q_SIGNALS:
+    // Once: when the window's first frame is on the screen, or when it started minimised.
+    // Work that would hold up that frame (the media engine's loading) waits for it.
+    void firstShown();
+
 protected:
     void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -50,6 +55,7 @@ protected:
 private:
     static QString savedSongFolder(const SettingsFile &settings);
     void giveWindowIcon();
+    void markFirstShown();
     void minimiseToTray();
     void removeTrayIcon();
 
@@ -65,6 +71,7 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
     bool m_hasIcon = false;
+    bool m_firstShown = false;
 };
 
 } // namespace tunora
