@@ -28,6 +28,13 @@ namespace tunora {
 
 using namespace settings_keys;
 
+namespace {
+
+// How long start-up waits for the first frame before doing what waits for it regardless.
+constexpr int kFirstFrameWaitMs = 200;
+
+} // namespace
+
 MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
                        QWidget *parent)
     : QMainWindow(parent)
@@ -91,8 +98,10 @@ void MainWindow::startUp()
 
     // The window goes on the screen before the folder is scanned: everything below is done
     // before it is first painted, so it shows the scanned list in its first frame.
-    if (!startMinimised)
+    if (!startMinimised) {
         show();
+        QTimer::singleShot(kFirstFrameWaitMs, this, &MainWindow::markFirstShown);
+    }
 
     if (!folder.isEmpty()) {
         m_context.songFolder = folder;

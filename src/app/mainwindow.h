@@ -43,8 +43,9 @@ public:
     static QUrl contactUrl();
 
 Q_SIGNALS:
-    // Once: when the window's first frame is on the screen, or when it started minimised.
-    // Work that would hold up that frame (the media engine's loading) waits for it.
+    // Once: when the window's first frame is on the screen, or when it started minimised, or
+    // when no frame came soon after start-up (a window mapped on another desktop or covered
+    // whole is not drawn). Work that would hold up that frame (the engine's loading) waits.
     void firstShown();
 
 protected:

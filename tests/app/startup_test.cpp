@@ -131,6 +131,34 @@ TEST_F(StartUp, WithoutTrayStartMinimisedOnlyMinimises)
     EXPECT_FALSE(window().windowIcon().isNull()); // the task bar shows it
 }
 
+// What waits for the first frame (the engine's loading, the window icon) runs once: after
+// that frame, or a moment after start-up when the screen never draws the window.
+TEST_F(StartUp, WorkAfterTheFirstFrameRunsOnceWhenItIsDrawnOrSoonWithoutIt)
+{
+    for (const bool drawn : {true, false}) {
+        SCOPED_TRACE(drawn ? "drawn" : "never drawn");
+        int shown = 0;
+        start([&](MainWindow &w) {
+            QObject::connect(&w, &MainWindow::firstShown, [&] { ++shown; });
+            // As a window mapped on another desktop: shown, but never drawn.
+            w.setAttribute(Qt::WA_DontShowOnScreen, !drawn);
+        });
+        EXPECT_EQ(shown, 0);
+        EXPECT_TRUE(window().windowIcon().isNull());
+        if (drawn) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&window())); // and drawn at that
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(shown, drawn ? 1 : 0);
+        QTest::qWait(400);
+        EXPECT_EQ(shown, 1);
+        EXPECT_FALSE(window().windowIcon().isNull());
+        window().grab();
+        QTest::qWait(10);
+        EXPECT_EQ(shown, 1);
+    }
+}
+
 TEST_F(StartUp, MinimiseRestoreMinimiseExitKeepsAtMostOneTrayIcon)
 {
     start();

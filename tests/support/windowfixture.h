@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace tunora::test {
@@ -30,8 +31,8 @@ protected:
     // The decoded text with line ends as "\n", whatever the file uses.
     QString settingsLines() const { return settingsText().remove(QLatin1Char('\r')); }
 
-    // Creates the window and runs its creation handler.
-    MainWindow &start();
+    // Creates the window and runs its creation handler; `beforeStartUp` sees the window first.
+    MainWindow &start(const std::function<void(MainWindow &)> &beforeStartUp = {});
     MainWindow &window() { return *m_window; }
     MainWindowUi &ui() { return m_window->ui(); }
     QString programDirectory() const { return m_programDir.path(); }
