@@ -158,10 +158,8 @@ void MainWindow::markFirstShown()
 
 void MainWindow::giveWindowIcon()
 {
-    if (m_hasIcon)
-        return;
-    m_hasIcon = true;
-    setWindowIcon(tunora::windowIcon());
+    if (!testAttribute(Qt::WA_SetWindowIcon))
+        setWindowIcon(tunora::windowIcon());
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -71,7 +71,6 @@ private:
     std::unique_ptr<SongListEditHandlers> m_songListEdit;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
-    bool m_hasIcon = false;
     bool m_firstShown = false;
 };
 

@@ -121,7 +121,7 @@ bool SettingsFile::write(const QString &section, const QString &key, const QStri
         return false;
     // Every start writes the folder and the play mode back; when the file already says so,
     // replacing it (and waiting for the disk) changes nothing.
-    if (out == *bytes && source == target && QFileInfo(target).isFile())
+    if (out == *bytes && source == target)
         return true;
 
     const QFileInfo targetInfo(target);
