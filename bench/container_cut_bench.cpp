@@ -7,7 +7,7 @@
 // The songs are made with ffmpeg under TMPDIR (or /tmp) and removed at the end.
 
 #include "cutting/cutengine.h"
-#include "platform/filenames.h"
+#include "platform/files/filenames.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -9,8 +9,8 @@
 #include "cutting/cutengine.h"
 #include "cutting/mergeengine.h"
 #include "cutting/sourcesegment.h"
-#include "platform/filenames.h"
-#include "platform/fileio.h"
+#include "platform/files/filenames.h"
+#include "platform/files/fileio.h"
 
 #include <QByteArray>
 #include <QDir>

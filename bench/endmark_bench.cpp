@@ -17,8 +17,8 @@
 #include "library/songlistmodel.h"
 #include "marking/endmarkplan.h"
 #include "marking/endmarktimer.h"
-#include "platform/mpvplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mpvplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include "marking/recordingplayer.h"
 

@@ -3,7 +3,7 @@
 // against a plain listing of the same folder in the same run.
 #include "app/mainwindow.h"
 #include "app/qtdesktop.h"
-#include "platform/mpvplayer.h"
+#include "platform/engine/mpvplayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 
 #include "cutting/audiobounds.h"
 #include "cutting/segment.h"
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <QByteArray>
 #include <QList>

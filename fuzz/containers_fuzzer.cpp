@@ -11,7 +11,7 @@
 #include "cutting/asflayout.h"
 #include "cutting/container.h"
 #include "cutting/wavlayout.h"
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 
 #include "fuzzcheck.h"
 
-#include "platform/numbers.h"
+#include "platform/numbers/numbers.h"
 
 #include <QString>
 

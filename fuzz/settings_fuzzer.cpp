@@ -6,10 +6,10 @@
 
 #include "fuzzcheck.h"
 
-#include "platform/filenames.h"
-#include "platform/gbkcodec.h"
-#include "platform/inidocument.h"
-#include "platform/utf16codec.h"
+#include "platform/files/filenames.h"
+#include "platform/files/gbkcodec.h"
+#include "platform/settings/inidocument.h"
+#include "platform/settings/utf16codec.h"
 
 #include <QList>
 #include <QString>

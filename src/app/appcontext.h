@@ -1,7 +1,7 @@
 #pragma once
 
 #include "library/folderscan.h"
-#include "platform/settingsfile.h"
+#include "platform/settings/settingsfile.h"
 
 #include <QString>
 

@@ -5,14 +5,12 @@
 #include "mainwindowui.h"
 
 #include "cutting/cutengine.h"
-#include "cutting/cuttingmessages.h"
+#include "app/cuttingmessages.h"
 #include "cutting/mergeengine.h"
-#include "cutting/songsource.h"
 #include "library/songlistmodel.h"
-#include "platform/desktop.h"
-#include "platform/fileio.h"
+#include "app/desktop.h"
+#include "platform/files/fileio.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -36,13 +34,8 @@ QList<SongRow> allRows(const SongListModel &songs)
     return rows;
 }
 
-// The song folder as 标签2 shows it, and the directories the outputs go through, are read
-// afresh at every click: the folder may have changed, and so may the working directory.
-QString songFolder(const MainWindowUi &ui)
-{
-    return songFolderFromCaption(ui.标签2->text());
-}
-
+// The directories the outputs go through are read afresh at every click: the working
+// directory may have changed.
 OutputDirs outputDirs(const AppContext &context)
 {
     return {currentDirectory(), context.programDirectory};
@@ -66,7 +59,7 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.超级列表框1);
     if (row == -1)
         return;
-    const CutOutcome outcome = cutOne(songFolder(ui), songRow(*ui.songList, row), outputDirs(m_context));
+    const CutOutcome outcome = cutOne(m_context.songFolder, songRow(*ui.songList, row), outputDirs(m_context));
     if (const std::optional<Notice> notice = cutOneNotice(outcome))
         tell(*notice);
 }
@@ -74,13 +67,13 @@ void CuttingHandlers::cutSelected()
 void CuttingHandlers::cutAll()
 {
     const MainWindowUi &ui = m_context.ui;
-    tell(cutAllNotice(tunora::cutAll(songFolder(ui), allRows(*ui.songList), outputDirs(m_context))));
+    tell(cutAllNotice(tunora::cutAll(m_context.songFolder, allRows(*ui.songList), outputDirs(m_context))));
 }
 
 void CuttingHandlers::mergeAll()
 {
     const MainWindowUi &ui = m_context.ui;
-    const MergeOutcome outcome = tunora::mergeAll(songFolder(ui), allRows(*ui.songList), outputDirs(m_context));
+    const MergeOutcome outcome = tunora::mergeAll(m_context.songFolder, allRows(*ui.songList), outputDirs(m_context));
     if (const std::optional<Notice> notice = mergeNotice(outcome))
         tell(*notice);
 }

@@ -1,8 +1,8 @@
 #include "folderchooser.h"
 
-#include "platform/filenames.h"
-#include "platform/fileio.h"
-#include "platform/filesearch.h"
+#include "platform/files/filenames.h"
+#include "platform/files/fileio.h"
+#include "platform/files/filesearch.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

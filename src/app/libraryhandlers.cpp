@@ -8,8 +8,8 @@
 
 #include "library/folderscan.h"
 #include "library/songsearch.h"
-#include "platform/desktop.h"
-#include "platform/mediaplayer.h"
+#include "app/desktop.h"
+#include "platform/engine/mediaplayer.h"
 
 #include <QAction>
 #include <QLabel>

@@ -4,11 +4,11 @@
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
-#include "platform/commandline.h"
-#include "platform/displayprobe.h"
-#include "platform/engineloader.h"
-#include "platform/fontwarmup.h"
-#include "platform/mediaplayerproxy.h"
+#include "app/startup/commandline.h"
+#include "app/startup/displayprobe.h"
+#include "platform/engine/engineloader.h"
+#include "app/startup/fontwarmup.h"
+#include "platform/engine/mediaplayerproxy.h"
 
 #include <QApplication>
 #include <QGuiApplication>

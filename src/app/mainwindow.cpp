@@ -13,8 +13,8 @@
 #include "songlistedithandlers.h"
 
 #include "marking/endmarktimer.h"
-#include "platform/desktop.h"
-#include "platform/mediaplayer.h"
+#include "app/desktop.h"
+#include "platform/engine/mediaplayer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,9 +8,9 @@
 #include "library/songlistmodel.h"
 #include "marking/markstep.h"
 #include "marking/songmarks.h"
-#include "platform/desktop.h"
-#include "platform/mediaplayer.h"
-#include "platform/numbers.h"
+#include "app/desktop.h"
+#include "platform/engine/mediaplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -10,8 +10,8 @@
 
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
-#include "platform/mediaplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mediaplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QAction>
 #include <QLabel>

@@ -2,8 +2,8 @@
 
 #include "transporticons.h"
 
-#include "platform/mediaplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mediaplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "audiobounds.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include "streamcopy.h"
 #include "wavlayout.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 namespace tunora {
 

@@ -1,6 +1,6 @@
 #include "output.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 namespace tunora {
 

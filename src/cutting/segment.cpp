@@ -1,6 +1,6 @@
 #include "segment.h"
 
-#include "platform/numbers.h"
+#include "platform/numbers/numbers.h"
 
 #include <algorithm>
 #include <cmath>

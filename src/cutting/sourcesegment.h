@@ -2,7 +2,7 @@
 
 #include "segment.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 // A row's segment located in its open song file, and its bytes copied out by positioned
 // reads: only the segment is read, never the whole file.

@@ -1,6 +1,6 @@
 #include "streamcopy.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -3,7 +3,7 @@
 // libraries, so the load itself is cheap.
 #include "streamcopymodule.h"
 
-#include "platform/programmodule.h"
+#include "platform/files/programmodule.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 
 #include "byteorder.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "folderscan.h"
 
-#include "platform/filesearch.h"
+#include "platform/files/filesearch.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include "endmarkplan.h"
 
 #include "library/songlistmodel.h"
-#include "platform/mediaplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mediaplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QTimer>
 

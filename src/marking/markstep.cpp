@@ -1,6 +1,6 @@
 #include "markstep.h"
 
-#include "platform/numbers.h"
+#include "platform/numbers/numbers.h"
 
 namespace tunora {
 

@@ -1,8 +1,8 @@
 #include "songmarks.h"
 
 #include "library/songlistmodel.h"
-#include "platform/mediaplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mediaplayer.h"
+#include "platform/numbers/numbers.h"
 
 namespace tunora {
 

@@ -1,12 +1,13 @@
 // A cut opened by the real media engine: the output of two marks lasts as long as the
 // marks are apart, also when the song's tag holds a picture that is no audio.
 #include "support/fakedesktop.h"
+#include "support/windowfixture.h"
 
 #include "app/listselection.h"
 #include "app/mainwindow.h"
 #include "library/songlistmodel.h"
-#include "platform/mpvplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mpvplayer.h"
+#include "platform/numbers/numbers.h"
 #include "songlistrows.h"
 
 #include <QDir>
@@ -47,7 +48,7 @@ protected:
         m_window = std::make_unique<MainWindow>(*m_engine, m_desktop, m_programDir.path());
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
-        ui().标签2->setText(u"歌曲路径："_s + QStringLiteral(TUNORA_TEST_DATA_DIR) + u'/');
+        showSongFolder(*m_window, QStringLiteral(TUNORA_TEST_DATA_DIR) + u'/');
     }
     void TearDown() override
     {
@@ -140,7 +141,7 @@ TEST_F(CuttingEngine, AWmaCutIsASongTheEngineOpensWithTheMarkedLength)
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write(whole.read(300));
     broken.close();
-    ui().标签2->setText(u"歌曲路径："_s + songs.path() + u'/');
+    showSongFolder(*m_window, songs.path() + u'/');
 
     const QString songLength = durationOf(songs.filePath(u"steps.wma"_s));
     ASSERT_FALSE(songLength.isEmpty());

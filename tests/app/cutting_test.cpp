@@ -23,7 +23,7 @@ const QString kMergeName = u"[铃声]劲歌金曲[请自行修改名字].mp3"_s;
 
 } // namespace
 
-// A window whose 标签2 shows a song folder of 16,000-byte songs a.mp3, b.mp3 and c.mp3,
+// A window whose song folder holds of 16,000-byte songs a.mp3, b.mp3 and c.mp3,
 // each 1 s long by its row: 16 bytes per millisecond. The process works in a directory of
 // its own, where outputs are written before they move to the program directory.
 class Cutting : public WindowFixture {
@@ -36,7 +36,7 @@ protected:
         m_previousDir = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(m_workDir.path()));
         start();
-        ui().标签2->setText(u"歌曲路径："_s + m_songs.path());
+        showSongFolder(m_songs.path());
     }
     void TearDown() override { QDir::setCurrent(m_previousDir); }
 
@@ -119,13 +119,13 @@ TEST_F(Cutting, CutSelectedWithNothingToCutIsSilent)
     }
 }
 
-TEST_F(Cutting, CutSelectedReadsTheSongFolderFromTheLabel)
+TEST_F(Cutting, CutSelectedReadsTheSongFolderChosenLast)
 {
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     select(0);
     SongFolder other;
     other.addFile(u"a.mp3"_s, patternBytes(16'000, 9));
-    ui().标签2->setText(u"歌曲路径："_s + other.path());
+    showSongFolder(other.path());
     ui().按钮5->click();
     EXPECT_EQ(output(u"[铃声]a.mp3"_s), patternBytes(16'000, 9).mid(3'999, 4'000));
 }

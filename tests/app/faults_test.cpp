@@ -7,8 +7,8 @@
 #include "support/windowfixture.h"
 
 #include "app/listselection.h"
-#include "platform/filenames.h"
-#include "platform/gbkcodec.h"
+#include "platform/files/filenames.h"
+#include "platform/files/gbkcodec.h"
 
 #include <QAction>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "app/mainwindow.h"
 #include "app/mainwindowui.h"
 #include "app/qtdesktop.h"
-#include "platform/filenames.h"
-#include "platform/gbkcodec.h"
+#include "platform/files/filenames.h"
+#include "platform/files/gbkcodec.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
 #include "marking/recordingplayer.h"
-#include "platform/mpvplayer.h"
+#include "platform/engine/mpvplayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

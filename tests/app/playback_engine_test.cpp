@@ -5,8 +5,8 @@
 
 #include "app/mainwindow.h"
 #include "marking/recordingplayer.h"
-#include "platform/gbkcodec.h"
-#include "platform/mpvplayer.h"
+#include "platform/files/gbkcodec.h"
+#include "platform/engine/mpvplayer.h"
 
 #include <QAction>
 #include <QDir>

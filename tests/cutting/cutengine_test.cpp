@@ -1,7 +1,7 @@
 #include "cutting/cutengine.h"
-#include "cutting/cuttingmessages.h"
+#include "app/cuttingmessages.h"
 
-#include "platform/filenames.h"
+#include "platform/files/filenames.h"
 #include "songfiles.h"
 #include "support/filesizelimit.h"
 

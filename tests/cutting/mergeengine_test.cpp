@@ -1,4 +1,4 @@
-#include "cutting/cuttingmessages.h"
+#include "app/cuttingmessages.h"
 #include "cutting/mergeengine.h"
 
 #include "songfiles.h"

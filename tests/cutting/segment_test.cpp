@@ -1,5 +1,4 @@
 #include "cutting/segment.h"
-#include "cutting/songsource.h"
 
 #include <gtest/gtest.h>
 
@@ -105,13 +104,4 @@ TEST(IsMarked, NeedsACutLengthAboveTheTolerance)
         row.cutLength = QString::fromUtf8(c.cutLength);
         EXPECT_EQ(isMarked(row), c.marked);
     }
-}
-
-TEST(SongSource, FolderIsTheCaptionAfterItsPrefixCharacters)
-{
-    EXPECT_EQ(songFolderFromCaption(u"歌曲路径：/music/"_s), u"/music/"_s);
-    EXPECT_EQ(songFolderFromCaption(u"歌曲路径：/音乐/新歌/"_s), u"/音乐/新歌/"_s);
-    EXPECT_EQ(songFolderFromCaption(u"歌曲路径："_s), QString());
-    EXPECT_EQ(songFolderFromCaption(u"abc"_s), QString());
-    EXPECT_EQ(sourcePath(u"/音乐/"_s, u"歌.mp3"_s), u"/音乐/歌.mp3"_s);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cutting/output.h"
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "marking/endmarkplan.h"
 
-#include "platform/numbers.h"
+#include "platform/numbers/numbers.h"
 
 #include <gtest/gtest.h>
 

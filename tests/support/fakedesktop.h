@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/desktop.h"
+#include "app/desktop.h"
 
 #include <QList>
 #include <QStringList>

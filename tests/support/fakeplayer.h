@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/mediaplayer.h"
+#include "platform/engine/mediaplayer.h"
 
 #include <QString>
 #include <QStringList>

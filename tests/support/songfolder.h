@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/filenames.h"
+#include "platform/files/filenames.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "windowfixture.h"
 
-#include "platform/gbkcodec.h"
+#include "app/mainwindowui.h"
+#include "platform/files/gbkcodec.h"
 
 #include <QFile>
 
@@ -38,6 +39,12 @@ MainWindow &WindowFixture::start(const std::function<void(MainWindow &)> &before
         beforeStartUp(*m_window);
     m_window->startUp();
     return *m_window;
+}
+
+void showSongFolder(MainWindow &window, const QString &folder)
+{
+    window.context().songFolder = folder;
+    window.ui().标签2->setText(ui_text::kSongFolderPrefix + folder);
 }
 
 } // namespace tunora::test

@@ -19,6 +19,9 @@
 
 namespace tunora::test {
 
+// The song folder as the program holds it after a choice, shown in 标签2, not scanned.
+void showSongFolder(MainWindow &window, const QString &folder);
+
 // A main window over a fake player and desktop, with a temporary program directory that
 // holds the settings file.
 class WindowFixture : public ::testing::Test {
@@ -36,6 +39,7 @@ protected:
     MainWindow &window() { return *m_window; }
     MainWindowUi &ui() { return m_window->ui(); }
     QString programDirectory() const { return m_programDir.path(); }
+    void showSongFolder(const QString &folder) { tunora::test::showSongFolder(*m_window, folder); }
 
     QTemporaryDir m_programDir;
     FakePlayer m_player;

@@ -1,5 +1,5 @@
-#include "platform/engineloader.h"
-#include "platform/mediaplayerproxy.h"
+#include "platform/engine/engineloader.h"
+#include "platform/engine/mediaplayerproxy.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/commandline.h"
+#include "app/startup/commandline.h"
 
 #include <gtest/gtest.h>
 

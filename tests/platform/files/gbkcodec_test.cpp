@@ -1,4 +1,4 @@
-#include "platform/gbkcodec.h"
+#include "platform/files/gbkcodec.h"
 
 #include <gtest/gtest.h>
 

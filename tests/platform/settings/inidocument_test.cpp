@@ -1,5 +1,5 @@
-#include "platform/gbkcodec.h"
-#include "platform/inidocument.h"
+#include "platform/files/gbkcodec.h"
+#include "platform/settings/inidocument.h"
 
 #include <gtest/gtest.h>
 

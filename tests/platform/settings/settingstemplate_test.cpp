@@ -1,5 +1,5 @@
-#include "platform/gbkcodec.h"
-#include "platform/settingsfile.h"
+#include "platform/files/gbkcodec.h"
+#include "platform/settings/settingsfile.h"
 #include "support/configdir.h"
 
 #include <QDir>

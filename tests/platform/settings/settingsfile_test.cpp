@@ -1,8 +1,8 @@
-#include "platform/filenames.h"
-#include "platform/gbkcodec.h"
-#include "platform/settingsfile.h"
+#include "platform/files/filenames.h"
+#include "platform/files/gbkcodec.h"
+#include "platform/settings/settingsfile.h"
 #include "support/configdir.h"
-#include "platform/utf16codec.h"
+#include "platform/settings/utf16codec.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/filesearch.h"
+#include "platform/files/filesearch.h"
 
-#include "platform/filenames.h"
+#include "platform/files/filenames.h"
 #include "support/songfolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/positionclock.h"
+#include "platform/engine/positionclock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cutengine.h"
-#include "mergeengine.h"
+#include "cutting/cutengine.h"
+#include "cutting/mergeengine.h"
 
-#include "platform/desktop.h"
+#include "app/desktop.h"
 
 #include <QString>
 

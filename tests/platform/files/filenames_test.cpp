@@ -1,4 +1,4 @@
-#include "platform/filenames.h"
+#include "platform/files/filenames.h"
 
 #include <gtest/gtest.h>
 

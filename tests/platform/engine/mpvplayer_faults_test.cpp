@@ -1,8 +1,8 @@
 // The real engine with awkward song files: names a shell or a URL parser would trip on,
 // names that are not UTF-8, and files that are not (whole) songs.
-#include "platform/filenames.h"
-#include "platform/mpvplayer.h"
-#include "platform/numbers.h"
+#include "platform/files/filenames.h"
+#include "platform/engine/mpvplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QDir>
 #include <QFile>

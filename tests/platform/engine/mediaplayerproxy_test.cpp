@@ -1,4 +1,4 @@
-#include "platform/mediaplayerproxy.h"
+#include "platform/engine/mediaplayerproxy.h"
 #include "support/fakeplayer.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
-#include "platform/filenames.h"
-#include "platform/mpvplayer.h"
-#include "platform/numbers.h"
+#include "platform/files/filenames.h"
+#include "platform/engine/mpvplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The file layer under hostile file-system states: what stands where a song should be,
 // and names at the length limit of the file system.
-#include "platform/filenames.h"
-#include "platform/fileio.h"
+#include "platform/files/filenames.h"
+#include "platform/files/fileio.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "enginemodule.h"
 #include "mediaplayerproxy.h"
-#include "programmodule.h"
+#include "platform/files/programmodule.h"
 
 #include <QMetaObject>
 #include <QThread>

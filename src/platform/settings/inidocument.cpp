@@ -1,7 +1,7 @@
 #include "inidocument.h"
 
-#include "filenames.h"
-#include "gbkcodec.h"
+#include "platform/files/filenames.h"
+#include "platform/files/gbkcodec.h"
 #include "utf16codec.h"
 
 #include <QStringDecoder>

@@ -2,8 +2,8 @@
 // whose bytes stop coming for a while, as from a music folder on a network share or a disk
 // that is waking up (a local server that pauses mid-song; it sends the song's length first,
 // so the engine knows how long the song is, as for a file).
-#include "platform/mpvplayer.h"
-#include "platform/numbers.h"
+#include "platform/engine/mpvplayer.h"
+#include "platform/numbers/numbers.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "mpvplayer.h"
 
-#include "filenames.h"
+#include "platform/files/filenames.h"
 
 #include <mpv/client.h>
 

@@ -1,4 +1,4 @@
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <QDir>
 #include <QTemporaryDir>

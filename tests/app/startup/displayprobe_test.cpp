@@ -1,4 +1,4 @@
-#include "platform/displayprobe.h"
+#include "app/startup/displayprobe.h"
 
 #include <QByteArray>
 #include <QList>
