@@ -1,5 +1,5 @@
-// The WAV and ASF header parsers, the stretch a pair of marks covers in arbitrary files and
-// the time shift of ASF data packets.
+// The WAV and ASF header parsers, the stretch a pair of marks covers in arbitrary files, and
+// ASF data packets taken apart, their times shifted and some of their payloads dropped.
 //
 // Input: the whole input is the song file; its last two bytes also give the marks, fine
 // enough to fall inside a few kilobytes of samples: the start from the last byte in 1/1024 s,
@@ -9,6 +9,8 @@
 #include "memoryfile.h"
 
 #include "cutting/asflayout.h"
+#include "cutting/asfpacket.h"
+#include "cutting/asfstretch.h"
 #include "cutting/container.h"
 #include "cutting/wavlayout.h"
 #include "platform/files/fileio.h"
@@ -51,20 +53,33 @@ void checkAsf(const ReadFile &file, MarkedSpan span)
               && layout->packetsOffset + layout->packetCount * layout->packetSize <= file.size(),
           "the packets lie inside the file");
     check(layout->filePropertiesAt + 104 <= layout->header.size(), "the file properties lie inside the header");
-    // Each packet's times shifted, within its own bytes (the sanitizers see any overrun).
+    // Each packet taken apart, its times shifted and its first payload kept alone, within its
+    // own bytes (the sanitizers see any overrun).
     for (qint64 i = 0; i < qMin<qint64>(layout->packetCount, 8); ++i) {
         QByteArray packet(layout->packetSize, '\0');
         check(file.readAt(layout->packetsOffset + i * layout->packetSize, packet.data(), packet.size()) == packet.size(),
               "a packet reads whole");
-        (void)shiftAsfPacketTimes(packet.data(), packet.size(), quint32(span.start * 1000));
+        const std::optional<AsfPacket> parsed = parseAsfPacket(packet.constData(), packet.size());
+        if (!parsed)
+            continue;
+        for (const AsfPayload &payload : parsed->payloads)
+            check(payload.begin < payload.end && payload.end <= packet.size(), "a payload lies inside its packet");
+        shiftAsfPacketTimes(packet.data(), *parsed, quint32(span.start * 1000));
+        if (parsed->payloads.isEmpty())
+            continue;
+        const std::optional<QByteArray> kept
+            = asfPacketWith(packet.constData(), packet.size(), *parsed, {parsed->payloads.first()});
+        if (!kept)
+            continue;
+        check(kept->size() == packet.size(), "a packet with fewer payloads keeps its size");
+        const std::optional<AsfPacket> reread = parseAsfPacket(kept->constData(), kept->size());
+        check(reread && reread->payloads.size() == 1, "a packet with fewer payloads reads back");
     }
     const std::optional<AsfStretch> stretch = asfStretch(file, *layout, span);
-    if (!stretch || stretch->packetCount == 0)
+    if (!stretch || stretch->empty())
         return;
-    check(stretch->firstPacket >= 0 && stretch->packetCount > 0
-              && stretch->firstPacket + stretch->packetCount <= layout->packetCount,
-          "the stretch is packets of the file");
-    check(asfOutputHead(*layout, *stretch).size() == layout->header.size() + 50,
+    check(stretch->firstPacket >= 0 && stretch->lastPacket < layout->packetCount, "the stretch is packets of the file");
+    check(asfOutputHead(*layout, stretch->packetCount(), stretch->durationMs).size() == layout->header.size() + 50,
           "the output head is the header and the data object's header");
 }
 

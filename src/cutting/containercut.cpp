@@ -1,6 +1,6 @@
 #include "containercut.h"
 
-#include "asflayout.h"
+#include "asfcut.h"
 #include "sourcesegment.h"
 #include "streamcopy.h"
 #include "wavlayout.h"
@@ -41,35 +41,6 @@ ContainerCut cutWav(const ReadFile &source, MarkedSpan span, AtomicFileWriter &o
         return ContainerCut::Failed;
     // A chunk of odd size is followed by a pad byte.
     return written(!(stretch.length & 1) || out.write("", 1));
-}
-
-ContainerCut cutAsf(const ReadFile &source, MarkedSpan span, AtomicFileWriter &out)
-{
-    const std::optional<AsfLayout> layout = parseAsf(source);
-    if (!layout)
-        return ContainerCut::Failed;
-    const std::optional<AsfStretch> stretch = asfStretch(source, *layout, span);
-    if (!stretch)
-        return ContainerCut::Failed;
-    if (stretch->packetCount == 0)
-        return ContainerCut::Empty;
-    const QByteArray head = asfOutputHead(*layout, *stretch);
-    if (!out.write(head.constData(), head.size()))
-        return ContainerCut::Failed;
-    // Packet by packet, each with its times moved to count from the cut's start. A packet
-    // whose layout cannot be followed goes as it was: the source plays it no better.
-    QByteArray packet(layout->packetSize, Qt::Uninitialized);
-    for (qint64 i = 0; i < stretch->packetCount; ++i) {
-        const qint64 offset = layout->packetsOffset + (stretch->firstPacket + i) * layout->packetSize;
-        if (source.readAt(offset, packet.data(), packet.size()) != packet.size())
-            return ContainerCut::Failed;
-        const QByteArray original = packet;
-        if (!shiftAsfPacketTimes(packet.data(), packet.size(), stretch->firstSentMs))
-            packet = original;
-        if (!out.write(packet.constData(), packet.size()))
-            return ContainerCut::Failed;
-    }
-    return ContainerCut::Written;
 }
 
 } // namespace

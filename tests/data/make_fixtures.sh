@@ -9,6 +9,11 @@
 # steps up every second (300 Hz, 400 Hz, ... 800 Hz) in WAV, WMA, FLAC, Ogg Vorbis and M4A,
 # so a decoded cut shows which seconds it holds. The cutting tests make them when they run
 # (sox and ffmpeg), which keeps the repository small; their checks decode, never compare bytes.
+#
+# `make_fixtures.sh wma <dir>` writes into <dir> a twelve-second WMA tone of the same steps
+# (second k at 300 + 100k Hz) as ffmpeg writes it (3200-byte packets of whole 46 ms objects),
+# and the same audio laid out as Windows Media encoders do (asf_repack.py, needs python3):
+# several payloads a packet, objects split across packets.
 set -eu
 
 containers() { # dir
@@ -32,11 +37,18 @@ containers() { # dir
     ff -c:a aac -b:a 48k "$out/steps.m4a"
 }
 
-if [ "${1:-}" = containers ]; then
-    [ -d "${2:-}" ] || { echo "usage: $0 containers <existing dir>" >&2; exit 2; }
-    containers "$2"
-    exit 0
-fi
+wma() { # dir
+    ffmpeg -nostdin -v error -y -f lavfi -i 'aevalsrc=0.5*sin(2*PI*(300+100*floor(t))*t):s=44100:d=12' \
+        -map_metadata -1 -fflags +bitexact -c:a wmav2 -b:a 128k "$1/steps-12s.wma"
+    python3 "$(dirname "$0")/asf_repack.py" "$1/steps-12s.wma" "$1/steps-12s-split.wma" 1500
+}
+
+case "${1:-}" in
+containers | wma)
+    [ -d "${2:-}" ] || { echo "usage: $0 containers|wma <existing dir>" >&2; exit 2; }
+    "$1" "$2"
+    exit 0 ;;
+esac
 
 cd "$(dirname "$0")"
 work=$(mktemp -d)

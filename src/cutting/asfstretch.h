@@ -1,0 +1,32 @@
+#pragma once
+
+#include "asflayout.h"
+#include "markedspan.h"
+
+#include <optional>
+
+// Where a pair of marks falls among the media objects of an ASF file's audio stream: a WMA
+// media object is one block of the codec (one frame of about 46 ms as most encoders write it),
+// the finest unit a cut can take without decoding.
+namespace tunora {
+
+struct AsfStretch {
+    // The first object's first payload, the last object's last payload: (packet, payload).
+    qint64 firstPacket = 0;
+    qsizetype firstPayload = 0;
+    qint64 lastPacket = -1;
+    qsizetype lastPayload = 0;
+    qint64 startMs = 0;    // the first object's presentation time, preroll excluded
+    qint64 durationMs = 0; // from there to the end of the last object
+
+    bool empty() const { return lastPacket < firstPacket; }
+    qint64 packetCount() const { return empty() ? 0 : lastPacket - firstPacket + 1; }
+};
+
+// The objects whose middle lies in [span.start, span.end), and the one before them: a decoder
+// builds each block on the one before it and plays nothing of the first it is given. Empty
+// when no object's middle lies there; nothing when a packet the search reads cannot be
+// followed. Reads the packets near both marks only.
+std::optional<AsfStretch> asfStretch(const ReadFile &file, const AsfLayout &layout, MarkedSpan span);
+
+} // namespace tunora
