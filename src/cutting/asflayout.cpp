@@ -88,7 +88,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
         }
         at += qint64(size);
     }
-    if (!found || layout.audioStream == 0)
+    if (!found)
         return std::nullopt;
 
     const Byte *fp = h + layout.filePropertiesAt;
@@ -98,6 +98,8 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
         return std::nullopt;
     layout.packetSize = qint64(minPacket);
     layout.prerollMs = littleEndian(fp + kFpPreroll, 8);
+    if (layout.prerollMs > 0xFFFFFFFFu)
+        return std::nullopt; // presentation times, preroll included, are 32-bit milliseconds
     layout.playDuration = littleEndian(fp + kFpPlayDuration, 8);
 
     Byte data[kDataObjectHeaderSize];
@@ -112,6 +114,18 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
     if (dataSize >= quint64(kDataObjectHeaderSize) && dataSize <= quint64(file.size() - dataAt))
         end = dataAt + qint64(dataSize);
     layout.packetCount = (end - layout.packetsOffset) / layout.packetSize;
+    if (layout.audioStream == 0 && layout.packetCount > 0) {
+        // Its properties may sit in the header extension; the first payload's stream is the
+        // audio of a song file.
+        QByteArray packet(layout.packetSize, Qt::Uninitialized);
+        if (file.readAt(layout.packetsOffset, packet.data(), packet.size()) != packet.size())
+            return std::nullopt;
+        const std::optional<AsfPacket> first = parseAsfPacket(packet.constData(), packet.size());
+        if (first && !first->payloads.isEmpty())
+            layout.audioStream = first->payloads.first().stream;
+    }
+    if (layout.audioStream == 0)
+        return std::nullopt;
     return layout;
 }
 
@@ -130,8 +144,7 @@ std::optional<quint32> asfPacketSendTime(const ReadFile &file, const AsfLayout &
 
 qint64 asfSongEndMs(const AsfLayout &layout)
 {
-    const qint64 playMs = qint64(qMin<quint64>(layout.playDuration / 10'000, quint64(1) << 62));
-    return playMs - qint64(qMin<quint64>(layout.prerollMs, quint64(1) << 62));
+    return qint64(layout.playDuration / 10'000) - qint64(layout.prerollMs);
 }
 
 QByteArray asfOutputHead(const AsfLayout &layout, qint64 packetCount, qint64 durationMs)

@@ -19,12 +19,12 @@ struct AsfLayout {
     qint64 packetCount = 0;      // whole packets present in the file
     quint64 prerollMs = 0;
     quint64 playDuration = 0;    // 100 ns units, preroll included
-    int audioStream = 0;         // number of the first audio stream
+    int audioStream = 0;         // number of the first audio stream (never 0)
 };
 
-// Nothing when the file is not ASF, its header is damaged or names no audio stream, or its
-// packets differ in size.
-// Reads the header object and the data object's header only.
+// Nothing when the file is not ASF, its header is damaged, its packets differ in size, or
+// neither its header nor its first packet names its audio stream. Reads the header object, the
+// data object's header and at most the first packet.
 std::optional<AsfLayout> parseAsf(const ReadFile &file);
 
 // Send time in milliseconds of data packet `index` (0-based), from its payload parsing

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-// Where a pair of marks falls among the media objects of an ASF file's audio stream: a WMA
-// media object is one block of the codec (one frame of about 46 ms as most encoders write it),
-// the finest unit a cut can take without decoding.
+// Where a pair of marks falls among the media objects of an ASF file's audio stream. A WMA
+// media object is one block of the codec, the finest unit a cut can take without decoding: one
+// frame of about 46 ms as ffmpeg writes WMA, several frames where an encoder packs them so.
 namespace tunora {
 
 struct AsfStretch {

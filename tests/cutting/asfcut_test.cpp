@@ -256,3 +256,28 @@ TEST(AsfPacketTest, TimesMoveEarlierAndStopAtZero)
     EXPECT_EQ(shifted->payloads[1].presentationMs, 30u);
     EXPECT_EQ(packet.mid(shifted->payloads[1].end - 20, 20), patternBytes(20, 2));
 }
+
+TEST_F(AsfCutTest, AudioStreamNotNamedInTheHeaderIsFoundInThePackets)
+{
+    // The stream properties as an object no reader knows, as when they sit where the cut does
+    // not look (the header extension). The cut copies the header as it is, so the output with
+    // the object restored shows what was cut.
+    const QByteArray streamProperties = QByteArray::fromHex("9107DCB7B7A9CF118EE600C00C205365");
+    const QByteArray unknown = QByteArray::fromHex("0000DCB7B7A9CF118EE600C00C205365");
+    QByteArray song = readBytes(s_fixtures->filePath(u"steps-12s-split.wma"_s));
+    ASSERT_EQ(song.count(streamProperties), 1);
+    song.replace(streamProperties, unknown);
+    writeBytes(m_folder + u"hidden.wma"_s, song);
+
+    ASSERT_EQ(cutOne(m_folder, {u"hidden.wma"_s, u"5"_s, u"8"_s, u"3"_s, u"12.03"_s}, m_dirs), CutOutcome::Written);
+    QByteArray ringtone = programFile(u"[铃声]hidden.wma"_s);
+    ASSERT_EQ(ringtone.count(unknown), 1);
+    ringtone.replace(unknown, streamProperties);
+    writeBytes(m_root.filePath(u"restored.wma"_s), ringtone);
+    const std::optional<DecodedAudio> audio = decodeWithFfmpeg(m_root.filePath(u"restored.wma"_s));
+    ASSERT_TRUE(audio);
+    EXPECT_TRUE(audio->messages.isEmpty()) << audio->messages.toStdString();
+    const SecondsHeld held = secondsHeld(*audio);
+    EXPECT_NEAR(held.start, 5.0, 0.05);
+    EXPECT_NEAR(held.end, 8.0, 0.05);
+}
