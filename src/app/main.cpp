@@ -6,7 +6,6 @@
 
 #include "app/startup/commandline.h"
 #include "app/startup/displayprobe.h"
-#include "app/startup/fontwarmup.h"
 #include "app/startup/startupwork.h"
 #include "platform/engine/mpvplayer.h"
 
@@ -44,10 +43,8 @@ int main(int argc, char **argv)
     // The menus stay in the window, as its layout has them; asking the desktop for a global
     // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
-    tunora::FontConfigWarmup fonts;
     QApplication app(argc, argv);
     probeConnection.release(); // Qt holds its own connection now
-    fonts.wait();
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));

@@ -187,7 +187,7 @@ TEST_F(Marking, MarkStepsAreCheckedAndRefusalsKeepTheMark)
     // An empty end mark steps from 0, and the cut length follows the step.
     endLater->click();
     EXPECT_TRUE(m_desktop.messages.isEmpty());
-    EXPECT_EQ(row(0), cells({u"a.mp3", u"0", u"0.2", u"0.2", u"245.5"}));
+    EXPECT_EQ(row(0), cells({u"a.mp3", u"0", u"0.2", u"0.2", u"245.500"}));
     EXPECT_EQ(ui().标签4->text(), QStringLiteral(u"结束时间：0.2"));
     EXPECT_EQ(ui().编辑框4->text(), QStringLiteral("0.2"));
 
@@ -231,7 +231,7 @@ TEST_F(Marking, APressForASongWithoutRowChangesNothing)
     ui().调节器2->upButton()->click();
     EXPECT_TRUE(m_desktop.messages.isEmpty());
     ASSERT_EQ(ui().songList->rowCount(), 1);
-    EXPECT_EQ(row(0), cells({u"a.mp3", u"5", u"", u"", u"100"}));
+    EXPECT_EQ(row(0), cells({u"a.mp3", u"5", u"", u"", u"100.000"}));
 }
 
 TEST_F(Marking, EveryKeystrokeInAPositionBoxIsStored)

@@ -24,15 +24,12 @@ std::optional<LibMpv> refuse(QString *error, const QString &reason)
 
 } // namespace
 
-std::optional<LibMpv> loadLibMpv(const QString &name, int version, QString *error)
+std::optional<LibMpv> loadLibMpv(const QString &file, QString *error)
 {
     // Never unloaded: the engine's threads run its code until the process ends. The object
-    // going away leaves the library loaded.
-    QLibrary library;
-    if (version >= 0)
-        library.setFileNameAndVersion(name, version);
-    else
-        library.setFileName(name);
+    // going away leaves the library loaded. The full run-time name, not "mpv" and a version:
+    // QLibrary tries the exact name last then, so its error is the one that tells why.
+    QLibrary library(file);
     if (!library.load())
         return refuse(error, library.errorString());
 

@@ -30,16 +30,13 @@ struct LibMpv {
     decltype(&::mpv_free_node_contents) freeNodeContents;
 };
 
-// The system's libmpv by its run-time name (libmpv.so.2).
-inline constexpr char kLibMpvName[] = "mpv";
-inline constexpr int kLibMpvVersion = 2;
+// The system's libmpv by its run-time name, found the way the dynamic loader finds libraries.
+inline constexpr char kLibMpvFile[] = "libmpv.so.2";
 
-// Loads the library `name` (a bare name gets the "lib" prefix and the ".so.<version>" suffix; a
-// path is taken as it is) for the rest of the process and resolves every function; nothing,
-// with the reason in *error, when the library cannot be loaded, lacks a function or speaks
-// another major version of the client API than the one this program was built for. Safe to
-// call on any thread.
-std::optional<LibMpv> loadLibMpv(const QString &name = QString::fromLatin1(kLibMpvName),
-                                 int version = kLibMpvVersion, QString *error = nullptr);
+// Loads the library `file` (a run-time name or a path) for the rest of the process and resolves
+// every function; nothing, with the reason in *error, when the library cannot be loaded, lacks
+// a function or speaks another major version of the client API than the one this program was
+// built for. Safe to call on any thread.
+std::optional<LibMpv> loadLibMpv(const QString &file = QString::fromLatin1(kLibMpvFile), QString *error = nullptr);
 
 } // namespace tunora

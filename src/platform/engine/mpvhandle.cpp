@@ -49,7 +49,7 @@ constexpr Option kOptionalOptions[] = {
 
 } // namespace
 
-std::unique_ptr<MpvHandle> MpvHandle::open(QString *error, const QString &library, int version)
+std::unique_ptr<MpvHandle> MpvHandle::open(QString *error, const QString &library)
 {
     auto fail = [error](const QString &text) {
         if (error)
@@ -59,7 +59,7 @@ std::unique_ptr<MpvHandle> MpvHandle::open(QString *error, const QString &librar
     const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
     if (numeric && std::strcmp(numeric, "C") != 0)
         return fail(QStringLiteral(u"The media engine needs the numeric locale \"C\"."));
-    const std::optional<LibMpv> api = loadLibMpv(library, version, error);
+    const std::optional<LibMpv> api = loadLibMpv(library, error);
     if (!api)
         return std::unique_ptr<MpvHandle>();
     mpv_handle *raw = api->create();

@@ -15,10 +15,9 @@ namespace tunora {
 class MpvHandle {
 public:
     // The engine, or nullptr with the reason in *error. The numeric locale must be "C".
-    // `library` and `version` name the libmpv to load, as loadLibMpv() takes them.
+    // `library` names the libmpv to load, as loadLibMpv() takes it.
     static std::unique_ptr<MpvHandle> open(QString *error = nullptr,
-                                           const QString &library = QString::fromLatin1(kLibMpvName),
-                                           int version = kLibMpvVersion);
+                                           const QString &library = QString::fromLatin1(kLibMpvFile));
     ~MpvHandle();
     MpvHandle(const MpvHandle &) = delete;
     MpvHandle &operator=(const MpvHandle &) = delete;

@@ -1,10 +1,12 @@
 // A library that stands in for libmpv where a test needs one that fails: it has the functions
 // the player resolves (or, built with FAKE_MPV_LACKS_COMMAND_NODE, all but one), and none of
-// them works. mpv_create() waits TUNORA_FAKE_MPV_CREATE_MS milliseconds first, to be an engine
-// that takes long to come up; it then fails.
+// them works. mpv_create() creates the file TUNORA_FAKE_MPV_MARK, if set, and waits
+// TUNORA_FAKE_MPV_CREATE_MS milliseconds, to be an engine that takes long to come up; it then
+// fails.
 #include <mpv/client.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -26,6 +28,10 @@ FAKE_EXPORT const char *mpv_error_string(int)
 
 FAKE_EXPORT mpv_handle *mpv_create(void)
 {
+    if (const char *mark = std::getenv("TUNORA_FAKE_MPV_MARK")) {
+        if (std::FILE *file = std::fopen(mark, "w"))
+            std::fclose(file);
+    }
     if (const char *wait = std::getenv("TUNORA_FAKE_MPV_CREATE_MS"))
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(wait)));
     return nullptr;
