@@ -258,8 +258,8 @@ int main(int argc, char **argv)
             const qsizetype stopsBefore = player.stops.size();
 
             QEventLoop loop;
-            QObject::connect(&player, &MediaPlayer::playStateChanged, &loop, [&loop](int state) {
-                if (state == int(PlayState::Stopped))
+            QObject::connect(&player, &MediaPlayer::playStateChanged, &loop, [&loop](PlayState state) {
+                if (state == PlayState::Stopped)
                     loop.quit();
             });
             QTimer giveUp;
@@ -323,8 +323,8 @@ int main(int argc, char **argv)
             const auto jumped = Clock::now();
             player.setCurrentPosition(endMark + kJumpPast);
             QEventLoop loop;
-            QObject::connect(&player, &MediaPlayer::playStateChanged, &loop, [&loop](int state) {
-                if (state == int(PlayState::Stopped))
+            QObject::connect(&player, &MediaPlayer::playStateChanged, &loop, [&loop](PlayState state) {
+                if (state == PlayState::Stopped)
                     loop.quit();
             });
             QTimer::singleShot(3000, &loop, &QEventLoop::quit);

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config file
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-  libmpv-dev libxcb1-dev libfontconfig-dev libavformat-dev libavcodec-dev libavutil-dev
+  libmpv-dev libxcb1-dev libavformat-dev libavcodec-dev libavutil-dev
   libgtest-dev libgmock-dev
   fonts-wqy-microhei
 )

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "library/folderscan.h"
 #include "platform/settings/settingsfile.h"
 
 #include <QString>
@@ -30,9 +29,6 @@ struct AppContext {
     // The program-wide texts: the song folder (empty: none chosen) and the search text.
     QString songFolder;
     QString searchText;
-
-    // The start-up's folder scan, begun while the window is built.
-    FolderScanAhead folderScanAhead;
 
     // Built afresh for every access, so a hand-edited file is seen at once.
     SettingsFile settings() const { return SettingsFile(programDirectory); }

@@ -54,7 +54,7 @@ void LibraryHandlers::scanSongFolder()
     settings.write(kFolderSection, kFolderKey, folder);
     m_context.ui.标签2->setText(ui_text::kSongFolderPrefix + folder);
     const QString format = settings.read(kFormatSection, kFormatKey);
-    FolderScan scan = m_context.folderScanAhead.take(folder, format);
+    FolderScan scan = scanFolder(folder, format);
     m_context.ui.songFiles->setStringList(scan.entries);
     m_context.player.setPlaylist(scan.paths);
 }

@@ -6,9 +6,8 @@
 
 #include "app/startup/commandline.h"
 #include "app/startup/displayprobe.h"
-#include "platform/engine/engineloader.h"
-#include "app/startup/fontwarmup.h"
-#include "platform/engine/mediaplayerproxy.h"
+#include "app/startup/startupwork.h"
+#include "platform/engine/mpvplayer.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -44,40 +43,30 @@ int main(int argc, char **argv)
     // The menus stay in the window, as its layout has them; asking the desktop for a global
     // menu bar would also cost a session-bus round trip (or a bus start) before the window shows.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
-    tunora::FontConfigWarmup fonts;
     QApplication app(argc, argv);
     probeConnection.release(); // Qt holds its own connection now
-    fonts.wait();
     QApplication::setApplicationName(QStringLiteral("tunora"));
     QApplication::setOrganizationName(QStringLiteral("tunora"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
 
-    // Only a missing module is known this early; the engine's own failures come after the
-    // window appeared.
-    QString error;
-    const QString module = tunora::EngineLoader::findModule(QCoreApplication::applicationDirPath(), &error);
-    if (module.isEmpty()) {
-        reportEngineFailure(error);
-        return kStartFailed;
-    }
-    tunora::MediaPlayerProxy player;
-    tunora::EngineLoader engine(player);
-    QObject::connect(&engine, &tunora::EngineLoader::failed, [](const QString &reason) {
-        reportEngineFailure(reason);
-        QCoreApplication::exit(kStartFailed);
-    });
-
+    tunora::MpvPlayer player;
     tunora::QtDesktop desktop;
     int exitCode = 0;
     {
         tunora::MainWindow window(player, desktop, QCoreApplication::applicationDirPath());
         desktop.setParentWindow(&window);
-        // The engine's libraries load while the window is in use; loading them holds the
-        // dynamic loader, which the first frame's drawing may need, so they start after it.
-        // Commands given until the engine is up wait in the proxy, in order.
-        QObject::connect(&window, &tunora::MainWindow::firstShown, &engine, [&] { engine.start(module); });
+        // Ends before the window: an engine that comes late is never attached once it is gone.
+        tunora::StartupWork work;
+        QObject::connect(&work, &tunora::StartupWork::engineFailed, [](const QString &reason) {
+            reportEngineFailure(reason);
+            QCoreApplication::exit(kStartFailed);
+        });
+        // libmpv loads while the window is in use; loading it holds the dynamic loader, which
+        // the first frame's drawing may need, so it starts after it. What the user does
+        // meanwhile waits in the player.
+        QObject::connect(&window, &tunora::MainWindow::firstShown, &work, [&] { work.loadEngine(player); });
         window.startUp();
         exitCode = QApplication::exec();
     }

@@ -38,12 +38,8 @@ constexpr int kFirstFrameWaitMs = 200;
 MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
                        QWidget *parent)
     : QMainWindow(parent)
-    , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}, {}}
+    , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}}
 {
-    // The saved folder is listed on another thread while the controls are built.
-    const SettingsFile settings = m_context.settings();
-    if (const QString folder = savedSongFolder(settings); !folder.isEmpty())
-        m_context.folderScanAhead.start(folder, settings.read(kFormatSection, kFormatKey));
     m_ui.setupUi(this, player);
     m_endMarkTimer = std::make_unique<EndMarkTimer>(
         player, *m_ui.songList, [this] { return currentSongName(m_ui); }, *m_ui.时钟1);

@@ -130,7 +130,7 @@ void MarkingHandlers::stepMark(Mark mark, int pressValue)
     if (row >= 0) {
         const MarkControls c = controls(mark);
         const MarkStep step = markAfterStep(songs.cell(row, c.column), m_context.ui.编辑框2->text(),
-                                            m_context.player.currentDuration(),
+                                            durationText(m_context.player.duration()),
                                             pressValue == SpinControl::kDownValue);
         if (step.outcome == MarkStep::Outcome::Accepted) {
             songs.setCell(row, c.column, step.text);

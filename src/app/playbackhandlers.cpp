@@ -144,9 +144,9 @@ void PlaybackHandlers::停止Chosen()
     m_context.player.stop();
 }
 
-void PlaybackHandlers::openStateChanged(int newState)
+void PlaybackHandlers::openStateChanged(OpenState newState)
 {
-    if (newState != int(OpenState::MediaOpen))
+    if (newState != OpenState::MediaOpen)
         return;
     m_programSwitchPending = false;
     MainWindowUi &ui = m_context.ui;
@@ -174,10 +174,9 @@ bool PlaybackHandlers::randomAdvanceWanted() const
     return !ui.列表框1->hasFocus() && !ui.超级列表框1->hasFocus() && !ui.按钮6->hasFocus();
 }
 
-void PlaybackHandlers::playStateChanged(int newState)
+void PlaybackHandlers::playStateChanged(PlayState state)
 {
     MainWindowUi &ui = m_context.ui;
-    const auto state = PlayState(newState);
     if (state == PlayState::Stopped || state == PlayState::Paused)
         MenuSkin::setItemIcon(ui.播放暂停, MenuIcon::Play);
     if (state == PlayState::Playing)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/engine/mediaplayer.h"
+
 #include <QObject>
 
 #include <random>
@@ -30,8 +32,8 @@ public:
     void 停止Chosen();
 
     // Player events.
-    void openStateChanged(int newState);
-    void playStateChanged(int newState);
+    void openStateChanged(OpenState newState);
+    void playStateChanged(PlayState state);
 
 private:
     // Switches the program asks for. The random advance answers only the player's own

@@ -3,7 +3,6 @@
 #include "transporticons.h"
 
 #include "platform/engine/mediaplayer.h"
-#include "platform/numbers/numbers.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -144,9 +143,9 @@ void PlayerControl::nameForScreenReaders()
     m_volume->setAccessibleName(QStringLiteral(u"音量"));
 }
 
-void PlayerControl::onPlayStateChanged(int state)
+void PlayerControl::onPlayStateChanged(PlayState state)
 {
-    const bool playing = state == int(PlayState::Playing);
+    const bool playing = state == PlayState::Playing;
     m_playPause->setIcon(transportIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_playPause->setToolTip(playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放"));
     refresh();
@@ -154,7 +153,7 @@ void PlayerControl::onPlayStateChanged(int state)
 
 void PlayerControl::refresh()
 {
-    const double duration = numberFromText(m_player.currentDuration());
+    const double duration = qMax(0.0, m_player.duration()); // unknown: none
     const double position = m_player.currentPosition();
     m_total->setText(clockText(duration));
     m_elapsed->setText(clockText(position));

@@ -10,6 +10,7 @@ class QToolButton;
 namespace tunora {
 
 class MediaPlayer;
+enum class PlayState;
 
 // The player's own face: transport buttons, a seek bar with elapsed and total time,
 // volume and mute. It drives the same player as the program's commands, so everything it
@@ -34,7 +35,7 @@ Q_SIGNALS:
 private:
     void nameForScreenReaders();
     void refresh();
-    void onPlayStateChanged(int state);
+    void onPlayStateChanged(PlayState state);
 
     MediaPlayer &m_player;
     QToolButton *m_playPause;

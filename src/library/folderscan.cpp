@@ -29,21 +29,4 @@ FolderScan scanFolder(const QString &folder, const QString &format)
     return scan;
 }
 
-void FolderScanAhead::start(const QString &folder, const QString &format)
-{
-    m_folder = folder;
-    m_format = format;
-    m_scan = std::async(std::launch::async, scanFolder, folder, format);
-}
-
-FolderScan FolderScanAhead::take(const QString &folder, const QString &format)
-{
-    if (!m_scan.valid())
-        return scanFolder(folder, format);
-    FolderScan ahead = m_scan.get(); // also ends a scan that is not wanted any more
-    if (folder == m_folder && format == m_format)
-        return ahead;
-    return scanFolder(folder, format);
-}
-
 } // namespace tunora

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <future>
 
 namespace tunora {
 
@@ -22,19 +21,5 @@ QStringList extensionsOfFormat(const QString &format);
 // files in the file search's order, every new find placed at the top: the last file found
 // for the last extension ends up first.
 FolderScan scanFolder(const QString &folder, const QString &format);
-
-// A scan begun ahead on a thread of its own, for a folder known before its list is needed
-// (the start-up's saved folder, scanned while the window is built). Taking it for the same
-// folder and format waits for that scan; anything else is scanned there and then.
-class FolderScanAhead {
-public:
-    void start(const QString &folder, const QString &format);
-    FolderScan take(const QString &folder, const QString &format);
-
-private:
-    QString m_folder;
-    QString m_format;
-    std::future<FolderScan> m_scan;
-};
 
 } // namespace tunora

@@ -22,7 +22,7 @@ void fillTopRowLength(SongListModel &songs, const QString &currentSong, const Me
 {
     if (songs.rowCount() > 0 && songs.cell(0, SongListModel::SongLength).isEmpty()
         && !currentSong.isEmpty() && songs.cell(0, SongListModel::Name) == currentSong) {
-        songs.setCell(0, SongListModel::SongLength, player.currentDuration());
+        songs.setCell(0, SongListModel::SongLength, durationText(player.duration()));
     }
     refreshCutLengths(songs);
 }

@@ -67,7 +67,7 @@ protected:
         m_engine->setPlaylist({path});
         m_engine->playItem(0);
         const bool opened = QTest::qWaitFor([this] { return m_opened > 0; }, kTimeoutMs);
-        const QString duration = opened ? m_engine->currentDuration() : QString();
+        const QString duration = opened ? durationText(m_engine->duration()) : QString();
         m_engine->stop();
         return duration;
     }
@@ -83,8 +83,8 @@ protected:
 private:
     void countOpenedMedia()
     {
-        QObject::connect(m_engine.get(), &MediaPlayer::openStateChanged, m_engine.get(), [this](int state) {
-            if (state == int(OpenState::MediaOpen))
+        QObject::connect(m_engine.get(), &MediaPlayer::openStateChanged, m_engine.get(), [this](OpenState state) {
+            if (state == OpenState::MediaOpen)
                 ++m_opened;
         });
     }

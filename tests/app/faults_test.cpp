@@ -112,7 +112,7 @@ protected:
     QStringList entries() { return ui().songFiles->stringList(); }
 
     // Plays the entry and takes both marks, as a user does; the player reports the length.
-    void mark(const QString &song, double start, double end, const QString &duration = QStringLiteral("10"))
+    void mark(const QString &song, double start, double end, double duration = 10)
     {
         const int entry = int(entries().indexOf(song));
         ASSERT_GE(entry, 0) << song.toStdString();
@@ -566,7 +566,7 @@ TEST_F(Faults, AThousandMarkedRowsAreCutAndMerged)
     ASSERT_EQ(entries().size(), kRows);
     // 4 bytes per millisecond; 0.25 s to 0.5 s is 1000 bytes from position 1000.
     for (const QString &name : names)
-        mark(name, 0.25, 0.5, QStringLiteral("1"));
+        mark(name, 0.25, 0.5, 1);
     ASSERT_EQ(ui().songList->rowCount(), kRows);
 
     QTreeView *view = ui().超级列表框1;

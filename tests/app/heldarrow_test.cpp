@@ -87,7 +87,7 @@ protected:
         m_window->startUp();
         ui().songFiles->setStringList({QStringLiteral("a.mp3")});
         m_player.setPlaylist({QStringLiteral("/music/a.mp3")});
-        m_player.setDuration(QStringLiteral("10"));
+        m_player.setDuration(10);
         m_player.playItem(0);
         ASSERT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：a.mp3"));
     }

@@ -44,7 +44,7 @@ protected:
     }
 
     // The player opens the song; the window names it in 标签1.
-    void play(int index, const QString &duration)
+    void play(int index, double duration)
     {
         m_player.setDuration(duration);
         m_player.playItem(index);
@@ -88,7 +88,7 @@ protected:
 
 TEST_F(Marking, TheFirstMarkCreatesTheRowAndTheSecondCompletesIt)
 {
-    play(0, QStringLiteral("245.512"));
+    play(0, 245.512);
     markAt(ui().按钮4, 12.346);
     ASSERT_EQ(ui().songList->rowCount(), 1);
     EXPECT_EQ(row(0), cells({u"a.mp3", u"", u"12.35", u"", u"245.512"}));
@@ -106,15 +106,15 @@ TEST_F(Marking, TheFirstMarkCreatesTheRowAndTheSecondCompletesIt)
 
 TEST_F(Marking, ASecondSongsRowGoesAboveTheFirstWhichKeepsItsCells)
 {
-    play(0, QStringLiteral("245.512"));
+    play(0, 245.512);
     markAt(ui().按钮3, 3.214);
     markAt(ui().按钮4, 12.346);
-    play(1, QStringLiteral("180"));
+    play(1, 180);
     markAt(ui().按钮3, 30);
     markAt(ui().按钮4, 20);
 
     ASSERT_EQ(ui().songList->rowCount(), 2);
-    EXPECT_EQ(row(0), cells({u"b.mp3", u"30", u"20", u"-10", u"180"}));
+    EXPECT_EQ(row(0), cells({u"b.mp3", u"30", u"20", u"-10", u"180.000"}));
     EXPECT_EQ(row(1), cells({u"a.mp3", u"3.21", u"12.35", u"9.14", u"245.512"}));
 }
 
@@ -138,29 +138,29 @@ TEST_F(Marking, WithoutCurrentSongNothingChanges)
 TEST_F(Marking, LengthCellsOfOtherSongsAreNeverTouched)
 {
     // a.mp3 is marked while the player knows no duration yet: its length stays empty.
-    play(0, QString());
+    play(0, -1);
     markAt(ui().按钮3, 1);
     EXPECT_EQ(row(0), cells({u"a.mp3", u"1", u"", u"", u""}));
 
     // Typing for b.mp3, which has no row, must not give a.mp3 the length of b.mp3.
-    play(1, QStringLiteral("180"));
+    play(1, 180);
     type(ui().编辑框3, QStringLiteral("5"));
     EXPECT_EQ(ui().songList->rowCount(), 1);
     EXPECT_EQ(row(0), cells({u"a.mp3", u"1", u"", u"", u""}));
 
     markAt(ui().按钮4, 9);
-    EXPECT_EQ(row(0), cells({u"b.mp3", u"", u"9", u"", u"180"}));
+    EXPECT_EQ(row(0), cells({u"b.mp3", u"", u"9", u"", u"180.000"}));
 
     // Back to a.mp3, whose row now lies lower: no length cell changes.
-    play(0, QStringLiteral("245.5"));
+    play(0, 245.5);
     markAt(ui().按钮4, 4);
-    EXPECT_EQ(row(0), cells({u"b.mp3", u"", u"9", u"", u"180"}));
+    EXPECT_EQ(row(0), cells({u"b.mp3", u"", u"9", u"", u"180.000"}));
     EXPECT_EQ(row(1), cells({u"a.mp3", u"1", u"4", u"3", u""}));
 }
 
 TEST_F(Marking, MarkStepsAreCheckedAndRefusalsKeepTheMark)
 {
-    play(0, QStringLiteral("245.5"));
+    play(0, 245.5);
     QToolButton *startEarlier = ui().调节器1->downButton();
     QToolButton *endLater = ui().调节器2->upButton();
 
@@ -187,7 +187,7 @@ TEST_F(Marking, MarkStepsAreCheckedAndRefusalsKeepTheMark)
     // An empty end mark steps from 0, and the cut length follows the step.
     endLater->click();
     EXPECT_TRUE(m_desktop.messages.isEmpty());
-    EXPECT_EQ(row(0), cells({u"a.mp3", u"0", u"0.2", u"0.2", u"245.5"}));
+    EXPECT_EQ(row(0), cells({u"a.mp3", u"0", u"0.2", u"0.2", u"245.500"}));
     EXPECT_EQ(ui().标签4->text(), QStringLiteral(u"结束时间：0.2"));
     EXPECT_EQ(ui().编辑框4->text(), QStringLiteral("0.2"));
 
@@ -207,7 +207,7 @@ TEST_F(Marking, MarkStepsAreCheckedAndRefusalsKeepTheMark)
 
 TEST_F(Marking, AnEmptyStepSizeRewritesTheMarkOrRefusesItWhereItStands)
 {
-    play(0, QStringLiteral("100"));
+    play(0, 100);
     markAt(ui().按钮3, 5);
     type(ui().编辑框4, QStringLiteral("100"));
     ui().编辑框2->clear();
@@ -224,19 +224,19 @@ TEST_F(Marking, AnEmptyStepSizeRewritesTheMarkOrRefusesItWhereItStands)
 
 TEST_F(Marking, APressForASongWithoutRowChangesNothing)
 {
-    play(0, QStringLiteral("100"));
+    play(0, 100);
     markAt(ui().按钮3, 5);
-    play(1, QStringLiteral("100"));
+    play(1, 100);
     ui().调节器1->downButton()->click();
     ui().调节器2->upButton()->click();
     EXPECT_TRUE(m_desktop.messages.isEmpty());
     ASSERT_EQ(ui().songList->rowCount(), 1);
-    EXPECT_EQ(row(0), cells({u"a.mp3", u"5", u"", u"", u"100"}));
+    EXPECT_EQ(row(0), cells({u"a.mp3", u"5", u"", u"", u"100.000"}));
 }
 
 TEST_F(Marking, EveryKeystrokeInAPositionBoxIsStored)
 {
-    play(0, QStringLiteral("100"));
+    play(0, 100);
     markAt(ui().按钮4, 20);
     markAt(ui().按钮3, 1);
     ui().编辑框3->clear();
@@ -255,7 +255,7 @@ TEST_F(Marking, EveryKeystrokeInAPositionBoxIsStored)
 
 TEST_F(Marking, ClearingAPositionBoxStoresZero)
 {
-    play(0, QStringLiteral("100"));
+    play(0, 100);
     markAt(ui().按钮3, 3);
     markAt(ui().按钮4, 12.35);
     ui().编辑框4->selectAll();
@@ -272,7 +272,7 @@ TEST_F(Marking, ClearingAPositionBoxStoresZero)
 
 TEST_F(Marking, TypingForASongWithoutRowOnlyShowsIt)
 {
-    play(2, QStringLiteral("100"));
+    play(2, 100);
     type(ui().编辑框3, QStringLiteral("5"));
     type(ui().编辑框4, QStringLiteral("8.5"));
     EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：5"));
@@ -283,7 +283,7 @@ TEST_F(Marking, TypingForASongWithoutRowOnlyShowsIt)
 TEST_F(Marking, MarksPastAThousandSecondsAreKeptWhole)
 {
     // Beyond 999.99 s a mark has more characters than the user may type into its box.
-    play(0, QStringLiteral("2000"));
+    play(0, 2000);
     markAt(ui().按钮4, 1000.05);
     ui().调节器2->upButton()->click();
     EXPECT_EQ(row(0)[SongListModel::End], QStringLiteral("1000.25"));
@@ -345,7 +345,7 @@ TEST_F(Marking, EndPreviewStartsTheLeadInBeforeTheEndMarkAndStopsThere)
 
 TEST_F(Marking, EndPreviewWithoutSelectedRowDoesNothing)
 {
-    play(0, QStringLiteral("100"));
+    play(0, 100);
     m_player.setPosition(42);
     ui().songList->insertSong(0, QStringLiteral("b.mp3"));
     ui().songList->setCell(0, SongListModel::End, QStringLiteral("60"));

@@ -94,8 +94,8 @@ protected:
     // The files the player opened, in order.
     void connect()
     {
-        QObject::connect(m_player.get(), &MediaPlayer::openStateChanged, m_window.get(), [this](int state) {
-            if (state == int(OpenState::MediaOpen))
+        QObject::connect(m_player.get(), &MediaPlayer::openStateChanged, m_window.get(), [this](OpenState state) {
+            if (state == OpenState::MediaOpen)
                 m_opened.append(QFileInfo(m_player->currentSourceUrl()).fileName());
         });
     }

@@ -92,9 +92,9 @@ protected:
     // What a player that reports its switches later does once the program's request is done.
     void playerReportsASwitch()
     {
-        m_player.emitPlayState(int(PlayState::Transitioning));
+        m_player.emitPlayState(PlayState::Transitioning);
         m_player.emitMediaOpen();
-        m_player.emitPlayState(int(PlayState::Playing));
+        m_player.emitPlayState(PlayState::Playing);
     }
 };
 
@@ -191,8 +191,7 @@ TEST_F(Playback, MediaOpenedSelectsTheLastEqualEntryAndIgnoresUnknownSongsAndOth
     EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("no-folder.mp3")));
     // Only MediaOpen counts.
     ui().标签1->setText(songLabel(kB));
-    Q_EMIT m_player.openStateChanged(12);
-    Q_EMIT m_player.openStateChanged(0);
+    Q_EMIT m_player.openStateChanged(OpenState::Undefined);
     EXPECT_EQ(ui().标签1->text(), songLabel(kB));
 }
 
@@ -314,15 +313,15 @@ TEST_F(Playback, PlayPauseSetsItsIconEvenWhenThePlayerReportsNothing)
 TEST_F(Playback, PlayStateIconRulesAndTheFocusGoesToThePlayer)
 {
     startWith();
-    struct Case { int state; int icon; };
+    struct Case { PlayState state; int icon; };
     const Case cases[] = {
-        {int(PlayState::Playing), int(MenuIcon::Pause)}, {int(PlayState::Transitioning), int(MenuIcon::Pause)},
-        {6 /* buffering */, int(MenuIcon::Pause)},        {int(PlayState::Paused), int(MenuIcon::Play)},
-        {int(PlayState::Transitioning), int(MenuIcon::Play)}, {int(PlayState::Playing), int(MenuIcon::Pause)},
-        {int(PlayState::Stopped), int(MenuIcon::Play)},
+        {PlayState::Playing, int(MenuIcon::Pause)}, {PlayState::Transitioning, int(MenuIcon::Pause)},
+        {PlayState::Undefined, int(MenuIcon::Pause)}, {PlayState::Paused, int(MenuIcon::Play)},
+        {PlayState::Transitioning, int(MenuIcon::Play)}, {PlayState::Playing, int(MenuIcon::Pause)},
+        {PlayState::Stopped, int(MenuIcon::Play)},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.state);
+        SCOPED_TRACE(int(c.state));
         focus(ui().组合框1);
         m_player.emitPlayState(c.state);
         EXPECT_EQ(playPauseIcon(), c.icon);
@@ -528,8 +527,8 @@ TEST_F(RandomMode, ASwitchThatFailsToOpenDoesNotSilenceTheNextOwnAdvance)
     m_player.synchronousEvents = false;
     focus(ui().播放器1);
     ui().下一首->trigger();
-    m_player.emitPlayState(int(PlayState::Stopped)); // the requested file could not be opened
+    m_player.emitPlayState(PlayState::Stopped); // the requested file could not be opened
     m_player.clearLog();
-    m_player.emitPlayState(int(PlayState::Transitioning));
+    m_player.emitPlayState(PlayState::Transitioning);
     EXPECT_EQ(playItemCalls(), 1) << m_player.log().join(u',').toStdString();
 }

@@ -76,7 +76,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         ui().songFiles->setStringList({QStringLiteral("a.mp3")});
         m_player.setPlaylist({QStringLiteral("/music/a.mp3")});
-        m_player.setDuration(QStringLiteral("200"));
+        m_player.setDuration(200);
         ui().songList->insertSong(0, QStringLiteral("a.mp3"));
         ui().songList->setCell(0, SongListModel::End, QStringLiteral("60"));
         ui().超级列表框1->selectionModel()->setCurrentIndex(

@@ -81,30 +81,3 @@ TEST_F(Scan, AMissingFolderGivesEmptyLists)
     EXPECT_TRUE(scan.entries.isEmpty());
     EXPECT_TRUE(scan.paths.isEmpty());
 }
-
-// The scan begun ahead is used only for what it was begun for: another folder or format,
-// or none begun, is scanned when taken.
-TEST_F(Scan, AScanBegunAheadIsTakenOnlyForItsOwnFolderAndFormat)
-{
-    SongFolder other;
-    folder.addFiles({QStringLiteral("a.mp3"), QStringLiteral("b.wma")});
-    other.addFiles({QStringLiteral("x.mp3")});
-    struct Case { const char *what; bool begin; QString folder; QString format; QStringList expected; };
-    const Case cases[] = {
-        {"same folder and format", true, folder.path(), QStringLiteral("mp3"), {QStringLiteral("a.mp3")}},
-        {"another format", true, folder.path(), QStringLiteral("wma"), {QStringLiteral("b.wma")}},
-        {"another folder", true, other.path(), QStringLiteral("mp3"), {QStringLiteral("x.mp3")}},
-        {"none begun", false, folder.path(), QStringLiteral("mp3,wma"), {QStringLiteral("b.wma"), QStringLiteral("a.mp3")}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        FolderScanAhead ahead;
-        if (c.begin)
-            ahead.start(folder.path(), QStringLiteral("mp3"));
-        const FolderScan scan = ahead.take(c.folder, c.format);
-        EXPECT_EQ(scan.entries, c.expected);
-        EXPECT_EQ(scan.paths.size(), c.expected.size());
-        // Taken once: the next take scans afresh.
-        EXPECT_EQ(ahead.take(c.folder, c.format).entries, c.expected);
-    }
-}

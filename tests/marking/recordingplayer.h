@@ -55,7 +55,7 @@ public:
     double currentPosition() const override { return m_inner.currentPosition(); }
     void setCurrentPosition(double seconds) override { m_inner.setCurrentPosition(seconds); }
 
-    QString currentDuration() const override { return m_inner.currentDuration(); }
+    double duration() const override { return m_inner.duration(); }
     QString currentSourceUrl() const override { return m_inner.currentSourceUrl(); }
 
     int volume() const override { return m_inner.volume(); }

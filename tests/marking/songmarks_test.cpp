@@ -63,7 +63,7 @@ TEST(TopRowLengthFill, FillsOnlyAnEmptyLengthOfTheCurrentSongsTopRow)
     FakePlayer player;
     player.setPlaylist({QStringLiteral("/music/a.mp3")});
     player.playItem(0);
-    player.setDuration(QStringLiteral("245.512"));
+    player.setDuration(245.512);
 
     struct Case {
         const char *name;
@@ -99,7 +99,7 @@ TEST(TopRowLengthFill, LeavesALowerRowEmptyAndStillRefreshes)
     FakePlayer player;
     player.setPlaylist({QStringLiteral("/music/a.mp3")});
     player.playItem(0);
-    player.setDuration(QStringLiteral("180"));
+    player.setDuration(180);
     SongListModel songs;
     fill(songs, {cells({"b.mp3", "", "", "", "90"}), cells({"a.mp3", "30", "20", "", ""})});
 
@@ -119,7 +119,7 @@ TEST(TopRowLengthFill, AnEmptyDurationLeavesTheCellForALaterTry)
 
     fillTopRowLength(songs, QStringLiteral("a.mp3"), player);
     EXPECT_EQ(songs.cell(0, SongListModel::SongLength), QString());
-    player.setDuration(QStringLiteral("61.3"));
+    player.setDuration(61.3);
     fillTopRowLength(songs, QStringLiteral("a.mp3"), player);
-    EXPECT_EQ(songs.cell(0, SongListModel::SongLength), QStringLiteral("61.3"));
+    EXPECT_EQ(songs.cell(0, SongListModel::SongLength), QStringLiteral("61.300"));
 }

@@ -4,12 +4,12 @@ namespace tunora::test {
 
 void FakePlayer::emitMediaOpen()
 {
-    Q_EMIT openStateChanged(int(OpenState::MediaOpen));
+    Q_EMIT openStateChanged(OpenState::MediaOpen);
 }
 
-void FakePlayer::emitPlayState(int state)
+void FakePlayer::emitPlayState(PlayState state)
 {
-    m_state = PlayState(state);
+    m_state = state;
     Q_EMIT playStateChanged(state);
 }
 
@@ -19,9 +19,9 @@ void FakePlayer::finishCurrentByItself()
         return;
     m_current = (m_current + 1) % int(m_playlist.size());
     m_position = 0;
-    emitPlayState(int(PlayState::Transitioning));
+    emitPlayState(PlayState::Transitioning);
     emitMediaOpen();
-    emitPlayState(int(PlayState::Playing));
+    emitPlayState(PlayState::Playing);
 }
 
 void FakePlayer::clearPlaylist()
@@ -104,7 +104,7 @@ void FakePlayer::open(int index)
     m_state = PlayState::Playing;
     if (synchronousEvents) {
         emitMediaOpen();
-        emitPlayState(int(PlayState::Playing));
+        emitPlayState(PlayState::Playing);
     }
 }
 
@@ -112,7 +112,7 @@ void FakePlayer::changeState(PlayState state)
 {
     m_state = state;
     if (synchronousEvents)
-        Q_EMIT playStateChanged(int(state));
+        Q_EMIT playStateChanged(state);
 }
 
 } // namespace tunora::test

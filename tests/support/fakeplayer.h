@@ -27,12 +27,12 @@ public:
 
     // What the engine would report.
     void setPosition(double seconds) { m_position = seconds; }
-    void setDuration(const QString &text) { m_duration = text; }
+    void setDuration(double seconds) { m_duration = seconds; }
     void setPlayState(PlayState state) { m_state = state; }
 
     // Events as the engine would raise them.
     void emitMediaOpen();
-    void emitPlayState(int state);
+    void emitPlayState(PlayState state);
     // The current song ends by itself: the next item (after the last, the first) becomes
     // current, and Transitioning, MediaOpen and Playing follow.
     void finishCurrentByItself();
@@ -54,7 +54,7 @@ public:
     double currentPosition() const override { return m_position; }
     void setCurrentPosition(double seconds) override;
 
-    QString currentDuration() const override { return m_current < 0 ? QString() : m_duration; }
+    double duration() const override { return m_current < 0 ? -1 : m_duration; }
     QString currentSourceUrl() const override { return m_playlist.value(m_current); }
 
     int volume() const override { return m_volume; }
@@ -71,7 +71,7 @@ private:
     int m_current = -1;
     PlayState m_state = PlayState::Undefined;
     double m_position = 0;
-    QString m_duration;
+    double m_duration = -1;
     int m_volume = 100;
     bool m_muted = false;
 };

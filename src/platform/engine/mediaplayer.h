@@ -6,9 +6,15 @@
 
 namespace tunora {
 
-// The player's state numbers, as the window's handlers react to them.
-enum class PlayState : int { Undefined = 0, Stopped = 1, Paused = 2, Playing = 3, Transitioning = 9 };
-enum class OpenState : int { Undefined = 0, MediaOpen = 13 };
+// The player's state, as the window's handlers react to it. Transitioning: the player moves
+// on to the next item by itself (the current one ended).
+enum class PlayState { Undefined, Stopped, Paused, Playing, Transitioning };
+// MediaOpen: the current item is open and its length known, as far as it can be.
+enum class OpenState { Undefined, MediaOpen };
+
+// A length in seconds as text, the form the song list keeps it in: decimal seconds with three
+// places ("245.512"); empty when the length is unknown (negative or not a number).
+QString durationText(double seconds);
 
 // The narrow view of the media engine that the program relies on. Indexes count from 0.
 // Events are delivered on the GUI thread, never from inside a call that caused them
@@ -43,8 +49,9 @@ public:
     virtual double currentPosition() const = 0;
     virtual void setCurrentPosition(double seconds) = 0;
 
-    // "Duration": decimal seconds as text; "SourceURL": the full path. Empty without media.
-    virtual QString currentDuration() const = 0;
+    // The current media's length in seconds; negative while unknown or without media.
+    virtual double duration() const = 0;
+    // The current media's full path; empty without media.
     virtual QString currentSourceUrl() const = 0;
 
     virtual int volume() const = 0;
@@ -53,8 +60,8 @@ public:
     virtual void setMuted(bool muted) = 0;
 
 Q_SIGNALS:
-    void openStateChanged(int newState);
-    void playStateChanged(int newState);
+    void openStateChanged(tunora::OpenState state);
+    void playStateChanged(tunora::PlayState state);
     // The position was set (setCurrentPosition(), from any control) rather than played on
     // to: whatever was planned from the old position must be planned anew.
     void seeked();

@@ -1,16 +1,14 @@
 #include "mpvplayer.h"
 
-#include "platform/files/filenames.h"
+#include "mpvhandle.h"
 
-#include <mpv/client.h>
+#include "platform/files/filenames.h"
 
 #include <QByteArray>
 #include <QMetaObject>
 
-#include <clocale>
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <utility>
 
 namespace tunora {
@@ -24,51 +22,6 @@ constexpr std::uint64_t kDurationId = 3;
 
 // A reading this close to a seek target means the engine has arrived there.
 constexpr double kArrivalTolerance = 0.25;
-
-struct Option {
-    const char *name;
-    const char *value;
-};
-
-// The engine plays audio only, on any output that works (the null output as a last resort,
-// so the program also runs without a sound device), and takes no input or config of its own.
-constexpr Option kRequiredOptions[] = {
-    {"vid", "no"},
-    {"vo", "null"},
-    {"ao", "pulse,alsa,null"},
-    {"audio-fallback-to-null", "yes"},
-    // With gapless audio mpv ends a file some 0.4 s before its audio has been heard.
-    {"gapless-audio", "no"},
-    {"keep-open", "no"},
-    {"idle", "yes"},
-    {"terminal", "no"},
-    {"input-default-bindings", "no"},
-    {"input-vo-keyboard", "no"},
-    {"audio-display", "no"},
-};
-// Not every build knows these; they only keep the engine quiet.
-constexpr Option kOptionalOptions[] = {
-    {"load-scripts", "no"},
-    {"ytdl", "no"},
-    // The built-in scripts would start a Lua interpreter each, and the console and stats
-    // overlays the subtitle renderer with its font scan: start-up time for nothing we show.
-    {"osc", "no"},
-    {"load-stats-overlay", "no"},
-    {"load-osd-console", "no"},
-    {"load-auto-profiles", "no"},
-    {"audio-client-name", "Tunora"},
-    // Looking for external subtitle, audio and cover files lists the song's whole folder on
-    // every load: thousands of entries before a song can start, for files we never use.
-    {"autoload-files", "no"},
-    {"sub-auto", "no"},
-    {"audio-file-auto", "no"},
-    {"cover-art-auto", "no"},
-};
-
-QString mpvError(int code)
-{
-    return QString::fromUtf8(mpv_error_string(code));
-}
 
 QByteArray decimal(double seconds)
 {
@@ -85,53 +38,54 @@ mpv_node stringNode(const char *text)
 
 } // namespace
 
-void MpvPlayer::HandleCloser::operator()(mpv_handle *handle) const
+MpvPlayer::MpvPlayer(QObject *parent)
+    : MediaPlayer(parent)
 {
-    mpv_set_wakeup_callback(handle, nullptr, nullptr);
-    mpv_terminate_destroy(handle);
 }
 
 std::unique_ptr<MpvPlayer> MpvPlayer::create(QString *error, QObject *parent)
 {
-    auto fail = [error](const QString &text) {
-        if (error)
-            *error = text;
-        return std::unique_ptr<MpvPlayer>();
-    };
-    const char *numeric = std::setlocale(LC_NUMERIC, nullptr);
-    if (numeric && std::strcmp(numeric, "C") != 0)
-        return fail(QStringLiteral(u"The media engine needs the numeric locale \"C\"."));
-    Handle handle(mpv_create());
+    std::unique_ptr<MpvHandle> handle = MpvHandle::open(error);
     if (!handle)
-        return fail(QStringLiteral(u"The media engine (libmpv) could not be created."));
-    for (const Option &option : kRequiredOptions) {
-        const int result = mpv_set_option_string(handle.get(), option.name, option.value);
-        if (result < 0)
-            return fail(QStringLiteral(u"The media engine refused the option %1=%2: %3")
-                            .arg(QString::fromUtf8(option.name), QString::fromUtf8(option.value),
-                                 mpvError(result)));
-    }
-    for (const Option &option : kOptionalOptions)
-        mpv_set_option_string(handle.get(), option.name, option.value);
-    if (const int result = mpv_initialize(handle.get()); result < 0)
-        return fail(QStringLiteral(u"The media engine could not start: ") + mpvError(result));
-    return std::unique_ptr<MpvPlayer>(new MpvPlayer(std::move(handle), parent));
+        return nullptr;
+    auto player = std::make_unique<MpvPlayer>(parent);
+    player->attach(std::move(handle));
+    return player;
 }
 
-MpvPlayer::MpvPlayer(Handle handle, QObject *parent)
-    : MediaPlayer(parent), m_mpv(std::move(handle))
+MpvPlayer::~MpvPlayer()
 {
-    mpv_observe_property(m_mpv.get(), kTimePosId, "time-pos", MPV_FORMAT_DOUBLE);
-    // Yes while the engine does not advance: paused, waiting for data, seeking or idle.
-    mpv_observe_property(m_mpv.get(), kCoreIdleId, "core-idle", MPV_FORMAT_FLAG);
-    // A song that is still arriving (a pipe, a slow share) grows as its bytes come in.
-    mpv_observe_property(m_mpv.get(), kDurationId, "duration", MPV_FORMAT_DOUBLE);
-    // Called on an engine thread: it only asks the GUI thread to fetch the events.
-    mpv_set_wakeup_callback(
-        m_mpv.get(), [](void *self) { static_cast<MpvPlayer *>(self)->queueDrain(); }, this);
+    m_mpv.reset(); // no wakeup may reach this object once its members start to go
 }
 
-MpvPlayer::~MpvPlayer() = default;
+const LibMpv &MpvPlayer::mpv() const
+{
+    return m_mpv->api();
+}
+
+mpv_handle *MpvPlayer::handle() const
+{
+    return m_mpv->get();
+}
+
+void MpvPlayer::attach(std::unique_ptr<MpvHandle> handle)
+{
+    if (m_mpv || !handle)
+        return;
+    m_mpv = std::move(handle);
+    mpv().observeProperty(this->handle(), kTimePosId, "time-pos", MPV_FORMAT_DOUBLE);
+    // Yes while the engine does not advance: paused, waiting for data, seeking or idle.
+    mpv().observeProperty(this->handle(), kCoreIdleId, "core-idle", MPV_FORMAT_FLAG);
+    // A song that is still arriving (a pipe, a slow share) grows as its bytes come in.
+    mpv().observeProperty(this->handle(), kDurationId, "duration", MPV_FORMAT_DOUBLE);
+    // Called on an engine thread: it only asks the GUI thread to fetch the events.
+    mpv().setWakeupCallback(
+        this->handle(), [](void *self) { static_cast<MpvPlayer *>(self)->queueDrain(); }, this);
+    // What the player was told while it waited.
+    setEngineVolume();
+    setEngineFlag("mute", m_muted);
+    startQueuedLoad();
+}
 
 void MpvPlayer::queueDrain()
 {
@@ -145,7 +99,7 @@ void MpvPlayer::drainEvents()
     for (;;) {
         // The event is only valid until the next mpv_wait_event(), which a handler reached
         // through a signal may cause; so each one is decoded before anything reacts to it.
-        const mpv_event *event = mpv_wait_event(m_mpv.get(), 0);
+        const mpv_event *event = mpv().waitEvent(handle(), 0);
         switch (event->event_id) {
         case MPV_EVENT_NONE:
             return;
@@ -193,7 +147,7 @@ void MpvPlayer::onFileLoaded()
         return; // a file that was replaced while it loaded
     m_open = true;
     double duration = -1;
-    if (mpv_get_property(m_mpv.get(), "duration", MPV_FORMAT_DOUBLE, &duration) < 0)
+    if (mpv().getProperty(handle(), "duration", MPV_FORMAT_DOUBLE, &duration) < 0)
         duration = -1;
     onDuration(duration);
     if (m_seekWhenOpen) {
@@ -201,7 +155,7 @@ void MpvPlayer::onFileLoaded()
         m_seekWhenOpen.reset();
     }
     const quint64 switches = m_switches;
-    Q_EMIT openStateChanged(int(OpenState::MediaOpen));
+    Q_EMIT openStateChanged(OpenState::MediaOpen);
     if (switches == m_switches)
         reportNow(m_wantPause ? PlayState::Paused : PlayState::Playing);
 }
@@ -211,7 +165,7 @@ void MpvPlayer::onPlaybackRestart()
     if (!m_open || !m_clock.isHeld())
         return;
     double position = 0;
-    if (mpv_get_property(m_mpv.get(), "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
+    if (mpv().getProperty(handle(), "time-pos", MPV_FORMAT_DOUBLE, &position) < 0)
         return;
     // A restart that belongs to an earlier seek leaves the clock at the newer target.
     const double target = m_clock.heldTarget();
@@ -281,7 +235,8 @@ void MpvPlayer::playItem(int index)
     m_wantPause = false;
     m_startAt = 0;
     m_clock.reset(0);
-    m_state = PlayState::Transitioning;
+    // Without an engine the song waits for it: it counts as playing as asked.
+    m_state = m_mpv ? PlayState::Transitioning : PlayState::Playing;
     if (!m_loadQueued) {
         m_loadQueued = true;
         QMetaObject::invokeMethod(this, [this] { startQueuedLoad(); }, Qt::QueuedConnection);
@@ -290,8 +245,8 @@ void MpvPlayer::playItem(int index)
 
 void MpvPlayer::startQueuedLoad()
 {
-    if (!m_loadQueued)
-        return;
+    if (!m_loadQueued || !m_mpv)
+        return; // the engine takes it up once it is attached
     m_loadQueued = false;
     load(m_startAt);
 }
@@ -302,8 +257,7 @@ void MpvPlayer::load(double startAt)
     m_played = false;
     m_duration = -1;
     m_clock.reset(startAt);
-    m_clock.setRunning(!m_wantPause);
-    setPaused(m_wantPause);
+    wantPause(m_wantPause);
 
     const QByteArray path = encodeFileName(m_currentPath);
     const QByteArray start = decimal(startAt);
@@ -323,7 +277,7 @@ void MpvPlayer::load(double startAt)
     command.u.list = &arguments;
 
     mpv_node result{};
-    if (mpv_command_node(m_mpv.get(), &command, &result) < 0) {
+    if (mpv().commandNode(handle(), &command, &result) < 0) {
         m_loadId = -1;
         m_clock.reset(0);
         reportNow(PlayState::Stopped);
@@ -337,20 +291,19 @@ void MpvPlayer::load(double startAt)
                 m_loadId = result.u.list->values[i].u.int64;
         }
     }
-    mpv_free_node_contents(&result);
+    mpv().freeNodeContents(&result);
 }
 
 void MpvPlayer::play()
 {
+    const bool opening = m_loadQueued || (m_loadId >= 0 && !m_open);
     if (m_state == PlayState::Paused && m_open) {
-        m_wantPause = false;
-        setPaused(false);
-        m_clock.setRunning(true);
+        wantPause(false);
         reportLater(PlayState::Playing);
-    } else if (m_loadQueued || (m_loadId >= 0 && !m_open)) {
-        m_wantPause = false; // still opening: it will play once open
-        setPaused(false);
-        m_clock.setRunning(true);
+    } else if (opening) {
+        wantPause(false); // it will play once open
+        if (m_state == PlayState::Paused) // paused while it waited for the engine
+            reportLater(PlayState::Playing);
     } else if (!m_open && !m_playlist.isEmpty()) {
         playItem(m_index < 0 ? 0 : m_index);
     }
@@ -358,15 +311,14 @@ void MpvPlayer::play()
 
 void MpvPlayer::pause()
 {
+    const bool opening = m_loadQueued || (m_loadId >= 0 && !m_open);
     if (m_state == PlayState::Playing && m_open) {
-        m_wantPause = true;
-        setPaused(true);
-        m_clock.setRunning(false);
+        wantPause(true);
         reportLater(PlayState::Paused);
-    } else if (m_loadQueued || (m_loadId >= 0 && !m_open)) {
-        m_wantPause = true;
-        setPaused(true);
-        m_clock.setRunning(false);
+    } else if (opening) {
+        wantPause(true); // it will open paused
+        if (m_state == PlayState::Playing) // waiting for the engine
+            reportLater(PlayState::Paused);
     }
 }
 
@@ -378,8 +330,10 @@ void MpvPlayer::stop()
     m_open = false;
     m_seekWhenOpen.reset();
     m_wantPause = false;
-    const char *command[] = {"stop", nullptr};
-    mpv_command(m_mpv.get(), command);
+    if (m_mpv) {
+        const char *command[] = {"stop", nullptr};
+        mpv().command(handle(), command);
+    }
     m_clock.setRunning(false);
     m_clock.reset(0);
     reportLater(PlayState::Stopped);
@@ -420,35 +374,43 @@ void MpvPlayer::seek(double seconds)
 {
     const QByteArray target = decimal(seconds);
     const char *command[] = {"seek", target.constData(), "absolute+exact", nullptr};
-    if (mpv_command(m_mpv.get(), command) >= 0)
+    if (mpv().command(handle(), command) >= 0)
         m_clock.holdAt(seconds);
 }
 
-QString MpvPlayer::currentDuration() const
+void MpvPlayer::wantPause(bool paused)
 {
-    if (m_currentPath.isEmpty() || !(m_duration >= 0))
-        return QString();
-    return QString::number(m_duration, 'f', 3);
+    m_wantPause = paused;
+    setEngineFlag("pause", paused);
+    m_clock.setRunning(!paused);
 }
 
-void MpvPlayer::setPaused(bool paused)
+void MpvPlayer::setEngineFlag(const char *property, bool on)
 {
-    int flag = paused ? 1 : 0;
-    mpv_set_property(m_mpv.get(), "pause", MPV_FORMAT_FLAG, &flag);
+    if (!m_mpv)
+        return;
+    int flag = on ? 1 : 0;
+    mpv().setProperty(handle(), property, MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::setEngineVolume()
+{
+    if (!m_mpv)
+        return;
+    double volume = m_volume;
+    mpv().setProperty(handle(), "volume", MPV_FORMAT_DOUBLE, &volume);
 }
 
 void MpvPlayer::setVolume(int percent)
 {
     m_volume = qBound(0, percent, 100);
-    double volume = m_volume;
-    mpv_set_property(m_mpv.get(), "volume", MPV_FORMAT_DOUBLE, &volume);
+    setEngineVolume();
 }
 
 void MpvPlayer::setMuted(bool muted)
 {
     m_muted = muted;
-    int flag = muted ? 1 : 0;
-    mpv_set_property(m_mpv.get(), "mute", MPV_FORMAT_FLAG, &flag);
+    setEngineFlag("mute", muted);
 }
 
 void MpvPlayer::clearPlaylist()
@@ -480,14 +442,13 @@ void MpvPlayer::indexAfterPlaylistChange()
 void MpvPlayer::reportLater(PlayState state)
 {
     m_state = state;
-    QMetaObject::invokeMethod(
-        this, [this, state] { Q_EMIT playStateChanged(int(state)); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, state] { Q_EMIT playStateChanged(state); }, Qt::QueuedConnection);
 }
 
 void MpvPlayer::reportNow(PlayState state)
 {
     m_state = state;
-    Q_EMIT playStateChanged(int(state));
+    Q_EMIT playStateChanged(state);
 }
 
 } // namespace tunora

@@ -15,9 +15,19 @@ struct mpv_handle;
 
 namespace tunora {
 
-// The media player on libmpv. The playlist lives here and mpv holds one file at a time, so
-// indexes stay stable and a playlist of any size is replaced in one assignment. Events are
-// reported on the GUI thread and never from inside the call that caused them.
+class MpvHandle;
+struct LibMpv;
+
+// The media player on libmpv, and the one owner of its handle. The playlist lives here and
+// mpv holds one file at a time, so indexes stay stable and a playlist of any size is replaced
+// in one assignment. Events are reported on the GUI thread and never from inside the call that
+// caused them.
+//
+// The player exists before its engine: the program starts with it and attaches the handle
+// once libmpv has been loaded behind the window. Until then it keeps what it is told (the
+// playlist and index, the song asked for with its start position, the pause intent, volume
+// and mute) and applies it when the handle arrives. Meanwhile a song asked to play counts as
+// Playing, or Paused once paused, so that a play/pause toggle pressed during the wait pauses it.
 //
 // After the last item the player starts again at the first, so the playlist keeps looping.
 // stop() keeps the current media (its path and duration); play() then starts it again from
@@ -26,9 +36,16 @@ class MpvPlayer final : public MediaPlayer {
     Q_OBJECT
 
 public:
-    // The engine, or nullptr with the reason in *error. The numeric locale must be "C".
+    explicit MpvPlayer(QObject *parent = nullptr);
+    // A player with its engine brought up at once, or nullptr with the reason in *error: for
+    // tests and tools that need no window first. The numeric locale must be "C".
     static std::unique_ptr<MpvPlayer> create(QString *error = nullptr, QObject *parent = nullptr);
     ~MpvPlayer() override;
+
+    // Takes the engine (the first one only) and brings it up to date with what the player
+    // was told so far. Call on the player's thread.
+    void attach(std::unique_ptr<MpvHandle> handle);
+    bool hasEngine() const { return m_mpv != nullptr; }
 
     void clearPlaylist() override;
     void insertItem(int index, const QString &path) override;
@@ -47,7 +64,7 @@ public:
     double currentPosition() const override { return m_clock.position(); }
     void setCurrentPosition(double seconds) override;
 
-    QString currentDuration() const override;
+    double duration() const override { return m_currentPath.isEmpty() ? -1 : m_duration; }
     QString currentSourceUrl() const override { return m_currentPath; }
 
     int volume() const override { return m_volume; }
@@ -56,14 +73,10 @@ public:
     void setMuted(bool muted) override;
 
 private:
-    struct HandleCloser {
-        void operator()(mpv_handle *handle) const;
-    };
-    using Handle = std::unique_ptr<mpv_handle, HandleCloser>;
-
     enum class EndReason { Finished, Failed, Other };
 
-    MpvPlayer(Handle handle, QObject *parent);
+    const LibMpv &mpv() const;
+    mpv_handle *handle() const;
 
     // Engine events, decoded by drainEvents() before anything reacts to them.
     void queueDrain();
@@ -79,12 +92,15 @@ private:
     void load(double startAt);
     void advanceByItself();
     void seek(double seconds);
-    void setPaused(bool paused);
+    // The pause intent, given to the engine (if there is one yet) and the clock.
+    void wantPause(bool paused);
+    void setEngineFlag(const char *property, bool on);
+    void setEngineVolume();
     void reportLater(PlayState state);
     void reportNow(PlayState state);
     void indexAfterPlaylistChange();
 
-    Handle m_mpv;
+    std::unique_ptr<MpvHandle> m_mpv;
     std::atomic_bool m_drainQueued = false;
 
     QStringList m_playlist;
@@ -95,8 +111,8 @@ private:
     // Counts the program's switches, so an event handler that switched is not overruled.
     quint64 m_switches = 0;
 
-    // A load waits for the event loop, so that a position written right after playItem()
-    // goes with it as its start.
+    // A load waits for the event loop (and for the engine, until it is attached), so that a
+    // position written right after playItem() goes with it as its start.
     bool m_loadQueued = false;
     double m_startAt = 0;
     // mpv's playlist entry of the file loaded last (-1: none), and of the last START_FILE.

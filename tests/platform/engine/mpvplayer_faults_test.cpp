@@ -87,7 +87,7 @@ protected:
         const bool playing = QTest::qWaitFor(
             [&] { return m_player->playState() == PlayState::Playing && m_player->currentSourceUrl() == path; },
             kTimeoutMs);
-        return playing && std::abs(numberFromText(m_player->currentDuration()) - seconds) < 0.1;
+        return playing && std::abs(m_player->duration() - seconds) < 0.1;
     }
 
     RawFolder m_folder;
