@@ -9,6 +9,7 @@
 #include "platform/engine/engineloader.h"
 #include "app/startup/fontwarmup.h"
 #include "platform/engine/mediaplayerproxy.h"
+#include "platform/files/hostpaths.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -57,7 +58,7 @@ int main(int argc, char **argv)
     // Only a missing module is known this early; the engine's own failures come after the
     // window appeared.
     QString error;
-    const QString module = tunora::EngineLoader::findModule(QCoreApplication::applicationDirPath(), &error);
+    const tunora::FilePath module = tunora::EngineLoader::findModule(tunora::programFolder(), &error);
     if (module.isEmpty()) {
         reportEngineFailure(error);
         return kStartFailed;
@@ -72,7 +73,7 @@ int main(int argc, char **argv)
     tunora::QtDesktop desktop;
     int exitCode = 0;
     {
-        tunora::MainWindow window(player, desktop, QCoreApplication::applicationDirPath());
+        tunora::MainWindow window(player, desktop, tunora::programFolder());
         desktop.setParentWindow(&window);
         // The engine's libraries load while the window is in use; loading them holds the
         // dynamic loader, which the first frame's drawing may need, so they start after it.

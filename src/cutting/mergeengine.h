@@ -15,6 +15,7 @@ struct MergeOutcome {
         Nothing,     // no segment was appended: no file, nothing to tell
         WriteFailed, // the output could not be written: nothing to tell
         Written,     // written and moved to the program directory
+        WrittenInWorkDir, // written, but it could not be moved: it stays in the working directory
     };
     Kind kind = Kind::Nothing;
     int merged = 0; // rows whose segment was appended

@@ -9,7 +9,7 @@
 
 namespace tunora {
 
-QString EngineLoader::findModule(const QString &programDirectory, QString *error)
+FilePath EngineLoader::findModule(const FilePath &programDirectory, QString *error)
 {
     return findProgramModule(programDirectory, QStringLiteral(TUNORA_ENGINE_MODULE), error);
 }
@@ -25,14 +25,14 @@ EngineLoader::~EngineLoader()
         m_worker.join();
 }
 
-void EngineLoader::start(const QString &modulePath)
+void EngineLoader::start(const FilePath &modulePath)
 {
     if (m_worker.joinable() || m_player.isAttached())
         return;
     m_worker = std::thread([this, modulePath] { load(modulePath); });
 }
 
-void EngineLoader::load(const QString &modulePath)
+void EngineLoader::load(const FilePath &modulePath)
 {
     if (auto create = reinterpret_cast<EngineFactory>(loadModuleEntry(modulePath, kEngineFactory, &m_error))) {
         m_engine.reset(create(&m_error));

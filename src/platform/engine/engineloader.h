@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
 #include <QObject>
 #include <QString>
 
@@ -19,20 +21,20 @@ class EngineLoader final : public QObject {
 public:
     // The engine module next to the program (a build) or in the program's library folder (an
     // installation); empty with the places looked at in *error when it is in neither.
-    static QString findModule(const QString &programDirectory, QString *error = nullptr);
+    static FilePath findModule(const FilePath &programDirectory, QString *error = nullptr);
 
     explicit EngineLoader(MediaPlayerProxy &player, QObject *parent = nullptr);
     // Waits for a load still under way.
     ~EngineLoader() override;
 
     // Loads once; the engine is attached, or failed() tells why not.
-    void start(const QString &modulePath);
+    void start(const FilePath &modulePath);
 
 Q_SIGNALS:
     void failed(const QString &reason);
 
 private:
-    void load(const QString &modulePath);
+    void load(const FilePath &modulePath);
     void finish();
 
     MediaPlayerProxy &m_player;

@@ -47,7 +47,7 @@ TEST(EngineLoader, TheRealModulePlaysWhatWasAskedForBeforeItCameUp)
 
     EngineLoader loader(player);
     QSignalSpy failed(&loader, &EngineLoader::failed);
-    loader.start(kModule);
+    loader.start(FilePath(kModule));
     ASSERT_TRUE(QTest::qWaitFor([&] { return events.contains(QStringLiteral("state 3")) || !failed.isEmpty(); },
                                 kTimeoutMs))
         << events.join(u',').toStdString();
@@ -81,7 +81,7 @@ TEST(EngineLoader, AModuleThatCannotBeLoadedIsReportedAndAttachesNothing)
         player.play();
         EngineLoader loader(player);
         QSignalSpy failed(&loader, &EngineLoader::failed);
-        loader.start(c.path);
+        loader.start(FilePath(c.path));
         ASSERT_TRUE(failed.wait(kTimeoutMs));
         EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
         EXPECT_FALSE(player.isAttached());
@@ -94,7 +94,7 @@ TEST(EngineLoader, QuittingWhileTheEngineComesUpEndsCleanly)
     MediaPlayerProxy player;
     {
         EngineLoader loader(player);
-        loader.start(kModule);
+        loader.start(FilePath(kModule));
     }
     // The report of the finished load died with the loader; nothing is attached late.
     QTest::qWait(50);
@@ -126,7 +126,8 @@ TEST(EngineLoader, FindsTheModuleBesideTheProgramOrInItsLibraryFolder)
             ASSERT_TRUE(writeFile(path, "module"));
         }
         QString error;
-        const QString found = EngineLoader::findModule(root.filePath(QStringLiteral("bin")), &error);
+        const QString found =
+            EngineLoader::findModule(FilePath(root.filePath(QStringLiteral("bin"))), &error).text();
         if (c.expected.isEmpty()) {
             EXPECT_TRUE(found.isEmpty()) << found.toStdString();
             EXPECT_TRUE(error.contains(name)) << error.toStdString();

@@ -11,7 +11,7 @@ namespace {
 
 QByteArray contentsOf(const QString &path)
 {
-    ReadFile in(path);
+    ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), 0);
     if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
         return "<unreadable>";
@@ -20,7 +20,7 @@ QByteArray contentsOf(const QString &path)
 
 bool writeWhole(const QString &path, const QByteArray &bytes)
 {
-    AtomicFileWriter out(path);
+    AtomicFileWriter out{FilePath(path)};
     return out.write(bytes.constData(), bytes.size()) && out.commit();
 }
 
@@ -38,14 +38,14 @@ TEST(AtomicFileWriter, ReplacesOnCommitOnlyAndCleansUpOtherwise)
     const QString path = dir.filePath(u"out.mp3"_s);
     ASSERT_TRUE(writeWhole(path, "older"));
     {
-        AtomicFileWriter out(path);
+        AtomicFileWriter out{FilePath(path)};
         ASSERT_TRUE(out.write("newer bytes", 11));
         EXPECT_EQ(contentsOf(path), "older"); // not before the commit
     }
     EXPECT_EQ(contentsOf(path), "older");
     EXPECT_EQ(entriesOf(dir.path()), QStringList{u"out.mp3"_s});
 
-    AtomicFileWriter again(path);
+    AtomicFileWriter again{FilePath(path)};
     ASSERT_TRUE(again.write("keep this, drop that", 20));
     ASSERT_TRUE(again.truncate(9));
     ASSERT_TRUE(again.write("!", 1));
@@ -58,7 +58,7 @@ TEST(AtomicFileWriter, FailsWhereNoFileCanBeMade)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    AtomicFileWriter out(dir.filePath(u"missing/out.mp3"_s));
+    AtomicFileWriter out(FilePath(dir.filePath(u"missing/out.mp3"_s)));
     EXPECT_FALSE(out.ok());
     EXPECT_FALSE(out.write("x", 1));
     EXPECT_FALSE(out.commit());
@@ -73,18 +73,11 @@ TEST(MoveFile, ReplacesTheDestinationAndFailsWithoutOne)
     const QString to = dir.filePath(u"to/a.mp3"_s);
     ASSERT_TRUE(writeWhole(from, "new"));
     ASSERT_TRUE(writeWhole(to, "old"));
-    EXPECT_TRUE(moveFile(from, to));
+    EXPECT_TRUE(moveFile(FilePath(from), FilePath(to)));
     EXPECT_EQ(contentsOf(to), "new");
-    EXPECT_FALSE(fileExists(from));
+    EXPECT_FALSE(fileExists(FilePath(from)));
 
     ASSERT_TRUE(writeWhole(from, "again"));
-    EXPECT_FALSE(moveFile(from, dir.filePath(u"nowhere/a.mp3"_s)));
+    EXPECT_FALSE(moveFile(FilePath(from), FilePath(dir.filePath(u"nowhere/a.mp3"_s))));
     EXPECT_EQ(contentsOf(from), "again");
-}
-
-TEST(JoinPath, AddsOneSeparator)
-{
-    EXPECT_EQ(joinPath(u"/a"_s, u"b.mp3"_s), u"/a/b.mp3"_s);
-    EXPECT_EQ(joinPath(u"/a/"_s, u"b.mp3"_s), u"/a/b.mp3"_s);
-    EXPECT_EQ(joinPath(QString(), u"b.mp3"_s), u"b.mp3"_s);
 }

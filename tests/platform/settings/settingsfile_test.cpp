@@ -57,11 +57,11 @@ protected:
 
     QString programFile() const { return m_programDir.filePath(u"初始化配置.ini"_s); }
     QString userFile() const { return m_configDir.settingsFile(); }
-    SettingsFile settings() const { return SettingsFile(m_programDir.path()); }
+    SettingsFile settings() const { return SettingsFile(FilePath(m_programDir.path())); }
     // As for an installed program, whose directory the user cannot write.
     SettingsFile installedSettings() const
     {
-        return SettingsFile(m_programDir.path(), [](const QString &) { return false; });
+        return SettingsFile(FilePath(m_programDir.path()), [](const FilePath &) { return false; });
     }
 
     QTemporaryDir m_programDir;
@@ -72,7 +72,7 @@ protected:
 
 TEST_F(SettingsFileTest, ReadingAMissingFileGivesEmptyTextAndCreatesNothing)
 {
-    EXPECT_EQ(settings().path(), programFile());
+    EXPECT_EQ(settings().path().text(), programFile());
     EXPECT_TRUE(settings().read(u"播放方式"_s, u"参数"_s).isEmpty());
     EXPECT_TRUE(installedSettings().read(u"播放方式"_s, u"参数"_s).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(programFile()));
@@ -329,7 +329,7 @@ TEST_F(SettingsFileTest, WriteFailsWithoutPermissionAndLeavesTheFile)
     // Neither the program directory nor the user's configuration directory can be written.
     ASSERT_TRUE(QFile::setPermissions(m_configDir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     ASSERT_TRUE(QFile::setPermissions(m_programDir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    EXPECT_EQ(settings().path(), userFile());
+    EXPECT_EQ(settings().path().text(), userFile());
     EXPECT_EQ(settings().read(u"a"_s, u"k"_s), u"1"_s);
     EXPECT_FALSE(settings().write(u"a"_s, u"k"_s, u"2"_s));
     EXPECT_EQ(bytesOf(programFile()), before);
@@ -340,7 +340,7 @@ TEST_F(SettingsFileTest, WriteFailsWithoutPermissionAndLeavesTheFile)
 
 TEST_F(SettingsFileTest, InstalledProgramKeepsSettingsPerUser)
 {
-    EXPECT_EQ(installedSettings().path(), userFile());
+    EXPECT_EQ(installedSettings().path().text(), userFile());
     ASSERT_TRUE(installedSettings().write(u"a"_s, u"k"_s, u"1"_s));
     EXPECT_EQ(bytesOf(userFile()), QByteArray("[a]\r\nk=1\r\n"));
     EXPECT_FALSE(QFileInfo::exists(programFile()));
@@ -367,18 +367,18 @@ TEST_F(SettingsFileTest, InstalledProgramCarriesTheShippedFileOverOnFirstWrite)
 TEST_F(SettingsFileTest, PlaceIsDecidedForEveryAccess)
 {
     bool writable = true;
-    const SettingsFile settings(m_programDir.path(), [&writable](const QString &) { return writable; });
+    const SettingsFile settings(FilePath(m_programDir.path()), [&writable](const FilePath &) { return writable; });
     ASSERT_TRUE(settings.write(u"a"_s, u"k"_s, u"program"_s));
     writable = false;
-    EXPECT_EQ(settings.path(), userFile());
+    EXPECT_EQ(settings.path().text(), userFile());
     ASSERT_TRUE(settings.write(u"a"_s, u"k"_s, u"user"_s));
     EXPECT_EQ(settings.read(u"a"_s, u"k"_s), u"user"_s);
     writable = true;
     EXPECT_EQ(settings.read(u"a"_s, u"k"_s), u"program"_s);
 
     // A program directory that does not exist cannot take the file.
-    const SettingsFile missing(m_programDir.filePath(u"gone"_s));
-    EXPECT_EQ(missing.path(), userFile());
+    const SettingsFile missing(FilePath(m_programDir.filePath(u"gone"_s)));
+    EXPECT_EQ(missing.path().text(), userFile());
 }
 
 TEST_F(SettingsFileTest, UnwritableUserDirectoryFailsTheWrite)
