@@ -137,6 +137,9 @@ AtomicFileWriter::AtomicFileWriter(const FilePath &path) : m_target(followLinks(
     // Same directory as the target, so the final rename never crosses file systems. The
     // temporary name is short whatever the target's, so every name the directory can hold
     // can be written.
+    // A file its owner made read-only is not replaced, as it could not be written in place.
+    if (exists(m_target) && ::access(m_target.constData(), W_OK) != 0)
+        return;
     const QByteArray directory = m_target.left(m_target.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
         m_temp = directory + ".tunora-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";

@@ -37,7 +37,7 @@ private:
 // (flushed to disk first when it replaces a file, so a crash cannot leave an empty file
 // there). Until then an older file of that name stays as it was; an uncommitted temporary
 // file is removed when the writer is destroyed. A target that is a link is written where the
-// link leads, and a file replaced keeps its permissions.
+// link leads; a file replaced keeps its permissions, and a read-only one is not replaced.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(const FilePath &path);

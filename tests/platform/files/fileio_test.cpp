@@ -1,8 +1,13 @@
 #include "platform/files/fileio.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tunora;
 using namespace Qt::StringLiterals;
@@ -80,4 +85,49 @@ TEST(MoveFile, ReplacesTheDestinationAndFailsWithoutOne)
     ASSERT_TRUE(writeWhole(from, "again"));
     EXPECT_FALSE(moveFile(FilePath(from), FilePath(dir.filePath(u"nowhere/a.mp3"_s))));
     EXPECT_EQ(contentsOf(from), "again");
+}
+
+// A file kept elsewhere behind a link (a settings file in a collection of dotfiles) is
+// written where the link leads, and the link stays; a file replaced keeps its permissions.
+TEST(AtomicFileWriter, WritesThroughALinkAndKeepsPermissions)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"kept"_s));
+    const QString target = dir.filePath(u"kept/settings.ini"_s);
+    const QString link = dir.filePath(u"settings.ini"_s);
+    ASSERT_TRUE(writeWhole(target, "older"));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_EQ(::symlink("kept/settings.ini", QFile::encodeName(link).constData()), 0);
+
+    ASSERT_TRUE(writeWhole(link, "newer"));
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(contentsOf(target), "newer");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(entriesOf(dir.filePath(u"kept"_s)), QStringList{u"settings.ini"_s});
+
+    // A link to a file not there yet makes it there.
+    const QString dangling = dir.filePath(u"new.ini"_s);
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath(u"kept/new.ini"_s)).constData(),
+                        QFile::encodeName(dangling).constData()),
+              0);
+    ASSERT_TRUE(writeWhole(dangling, "made"));
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_EQ(contentsOf(dir.filePath(u"kept/new.ini"_s)), "made");
+}
+
+TEST(MakeFolders, MakesEveryMissingFolderAndFailsBelowAFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const FilePath nested = FilePath::fromBytes(QFile::encodeName(dir.path()) + "/a/\xB8\xE8/c");
+    EXPECT_TRUE(makeFolders(nested));
+    EXPECT_TRUE(folderExists(nested));
+    EXPECT_TRUE(makeFolders(nested)) << "a folder that is there already";
+
+    ASSERT_TRUE(writeWhole(dir.filePath(u"file"_s), "x"));
+    EXPECT_FALSE(makeFolders(FilePath(dir.filePath(u"file/sub"_s))));
+    EXPECT_FALSE(makeFolders(FilePath(dir.filePath(u"file"_s))));
 }

@@ -2,6 +2,8 @@
 #include "platform/files/gbkcodec.h"
 #include "platform/settings/settingsfile.h"
 #include "support/configdir.h"
+#include "support/scopedenv.h"
+#include "support/songfolder.h"
 #include "platform/settings/utf16codec.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -336,6 +339,42 @@ TEST_F(SettingsFileTest, WriteFailsWithoutPermissionAndLeavesTheFile)
     QFile::setPermissions(m_programDir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(m_configDir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(programFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// A program folder unpacked from a Windows archive keeps its GBK name: the settings file is
+// found and written there by the folder's own bytes, and so is the per-user file of an
+// installed program whose configuration folder is named so.
+TEST_F(SettingsFileTest, FoldersNamedInGbkHoldTheFileUnderTheirOwnBytes)
+{
+    const QByteArray gbk("\xB8\xE8\xC7\xFA"); // 歌曲
+    test::SongFolder root;
+    root.addFolder(decodeFileName(gbk));
+    const QByteArray program = encodeFileName(root.path()) + gbk;
+    const QByteArray fileName = u"/初始化配置.ini"_s.toUtf8();
+    auto rawBytes = [](const QByteArray &path) {
+        const int fd = ::open(path.constData(), O_RDONLY);
+        if (fd < 0)
+            return QByteArray("<missing>");
+        QByteArray bytes(4096, 0);
+        const ssize_t n = ::read(fd, bytes.data(), size_t(bytes.size()));
+        ::close(fd);
+        return bytes.left(qMax<ssize_t>(n, 0));
+    };
+
+    const SettingsFile portable(FilePath::fromBytes(program));
+    EXPECT_EQ(portable.path().bytes(), program + fileName);
+    ASSERT_TRUE(portable.write(u"a"_s, u"k"_s, u"1"_s));
+    EXPECT_EQ(rawBytes(program + fileName), "[a]\r\nk=1\r\n");
+    EXPECT_EQ(portable.read(u"a"_s, u"k"_s), u"1"_s);
+
+    const QByteArray config = program + "/config";
+    test::ScopedEnvironmentVariable configHome("XDG_CONFIG_HOME", config);
+    const SettingsFile installed(FilePath::fromBytes(program), [](const FilePath &) { return false; });
+    EXPECT_EQ(installed.path().bytes(), config + "/tunora" + fileName);
+    ASSERT_TRUE(installed.write(u"a"_s, u"k"_s, u"2"_s));
+    EXPECT_EQ(rawBytes(config + "/tunora" + fileName), "[a]\r\nk=2\r\n");
+    EXPECT_EQ(installed.read(u"a"_s, u"k"_s), u"2"_s);
+    EXPECT_EQ(rawBytes(program + fileName), "[a]\r\nk=1\r\n");
 }
 
 TEST_F(SettingsFileTest, InstalledProgramKeepsSettingsPerUser)
