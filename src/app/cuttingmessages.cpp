@@ -45,9 +45,8 @@ Notice cutAllNotice(const CutTally &tally, const FilePath &workDir)
         + QStringLiteral(u"首。剪切失败：") + QString::number(tally.failed) + QStringLiteral(u"首！");
     if (tally.leftInWorkDir == 0)
         return {text, MessageStyle::Information, kNoteTitle};
-    return {text + leftInWorkDirLine(QStringLiteral(u"其中") + QString::number(tally.leftInWorkDir) + QStringLiteral(u"首"),
-                                     workDir),
-            MessageStyle::Exclamation, kNoteTitle};
+    const QString left = QStringLiteral(u"其中") + QString::number(tally.leftInWorkDir) + QStringLiteral(u"首");
+    return {text + leftInWorkDirLine(left, workDir), MessageStyle::Exclamation, kNoteTitle};
 }
 
 std::optional<Notice> mergeNotice(const MergeOutcome &outcome, const FilePath &workDir)

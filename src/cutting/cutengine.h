@@ -9,11 +9,11 @@
 namespace tunora {
 
 enum class CutOutcome {
-    Nothing,     // the segment is empty: no file, nothing to tell
-    Written,     // written and moved to the program directory
+    Nothing,          // the segment is empty: no file, nothing to tell
+    Written,          // written and moved to the program directory
     WrittenInWorkDir, // written, but it could not be moved: it stays in the working directory
-    WriteFailed, // the output could not be written; an older one is left as it was
-    CannotCut,   // the song's container is broken or its codec cannot be copied: no file
+    WriteFailed,      // the output could not be written; an older one is left as it was
+    CannotCut,        // the song's container is broken or its codec cannot be copied: no file
 };
 
 CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
