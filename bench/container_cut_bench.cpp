@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     if (!dir.isValid())
         return 1;
     const QString songs = dir.path() + u"/songs/"_s;
-    const OutputDirs outputs{dir.path() + u"/work"_s, dir.path() + u"/program"_s};
+    const OutputDirs outputs{FilePath(dir.path() + u"/work"_s), FilePath(dir.path() + u"/program"_s)};
     for (const QString &sub : {u"songs"_s, u"work"_s, u"program"_s, u"ffmpeg"_s})
         QDir(dir.path()).mkdir(sub);
 
@@ -107,7 +107,7 @@ int main(int argc, char **argv)
         std::printf("%s source %lld bytes; 30 s cut: engine %.1f ms, ffmpeg -c copy %.1f ms, ratio %.2f "
                     "(output %lld vs %lld bytes)\n",
                     source.label, static_cast<long long>(bytes), engineMs, ffmpegMs, engineMs / ffmpegMs,
-                    static_cast<long long>(QFileInfo(outputs.programDir + u"/[铃声]"_s + source.name).size()),
+                    static_cast<long long>(QFileInfo(outputs.programDir.text() + u"/[铃声]"_s + source.name).size()),
                     static_cast<long long>(QFileInfo(baselineOut).size()));
     }
     return 0;

@@ -45,7 +45,7 @@ struct Setup {
     int reps = 9;
 
     QString songFolder() const { return root + u"/songs/"_s; }
-    OutputDirs engineDirs() const { return {root + u"/work"_s, root + u"/program"_s}; }
+    OutputDirs engineDirs() const { return {FilePath(root + u"/work"_s), FilePath(root + u"/program"_s)}; }
     QString baselineDir() const { return root + u"/baseline"_s; }
 };
 
@@ -71,7 +71,7 @@ void writeSongs(const Setup &setup)
     std::vector<quint64> buffer(size_t(chunk / 8));
     quint64 state = 0x9E3779B97F4A7C15ull;
     for (int i = 0; i < setup.songs; ++i) {
-        AtomicFileWriter out(setup.songFolder() + songName(i));
+        AtomicFileWriter out(FilePath(setup.songFolder() + songName(i)));
         for (qint64 done = 0; done < setup.songBytes; done += chunk) {
             for (quint64 &word : buffer) { // xorshift: distinct bytes, cheap to make
                 state ^= state << 13;
@@ -152,7 +152,7 @@ bool baselineMerge(const Setup &setup, const QList<SongRow> &rows, const std::ve
 bool wholeFileCut(const Setup &setup, const QList<SongRow> &rows, const std::vector<SegmentRange> &ranges)
 {
     for (qsizetype i = rows.size() - 1; i >= 0; --i) {
-        ReadFile in(setup.songFolder() + rows[i].name);
+        ReadFile in(FilePath(setup.songFolder() + rows[i].name));
         QByteArray all(in.size(), Qt::Uninitialized);
         if (in.readAt(0, all.data(), all.size()) != all.size())
             return false;
@@ -191,7 +191,7 @@ int runPhase(const Setup &setup, const std::string &phase)
         // Every repetition starts alike: no earlier outputs to replace (unless replacing them
         // is what is measured), no writeback pending.
         if (!phase.ends_with("-replacing"))
-            for (const QString &dir : {setup.engineDirs().workDir, setup.engineDirs().programDir, setup.baselineDir()})
+            for (const QString &dir : {setup.engineDirs().workDir.text(), setup.engineDirs().programDir.text(), setup.baselineDir()})
                 for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
                     QFile::remove(dir + u"/"_s + name);
         ::sync();

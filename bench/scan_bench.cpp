@@ -85,7 +85,7 @@ int main(int argc, char **argv)
     }
     QTemporaryDir programDir;
     QtDesktop desktop;
-    MainWindow window(*player, desktop, programDir.path());
+    MainWindow window(*player, desktop, FilePath(programDir.path()));
     window.context().endProgram = [](int) {};
     {
         QFile settings(programDir.filePath(QStringLiteral(u"初始化配置.ini")));

@@ -2,7 +2,7 @@
 
 #include "fuzzcheck.h"
 
-#include <QString>
+#include "platform/files/filepath.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ public:
     MemoryFile() : m_fd(::memfd_create("song", MFD_CLOEXEC)) { check(m_fd >= 0, "memfd_create"); }
     ~MemoryFile() { ::close(m_fd); }
 
-    QString fill(const std::uint8_t *data, std::size_t size)
+    FilePath fill(const std::uint8_t *data, std::size_t size)
     {
         check(::ftruncate(m_fd, 0) == 0, "ftruncate");
         std::size_t done = 0;
@@ -26,7 +26,7 @@ public:
             check(n > 0, "pwrite");
             done += std::size_t(n);
         }
-        return QStringLiteral("/proc/self/fd/") + QString::number(m_fd);
+        return FilePath(QStringLiteral("/proc/self/fd/") + QString::number(m_fd));
     }
 
 private:

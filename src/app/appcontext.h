@@ -19,7 +19,7 @@ struct AppContext {
     MainWindowUi &ui;
     MediaPlayer &player;
     Desktop &desktop;
-    QString programDirectory;
+    FilePath programDirectory;
     // Ends the event loop with an exit code; tests replace it.
     std::function<void(int)> endProgram;
 

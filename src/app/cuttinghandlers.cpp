@@ -9,7 +9,7 @@
 #include "cutting/mergeengine.h"
 #include "library/songlistmodel.h"
 #include "app/desktop.h"
-#include "platform/files/fileio.h"
+#include "platform/files/hostpaths.h"
 
 #include <QPushButton>
 #include <QTreeView>
@@ -38,7 +38,7 @@ QList<SongRow> allRows(const SongListModel &songs)
 // directory may have changed.
 OutputDirs outputDirs(const AppContext &context)
 {
-    return {currentDirectory(), context.programDirectory};
+    return {currentFolder(), context.programDirectory};
 }
 
 } // namespace
@@ -59,22 +59,25 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.超级列表框1);
     if (row == -1)
         return;
-    const CutOutcome outcome = cutOne(m_context.songFolder, songRow(*ui.songList, row), outputDirs(m_context));
-    if (const std::optional<Notice> notice = cutOneNotice(outcome))
+    const OutputDirs dirs = outputDirs(m_context);
+    const CutOutcome outcome = cutOne(m_context.songFolder, songRow(*ui.songList, row), dirs);
+    if (const std::optional<Notice> notice = cutOneNotice(outcome, dirs.workDir))
         tell(*notice);
 }
 
 void CuttingHandlers::cutAll()
 {
     const MainWindowUi &ui = m_context.ui;
-    tell(cutAllNotice(tunora::cutAll(m_context.songFolder, allRows(*ui.songList), outputDirs(m_context))));
+    const OutputDirs dirs = outputDirs(m_context);
+    tell(cutAllNotice(tunora::cutAll(m_context.songFolder, allRows(*ui.songList), dirs), dirs.workDir));
 }
 
 void CuttingHandlers::mergeAll()
 {
     const MainWindowUi &ui = m_context.ui;
-    const MergeOutcome outcome = tunora::mergeAll(m_context.songFolder, allRows(*ui.songList), outputDirs(m_context));
-    if (const std::optional<Notice> notice = mergeNotice(outcome))
+    const OutputDirs dirs = outputDirs(m_context);
+    const MergeOutcome outcome = tunora::mergeAll(m_context.songFolder, allRows(*ui.songList), dirs);
+    if (const std::optional<Notice> notice = mergeNotice(outcome, dirs.workDir))
         tell(*notice);
 }
 

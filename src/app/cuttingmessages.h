@@ -4,6 +4,7 @@
 #include "cutting/mergeengine.h"
 
 #include "app/desktop.h"
+#include "platform/files/filepath.h"
 
 #include <QString>
 
@@ -18,10 +19,12 @@ struct Notice {
     QString title;
 };
 
+// An output that could not be moved into the program directory is a success that says where
+// the file stayed: workDir, the working directory it was written in.
 // Nothing to show when the segment was empty.
-std::optional<Notice> cutOneNotice(CutOutcome outcome);
-Notice cutAllNotice(const CutTally &tally);
+std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir);
+Notice cutAllNotice(const CutTally &tally, const FilePath &workDir);
 // Nothing to show when nothing was merged or the write failed.
-std::optional<Notice> mergeNotice(const MergeOutcome &outcome);
+std::optional<Notice> mergeNotice(const MergeOutcome &outcome, const FilePath &workDir);
 
 } // namespace tunora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -14,9 +16,9 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // The chosen folder, or empty text when the user cancels. The chooser opens on
+    // The chosen folder, or an empty path when the user cancels. The chooser opens on
     // startFolder when that is a folder (the current song folder), else the home folder.
-    virtual QString browseForFolder(const QString &title, const QString &startFolder) = 0;
+    virtual FilePath browseForFolder(const QString &title, const FilePath &startFolder) = 0;
     // Modal, one OK button; returns when dismissed.
     virtual void showMessage(const QString &text, MessageStyle style, const QString &title) = 0;
     virtual void openUrl(const QUrl &url) = 0;

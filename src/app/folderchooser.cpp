@@ -3,9 +3,9 @@
 #include "platform/files/filenames.h"
 #include "platform/files/fileio.h"
 #include "platform/files/filesearch.h"
+#include "platform/files/hostpaths.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,24 +21,9 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kIsParentRole = Qt::UserRole + 1;
 
-QString parentFolder(const QString &folder)
-{
-    QString path = folder;
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-QString homeFolder()
-{
-    const QByteArray home = qgetenv("HOME");
-    return home.isEmpty() ? QDir::homePath() : decodeFileName(home);
-}
-
 } // namespace
 
-FolderChooser::FolderChooser(const QString &title, const QString &startFolder, QWidget *parent)
+FolderChooser::FolderChooser(const QString &title, const FilePath &startFolder, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(title);
@@ -65,34 +50,37 @@ FolderChooser::FolderChooser(const QString &title, const QString &startFolder, Q
     connect(m_entries, &QListWidget::itemActivated, this, &FolderChooser::entryActivated);
     m_entries->installEventFilter(this);
     m_path->installEventFilter(this);
-    showFolder(folderExists(startFolder) ? QDir::cleanPath(startFolder) : homeFolder());
+    // Absolute, so that ".." always leads up to the root.
+    const FilePath start =
+        startFolder.isEmpty() || startFolder.isAbsolute() ? startFolder : currentFolder() / startFolder.text();
+    showFolder(folderExists(start) ? start.cleaned() : homeFolder());
     m_entries->setFocus();
 }
 
-void FolderChooser::showFolder(const QString &folder)
+void FolderChooser::showFolder(const FilePath &folder)
 {
     m_folder = folder;
-    m_path->setText(displayFileName(folder));
+    m_path->setText(displayFileName(folder.text()));
     m_problem->clear();
     m_entries->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_DirIcon);
-    if (parentFolder(folder) != folder) {
+    if (folder.folder() != folder) {
         auto *up = new QListWidgetItem(icon, QStringLiteral(".."), m_entries);
-        up->setData(kPathRole, parentFolder(folder));
+        up->setData(kPathRole, folder.folder().text());
         up->setData(kIsParentRole, true);
     }
     for (const QString &name : findSubfolders(folder)) {
         auto *entry = new QListWidgetItem(icon, displayFileName(name), m_entries);
-        entry->setData(kPathRole, joinPath(folder, name));
+        entry->setData(kPathRole, (folder / name).text());
     }
 }
 
-QString FolderChooser::chosenFolder() const
+FilePath FolderChooser::chosenFolder() const
 {
     const QList<QListWidgetItem *> selected = m_entries->selectedItems();
     if (selected.isEmpty() || selected.constFirst()->data(kIsParentRole).toBool())
         return m_folder;
-    return selected.constFirst()->data(kPathRole).toString();
+    return FilePath(selected.constFirst()->data(kPathRole).toString());
 }
 
 bool FolderChooser::eventFilter(QObject *watched, QEvent *event)
@@ -129,12 +117,12 @@ bool FolderChooser::goToTypedPath()
     const QString typed = m_path->text().trimmed();
     // The box shows a name that is not UTF-8 decoded for reading, which does not lead back
     // to the folder; unchanged (or emptied), it stands for the folder shown.
-    if (typed.isEmpty() || typed == displayFileName(m_folder)) {
-        m_path->setText(displayFileName(m_folder));
+    if (typed.isEmpty() || typed == displayFileName(m_folder.text())) {
+        m_path->setText(displayFileName(m_folder.text()));
         m_problem->clear();
         return true;
     }
-    const QString path = QDir::cleanPath(QDir::isAbsolutePath(typed) ? typed : joinPath(m_folder, typed));
+    const FilePath path = (FilePath(typed).isAbsolute() ? FilePath(typed) : m_folder / typed).cleaned();
     if (!folderExists(path)) {
         m_problem->setText(QStringLiteral(u"找不到文件夹：") + typed);
         m_path->setModified(false);
@@ -146,7 +134,7 @@ bool FolderChooser::goToTypedPath()
 
 void FolderChooser::entryActivated(QListWidgetItem *entry)
 {
-    showFolder(entry->data(kPathRole).toString());
+    showFolder(FilePath(entry->data(kPathRole).toString()));
 }
 
 } // namespace tunora

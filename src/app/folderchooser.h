@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -18,13 +20,13 @@ namespace tunora {
 class FolderChooser : public QDialog {
     Q_OBJECT
 public:
-    FolderChooser(const QString &title, const QString &startFolder, QWidget *parent = nullptr);
+    FolderChooser(const QString &title, const FilePath &startFolder, QWidget *parent = nullptr);
 
     // The folder whose subfolders are listed.
-    QString shownFolder() const { return m_folder; }
-    void showFolder(const QString &folder);
+    FilePath shownFolder() const { return m_folder; }
+    void showFolder(const FilePath &folder);
     // What OK stands for: the selected subfolder, else the folder shown.
-    QString chosenFolder() const;
+    FilePath chosenFolder() const;
 
     void accept() override;
 
@@ -35,7 +37,7 @@ private:
     void entryActivated(QListWidgetItem *entry);
     bool goToTypedPath();
 
-    QString m_folder;
+    FilePath m_folder;
     QLineEdit *m_path = nullptr;
     QLabel *m_problem = nullptr;
     QListWidget *m_entries = nullptr;

@@ -62,7 +62,7 @@ void LibraryHandlers::scanSongFolder()
 void LibraryHandlers::按钮7Clicked()
 {
     if (m_context.songFolder.isEmpty()) {
-        m_context.songFolder = withTrailingSeparator(m_context.programDirectory);
+        m_context.songFolder = withTrailingSeparator(m_context.programDirectory.text());
         m_context.ui.标签2->setText(ui_text::kSongFolderPrefix + m_context.songFolder);
     }
     scanSongFolder();
@@ -70,10 +70,11 @@ void LibraryHandlers::按钮7Clicked()
 
 void LibraryHandlers::歌曲目录Chosen()
 {
-    const QString chosen = m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), m_context.songFolder);
+    const FilePath chosen =
+        m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), FilePath(m_context.songFolder));
     if (chosen.isEmpty())
         return;
-    m_context.songFolder = withTrailingSeparator(chosen);
+    m_context.songFolder = withTrailingSeparator(chosen.text());
     scanSongFolder();
 }
 

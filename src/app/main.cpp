@@ -8,6 +8,7 @@
 #include "app/startup/displayprobe.h"
 #include "app/startup/startupwork.h"
 #include "platform/engine/mpvplayer.h"
+#include "platform/files/hostpaths.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -55,7 +56,7 @@ int main(int argc, char **argv)
     tunora::QtDesktop desktop;
     int exitCode = 0;
     {
-        tunora::MainWindow window(player, desktop, QCoreApplication::applicationDirPath());
+        tunora::MainWindow window(player, desktop, tunora::programFolder());
         desktop.setParentWindow(&window);
         // Ends before the window: an engine that comes late is never attached once it is gone.
         tunora::StartupWork work;

@@ -35,7 +35,7 @@ constexpr int kFirstFrameWaitMs = 200;
 
 } // namespace
 
-MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
+MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &programDirectory,
                        QWidget *parent)
     : QMainWindow(parent)
     , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}}

@@ -24,7 +24,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    MainWindow(MediaPlayer &player, Desktop &desktop, const QString &programDirectory,
+    MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &programDirectory,
                QWidget *parent = nullptr);
     ~MainWindow() override;
 

@@ -8,10 +8,10 @@
 
 namespace tunora {
 
-QString QtDesktop::browseForFolder(const QString &title, const QString &startFolder)
+FilePath QtDesktop::browseForFolder(const QString &title, const FilePath &startFolder)
 {
     FolderChooser chooser(title, startFolder, m_window);
-    return chooser.exec() == QDialog::Accepted ? chooser.chosenFolder() : QString();
+    return chooser.exec() == QDialog::Accepted ? chooser.chosenFolder() : FilePath();
 }
 
 void QtDesktop::showMessage(const QString &text, MessageStyle style, const QString &title)

@@ -12,7 +12,7 @@ class QtDesktop : public Desktop {
 public:
     void setParentWindow(QWidget *window) { m_window = window; }
 
-    QString browseForFolder(const QString &title, const QString &startFolder) override;
+    FilePath browseForFolder(const QString &title, const FilePath &startFolder) override;
     void showMessage(const QString &text, MessageStyle style, const QString &title) override;
     void openUrl(const QUrl &url) override;
     bool hasSystemTray() const override;

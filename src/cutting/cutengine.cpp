@@ -15,8 +15,7 @@ CutOutcome commitCut(const SongRow &row, AtomicFileWriter &out, const OutputDirs
 {
     if (!out.commit())
         return CutOutcome::WriteFailed;
-    moveToProgramDir(dirs, ringtoneFileName(row.name));
-    return CutOutcome::Written;
+    return moveToProgramDir(dirs, ringtoneFileName(row.name)) ? CutOutcome::Written : CutOutcome::WrittenInWorkDir;
 }
 
 CutOutcome cutSlice(const SongRow &row, ReadFile source, const OutputDirs &dirs)
@@ -65,10 +64,19 @@ CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom
             continue;
         }
         // An empty segment would make an empty file: that is a failure, not a ringtone.
-        if (cutOne(songFolder, row, dirs) == CutOutcome::Written)
+        switch (cutOne(songFolder, row, dirs)) {
+        case CutOutcome::WrittenInWorkDir:
+            ++tally.leftInWorkDir;
+            [[fallthrough]];
+        case CutOutcome::Written:
             ++tally.succeeded;
-        else
+            break;
+        case CutOutcome::Nothing:
+        case CutOutcome::WriteFailed:
+        case CutOutcome::CannotCut:
             ++tally.failed;
+            break;
+        }
     }
     return tally;
 }

@@ -9,10 +9,11 @@
 namespace tunora {
 
 enum class CutOutcome {
-    Nothing,     // the segment is empty: no file, nothing to tell
-    Written,     // written and moved to the program directory
-    WriteFailed, // the output could not be written; an older one is left as it was
-    CannotCut,   // the song's container is broken or its codec cannot be copied: no file
+    Nothing,          // the segment is empty: no file, nothing to tell
+    Written,          // written and moved to the program directory
+    WrittenInWorkDir, // written, but it could not be moved: it stays in the working directory
+    WriteFailed,      // the output could not be written; an older one is left as it was
+    CannotCut,        // the song's container is broken or its codec cannot be copied: no file
 };
 
 CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
@@ -20,6 +21,7 @@ CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDir
 struct CutTally {
     int succeeded = 0;
     int failed = 0;
+    int leftInWorkDir = 0; // of the succeeded, those that could not be moved to the program directory
 };
 
 // MPEG audio and unrecognised files are cut as a byte slice in proportion to the marks; a

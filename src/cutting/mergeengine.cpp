@@ -66,8 +66,7 @@ MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopTo
         outcome.kind = Kind::WriteFailed;
         return outcome;
     }
-    moveToProgramDir(dirs, kMergeOutputName);
-    outcome.kind = Kind::Written;
+    outcome.kind = moveToProgramDir(dirs, kMergeOutputName) ? Kind::Written : Kind::WrittenInWorkDir;
     return outcome;
 }
 

@@ -11,10 +11,11 @@ namespace tunora {
 
 struct MergeOutcome {
     enum class Kind {
-        Refused,     // fewer than two rows in the list
-        Nothing,     // no segment was appended: no file, nothing to tell
-        WriteFailed, // the output could not be written: nothing to tell
-        Written,     // written and moved to the program directory
+        Refused,          // fewer than two rows in the list
+        Nothing,          // no segment was appended: no file, nothing to tell
+        WriteFailed,      // the output could not be written: nothing to tell
+        Written,          // written and moved to the program directory
+        WrittenInWorkDir, // written, but it could not be moved: it stays in the working directory
     };
     Kind kind = Kind::Nothing;
     int merged = 0; // rows whose segment was appended

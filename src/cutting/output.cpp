@@ -9,14 +9,14 @@ QString ringtoneFileName(const QString &songName)
     return QStringLiteral(u"[铃声]") + songName;
 }
 
-QString workPath(const OutputDirs &dirs, const QString &fileName)
+FilePath workPath(const OutputDirs &dirs, const QString &fileName)
 {
-    return joinPath(dirs.workDir, fileName);
+    return dirs.workDir / fileName;
 }
 
-void moveToProgramDir(const OutputDirs &dirs, const QString &fileName)
+bool moveToProgramDir(const OutputDirs &dirs, const QString &fileName)
 {
-    (void)moveFile(workPath(dirs, fileName), joinPath(dirs.programDir, fileName));
+    return moveFile(workPath(dirs, fileName), dirs.programDir / fileName);
 }
 
 } // namespace tunora

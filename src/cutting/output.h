@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
 #include <QString>
 
 // Where cut and merged files go: written in the working directory, then moved into the
@@ -7,8 +9,8 @@
 namespace tunora {
 
 struct OutputDirs {
-    QString workDir;    // the process's current working directory
-    QString programDir; // the directory holding the executable
+    FilePath workDir;    // the process's current working directory
+    FilePath programDir; // the directory holding the executable
 };
 
 // "[铃声]" + the song's file name.
@@ -16,10 +18,10 @@ QString ringtoneFileName(const QString &songName);
 
 inline const QString kMergeOutputName = QStringLiteral(u"[铃声]劲歌金曲[请自行修改名字].mp3");
 
-QString workPath(const OutputDirs &dirs, const QString &fileName);
+FilePath workPath(const OutputDirs &dirs, const QString &fileName);
 
-// Moves a written output into the program directory, replacing an older one. A failed
-// move leaves the file in the working directory and is not reported.
-void moveToProgramDir(const OutputDirs &dirs, const QString &fileName);
+// Moves a written output into the program directory, replacing an older one. False when it
+// cannot be moved: it then stays whole in the working directory, and the user is told so.
+bool moveToProgramDir(const OutputDirs &dirs, const QString &fileName);
 
 } // namespace tunora

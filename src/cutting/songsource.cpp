@@ -2,9 +2,9 @@
 
 namespace tunora {
 
-QString sourcePath(const QString &songFolder, const QString &name)
+FilePath sourcePath(const QString &songFolder, const QString &name)
 {
-    return songFolder + name;
+    return FilePath(songFolder + name);
 }
 
 } // namespace tunora

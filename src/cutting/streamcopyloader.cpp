@@ -3,9 +3,8 @@
 // libraries, so the load itself is cheap.
 #include "streamcopymodule.h"
 
+#include "platform/files/hostpaths.h"
 #include "platform/files/programmodule.h"
-
-#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -16,8 +15,7 @@ namespace {
 StreamCopyEntry loadStreamCopy()
 {
     QString error;
-    const QString path = findProgramModule(QCoreApplication::applicationDirPath(),
-                                           QStringLiteral(TUNORA_STREAMCOPY_MODULE), &error);
+    const FilePath path = findProgramModule(programFolder(), QStringLiteral(TUNORA_STREAMCOPY_MODULE), &error);
     if (path.isEmpty()) {
         std::fprintf(stderr, "tunora: %s\n", qPrintable(error));
         return nullptr;

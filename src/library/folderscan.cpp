@@ -16,7 +16,7 @@ QStringList extensionsOfFormat(const QString &format)
 FolderScan scanFolder(const QString &folder, const QString &format)
 {
     FolderScan scan;
-    for (const QStringList &names : findFilesWithExtensions(folder, extensionsOfFormat(format))) {
+    for (const QStringList &names : findFilesWithExtensions(FilePath(folder), extensionsOfFormat(format))) {
         for (const QString &name : names) {
             scan.entries.append(name);
             scan.paths.append(folder + name);

@@ -45,7 +45,7 @@ protected:
         countOpenedMedia();
         m_previousDir = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(m_workDir.path()));
-        m_window = std::make_unique<MainWindow>(*m_engine, m_desktop, m_programDir.path());
+        m_window = std::make_unique<MainWindow>(*m_engine, m_desktop, FilePath(m_programDir.path()));
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
         showSongFolder(*m_window, QStringLiteral(TUNORA_TEST_DATA_DIR) + u'/');

@@ -59,7 +59,7 @@ TEST(EngineLoad, APlayPauseTogglePressedWhileTheEngineLoadsIsKept)
         SCOPED_TRACE(c.toggle);
         MpvPlayer player;
         FakeDesktop desktop;
-        MainWindow window(player, desktop, programDir.path());
+        MainWindow window(player, desktop, FilePath(programDir.path()));
         window.context().endProgram = [](int) {};
         window.startUp(); // auto-play asks for the first song
         c.press(window.ui()); // the user pauses it before the engine is up

@@ -121,7 +121,7 @@ TEST(FolderChooser, KeepsTheBytesOfFolderNamesThatAreNotUtf8)
     const QString top = withoutSeparator(root.path());
     const QByteArray topBytes = encodeFileName(top);
 
-    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), top);
+    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), FilePath(top));
     chooser.show();
     EXPECT_EQ(chooser.windowTitle(), QStringLiteral(u"选择音乐文件夹"));
     // Folders only, hidden ones left out; the GBK name reads as GBK, the broken one shows
@@ -133,39 +133,39 @@ TEST(FolderChooser, KeepsTheBytesOfFolderNamesThatAreNotUtf8)
     for (const Case &c : {Case{1, QStringLiteral(u"歌曲").toUtf8()}, Case{2, kGbkName}, Case{3, kBrokenName}}) {
         SCOPED_TRACE(c.row);
         clickEntry(chooser, c.row);
-        EXPECT_EQ(encodeFileName(chooser.chosenFolder()), topBytes + '/' + c.name);
+        EXPECT_EQ(chooser.chosenFolder().bytes(), topBytes + '/' + c.name);
     }
 
     // Going into the GBK folder: its path is kept, and with nothing selected OK chooses it.
     openEntry(chooser, 2);
-    EXPECT_EQ(encodeFileName(chooser.shownFolder()), topBytes + '/' + kGbkName);
-    EXPECT_EQ(encodeFileName(chooser.chosenFolder()), topBytes + '/' + kGbkName);
+    EXPECT_EQ(chooser.shownFolder().bytes(), topBytes + '/' + kGbkName);
+    EXPECT_EQ(chooser.chosenFolder().bytes(), topBytes + '/' + kGbkName);
     EXPECT_EQ(shownEntries(chooser), QStringList({QStringLiteral("..")}));
     EXPECT_TRUE(pathBoxOf(chooser)->text().endsWith(QStringLiteral(u"/歌曲")));
     // Return on the path box as shown (GBK read for the eye) keeps the folder's own bytes.
     QTest::keyClick(pathBoxOf(chooser), Qt::Key_Return);
-    EXPECT_EQ(encodeFileName(chooser.shownFolder()), topBytes + '/' + kGbkName);
+    EXPECT_EQ(chooser.shownFolder().bytes(), topBytes + '/' + kGbkName);
     EXPECT_TRUE(problemOf(chooser).isEmpty());
 
     // ".." goes back up; choosing it chooses the folder shown, not its parent.
     openEntry(chooser, 0);
-    EXPECT_EQ(chooser.shownFolder(), top);
+    EXPECT_EQ(chooser.shownFolder().text(), top);
     clickEntry(chooser, 0);
-    EXPECT_EQ(chooser.chosenFolder(), top);
+    EXPECT_EQ(chooser.chosenFolder().text(), top);
 
     // Return on an entry opens it and leaves the choice to 确定.
     QListWidget *list = entriesOf(chooser);
     list->setFocus();
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(chooser.shownFolder(), top + QStringLiteral(u"/歌曲"));
+    EXPECT_EQ(chooser.shownFolder().text(), top + QStringLiteral(u"/歌曲"));
     EXPECT_TRUE(chooser.isVisible());
     EXPECT_EQ(chooser.result(), QDialog::Rejected);
     QTest::mouseClick(chooser.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
-    EXPECT_EQ(chooser.chosenFolder(), top + QStringLiteral(u"/歌曲"));
+    EXPECT_EQ(chooser.chosenFolder().text(), top + QStringLiteral(u"/歌曲"));
 
-    chooser.showFolder(QStringLiteral("/"));
+    chooser.showFolder(FilePath(QStringLiteral("/")));
     EXPECT_FALSE(shownEntries(chooser).contains(QStringLiteral("..")));
 }
 
@@ -184,13 +184,13 @@ TEST(FolderChooser, OpensOnTheStartFolderElseHomeAndGoesWhereAPathIsTyped)
                            Start{QString(), withoutSeparator(home.path())},
                            Start{top + QStringLiteral("/gone/"), withoutSeparator(home.path())}}) {
         SCOPED_TRACE(s.given.toStdString());
-        FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), s.given);
-        EXPECT_EQ(chooser.shownFolder(), s.shown);
+        FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), FilePath(s.given));
+        EXPECT_EQ(chooser.shownFolder().text(), s.shown);
         EXPECT_EQ(pathBoxOf(chooser)->text(), s.shown);
     }
     qputenv("HOME", previousHome);
 
-    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), QStringLiteral("/"));
+    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), FilePath(QStringLiteral("/")));
     chooser.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
     // Typed or pasted, absolute or from the folder shown; Return goes there and does not
@@ -208,7 +208,7 @@ TEST(FolderChooser, OpensOnTheStartFolderElseHomeAndGoesWhereAPathIsTyped)
     for (const Typed &c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         typePath(chooser, c.text);
-        EXPECT_EQ(chooser.shownFolder(), c.shown);
+        EXPECT_EQ(chooser.shownFolder().text(), c.shown);
         EXPECT_TRUE(chooser.isVisible());
         EXPECT_EQ(chooser.result(), QDialog::Rejected);
         if (c.found) {
@@ -230,7 +230,7 @@ TEST(FolderChooser, OpensOnTheStartFolderElseHomeAndGoesWhereAPathIsTyped)
     editPath(chooser, top + QStringLiteral("/a"));
     pressOk(chooser);
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
-    EXPECT_EQ(chooser.chosenFolder(), top + QStringLiteral("/a"));
+    EXPECT_EQ(chooser.chosenFolder().text(), top + QStringLiteral("/a"));
 }
 
 // The real desktop's chooser behind 歌曲目录, driven while it is modal as a user would: it
@@ -250,7 +250,7 @@ TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)
     }
     FakePlayer player;
     QtDesktop desktop;
-    MainWindow window(player, desktop, programDir.path());
+    MainWindow window(player, desktop, FilePath(programDir.path()));
     desktop.setParentWindow(&window);
     window.startUp();
 
@@ -269,7 +269,7 @@ TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)
             return;
         }
         if (shownEntries(*chooser) != QStringList({QStringLiteral(".."), QStringLiteral(u"歌曲")})) {
-            ADD_FAILURE() << "the chooser opened on " << chooser->shownFolder().toStdString();
+            ADD_FAILURE() << "the chooser opened on " << chooser->shownFolder().text().toStdString();
             chooser->reject();
             return;
         }

@@ -81,7 +81,7 @@ class HeldArrow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_window = std::make_unique<MainWindow>(m_player, m_desktop, m_programDir.path());
+        m_window = std::make_unique<MainWindow>(m_player, m_desktop, FilePath(m_programDir.path()));
         m_desktop.setParentWindow(m_window.get());
         m_window->context().endProgram = [](int) {};
         m_window->startUp();

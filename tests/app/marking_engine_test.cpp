@@ -57,7 +57,7 @@ protected:
         m_engine = MpvPlayer::create(&error);
         ASSERT_NE(m_engine, nullptr) << error.toStdString();
         m_player = std::make_unique<RecordingPlayer>(*m_engine);
-        m_window = std::make_unique<MainWindow>(*m_player, m_desktop, m_programDir.path());
+        m_window = std::make_unique<MainWindow>(*m_player, m_desktop, FilePath(m_programDir.path()));
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
         ui().songFiles->setStringList({QStringLiteral("tone-2s.mp3")});

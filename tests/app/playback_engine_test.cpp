@@ -68,7 +68,7 @@ protected:
                                  + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=") + mode
                                  + QStringLiteral("\r\n") + extraSettings));
         settings.close();
-        m_window = std::make_unique<MainWindow>(*m_recorder, m_desktop, m_programDir.path());
+        m_window = std::make_unique<MainWindow>(*m_recorder, m_desktop, FilePath(m_programDir.path()));
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
         ASSERT_EQ(ui().songFiles->stringList(),

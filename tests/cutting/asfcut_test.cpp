@@ -152,8 +152,9 @@ TEST_F(AsfCutTest, CutStartsAndEndsWithinAFrameOfItsMarks)
             SCOPED_TRACE(std::string(fixture) + " from " + mark.start + " to " + mark.end);
             const SongRow row{name, QString::fromLatin1(mark.start), QString::fromLatin1(mark.end), u"1"_s, u"12.03"_s};
             ASSERT_EQ(cutOne(m_folder, row, m_dirs), CutOutcome::Written);
-            const QString output = m_dirs.programDir + u"/"_s + ringtoneFileName(name);
-            EXPECT_EQ(detectContainer(ReadFile(output)), Container::Asf);
+            const FilePath outputPath = m_dirs.programDir / ringtoneFileName(name);
+            const QString output = outputPath.text();
+            EXPECT_EQ(detectContainer(ReadFile(outputPath)), Container::Asf);
 
             QString error;
             const std::optional<DecodedAudio> audio = decodeWithFfmpeg(output, &error);

@@ -99,7 +99,7 @@ TEST(AudioBounds, TagsAndInfoFramesAreNotAudio)
     writeBytes(folder + u"plain.mp3"_s, audio);
     // 40000 audio bytes over 10 s: 4 bytes per millisecond.
     const SongRow plainRow{u"plain.mp3"_s, u"1.5"_s, u"6"_s, u"4.5"_s, u"10"_s};
-    const OutputDirs plainOut{dir.path(), dir.path()};
+    const OutputDirs plainOut{FilePath(dir.path()), FilePath(dir.path())};
     ASSERT_EQ(cutOne(folder, plainRow, plainOut), CutOutcome::Written);
     const QByteArray expected = readBytes(dir.path() + u"/[铃声]plain.mp3"_s);
     ASSERT_EQ(expected, audio.mid(5'999, 18'000));
@@ -108,7 +108,7 @@ TEST(AudioBounds, TagsAndInfoFramesAreNotAudio)
         SCOPED_TRACE(layout.what);
         const QString path = folder + u"tagged.mp3"_s;
         writeBytes(path, layout.head + audio + layout.tail);
-        const AudioBounds bounds = findAudioBounds(ReadFile(path));
+        const AudioBounds bounds = findAudioBounds(ReadFile(FilePath(path)));
         EXPECT_EQ(bounds.begin, layout.head.size());
         EXPECT_EQ(bounds.end, layout.head.size() + audio.size());
 
@@ -141,7 +141,7 @@ TEST(AudioBounds, LookalikesAreAudio)
         const QString path = dir.filePath(u"song.mp3"_s);
         const QByteArray bytes = layout.head + audio + layout.tail;
         writeBytes(path, bytes);
-        const AudioBounds bounds = findAudioBounds(ReadFile(path));
+        const AudioBounds bounds = findAudioBounds(ReadFile(FilePath(path)));
         EXPECT_EQ(bounds.begin, 0);
         EXPECT_EQ(bounds.end, bytes.size());
     }
@@ -154,14 +154,14 @@ TEST(AudioBounds, FilesWithoutAudio)
     const QString path = dir.filePath(u"song.mp3"_s);
 
     writeBytes(path, id3v2(3, 100'000, false).left(500)); // a tag cut short
-    EXPECT_EQ(findAudioBounds(ReadFile(path)).size(), 0);
+    EXPECT_EQ(findAudioBounds(ReadFile(FilePath(path))).size(), 0);
 
     writeBytes(path, id3v2(3, 100, false) + id3v1());
-    EXPECT_EQ(findAudioBounds(ReadFile(path)).size(), 0);
+    EXPECT_EQ(findAudioBounds(ReadFile(FilePath(path))).size(), 0);
 
     writeBytes(path, QByteArray());
-    EXPECT_EQ(findAudioBounds(ReadFile(path)).size(), 0);
+    EXPECT_EQ(findAudioBounds(ReadFile(FilePath(path))).size(), 0);
 
-    EXPECT_EQ(findAudioBounds(ReadFile(dir.filePath(u"missing.mp3"_s))).size(), 0);
-    EXPECT_EQ(findAudioBounds(ReadFile(dir.path())).size(), 0); // a folder is not a song
+    EXPECT_EQ(findAudioBounds(ReadFile(FilePath(dir.filePath(u"missing.mp3"_s)))).size(), 0);
+    EXPECT_EQ(findAudioBounds(ReadFile(FilePath(dir.path()))).size(), 0); // a folder is not a song
 }

@@ -41,7 +41,7 @@ TEST(Container, RecognisedByTheFirstBytes)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         writeBytes(path, c.bytes);
-        EXPECT_EQ(detectContainer(ReadFile(path)), c.expected);
+        EXPECT_EQ(detectContainer(ReadFile(FilePath(path))), c.expected);
     }
-    EXPECT_EQ(detectContainer(ReadFile(dir.filePath(u"missing.wma"_s))), Container::Unrecognised);
+    EXPECT_EQ(detectContainer(ReadFile(FilePath(dir.filePath(u"missing.wma"_s)))), Container::Unrecognised);
 }

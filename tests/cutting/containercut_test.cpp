@@ -73,8 +73,8 @@ protected:
 
     void expectNoOutputs()
     {
-        EXPECT_TRUE(entriesOf(m_dirs.workDir).isEmpty()) << entriesOf(m_dirs.workDir).join(u' ').toStdString();
-        EXPECT_TRUE(entriesOf(m_dirs.programDir).isEmpty()) << entriesOf(m_dirs.programDir).join(u' ').toStdString();
+        EXPECT_TRUE(entriesOf(m_dirs.workDir.text()).isEmpty()) << entriesOf(m_dirs.workDir.text()).join(u' ').toStdString();
+        EXPECT_TRUE(entriesOf(m_dirs.programDir.text()).isEmpty()) << entriesOf(m_dirs.programDir.text()).join(u' ').toStdString();
     }
 
     static std::unique_ptr<QTemporaryDir> s_fixtures;
@@ -119,8 +119,8 @@ TEST_F(ContainerCutTest, CutHoldsTheMarkedSecondsAndPlays)
             SCOPED_TRACE(std::string(source.name) + " from " + span.start + " to " + span.end);
             ASSERT_EQ(cutOne(m_folder, row(name, QString::fromLatin1(span.start), QString::fromLatin1(span.end)), m_dirs),
                       CutOutcome::Written);
-            const QString output = m_dirs.programDir + u"/"_s + ringtoneFileName(name);
-            EXPECT_EQ(detectContainer(ReadFile(output)), source.container);
+            const QString output = m_dirs.programDir.text() + u"/"_s + ringtoneFileName(name);
+            EXPECT_EQ(detectContainer(ReadFile(FilePath(output))), source.container);
 
             QString error;
             const std::optional<DecodedAudio> audio = decodeWithFfmpeg(output, &error);
@@ -133,7 +133,7 @@ TEST_F(ContainerCutTest, CutHoldsTheMarkedSecondsAndPlays)
             EXPECT_NEAR(audio->pitchBetween(0.1, 0.35), pitchOfSecond(span.firstSecond), 25);
             EXPECT_NEAR(audio->pitchBetween(audio->seconds() - 0.35, audio->seconds() - 0.1),
                         pitchOfSecond(span.lastSecond), 25);
-            EXPECT_TRUE(entriesOf(m_dirs.workDir).isEmpty());
+            EXPECT_TRUE(entriesOf(m_dirs.workDir.text()).isEmpty());
         }
     }
 }
@@ -157,7 +157,7 @@ TEST_F(ContainerCutTest, WavCutIsTheHeaderAndWholeSampleFrames)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.start) + " to " + c.end);
-        QFile::remove(m_dirs.programDir + u"/[铃声]a.wav"_s);
+        QFile::remove(m_dirs.programDir.text() + u"/[铃声]a.wav"_s);
         const CutOutcome outcome = cutOne(m_folder, row(u"a.wav"_s, QString::fromLatin1(c.start), QString::fromLatin1(c.end)), m_dirs);
         if (c.frames == 0) {
             EXPECT_EQ(outcome, CutOutcome::Nothing);
@@ -200,11 +200,11 @@ TEST_F(ContainerCutTest, ContainerThatCannotBeCutFailsAndLeavesNoFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         writeBytes(m_folder + u"bad.wma"_s, c.bytes);
-        ASSERT_NE(detectContainer(ReadFile(m_folder + u"bad.wma"_s)), Container::Unrecognised);
+        ASSERT_NE(detectContainer(ReadFile(FilePath(m_folder + u"bad.wma"_s))), Container::Unrecognised);
         const CutOutcome outcome = cutOne(m_folder, row(u"bad.wma"_s, u"1"_s, u"2"_s), m_dirs);
         EXPECT_EQ(outcome, CutOutcome::CannotCut);
         expectNoOutputs();
-        const std::optional<Notice> notice = cutOneNotice(outcome);
+        const std::optional<Notice> notice = cutOneNotice(outcome, m_dirs.workDir);
         ASSERT_TRUE(notice);
         EXPECT_EQ(notice->text, u"剪切失败！"_s);
         EXPECT_EQ(notice->style, MessageStyle::Exclamation);
@@ -213,8 +213,8 @@ TEST_F(ContainerCutTest, ContainerThatCannotBeCutFailsAndLeavesNoFile)
         const CutTally tally = cutAll(m_folder, {row(u"bad.wma"_s, u"1"_s, u"2"_s), row(u"good.wma"_s, u"1"_s, u"2"_s)}, m_dirs);
         EXPECT_EQ(tally.succeeded, 1);
         EXPECT_EQ(tally.failed, 1);
-        EXPECT_EQ(entriesOf(m_dirs.programDir), QStringList{u"[铃声]good.wma"_s});
-        QFile::remove(m_dirs.programDir + u"/[铃声]good.wma"_s);
+        EXPECT_EQ(entriesOf(m_dirs.programDir.text()), QStringList{u"[铃声]good.wma"_s});
+        QFile::remove(m_dirs.programDir.text() + u"/[铃声]good.wma"_s);
     }
 }
 
@@ -242,7 +242,7 @@ TEST_F(ContainerCutTest, MergeTakesOnlyMpegRows)
     EXPECT_EQ(outcome.merged, 1);
     EXPECT_EQ(outcome.failed, 1);
     EXPECT_EQ(programFile(kMergeOutputName), mp3.mid(3'999, 4'000));
-    EXPECT_EQ(mergeNotice(outcome)->text, u"合并成功：1首。合并失败：1首！"_s);
+    EXPECT_EQ(mergeNotice(outcome, m_dirs.workDir)->text, u"合并成功：1首。合并失败：1首！"_s);
 }
 
 TEST_F(ContainerCutTest, MpegCutsStayTheByteSlicesTheyWere)

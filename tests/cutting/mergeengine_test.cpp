@@ -43,9 +43,9 @@ TEST_F(MergeEngineTest, BottomRowComesFirstWithNothingBetween)
     EXPECT_EQ(outcome.merged, 2);
     EXPECT_EQ(outcome.failed, 0);
     EXPECT_EQ(mergedFile(), m_b.mid(19'999, 10'000) + m_a.mid(3'999, 4'000));
-    EXPECT_TRUE(entriesOf(m_dirs.workDir).isEmpty());
+    EXPECT_TRUE(entriesOf(m_dirs.workDir.text()).isEmpty());
 
-    const std::optional<Notice> notice = mergeNotice(outcome);
+    const std::optional<Notice> notice = mergeNotice(outcome, m_dirs.workDir);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->text, u"合并成功：2首。合并失败：0首！"_s);
     EXPECT_EQ(notice->style, MessageStyle::Information);
@@ -57,7 +57,7 @@ TEST_F(MergeEngineTest, BottomRowComesFirstWithNothingBetween)
     EXPECT_EQ(second.merged, 1);
     EXPECT_EQ(second.failed, 1);
     EXPECT_EQ(mergedFile(), m_a.left(4'000));
-    EXPECT_EQ(mergeNotice(second)->text, u"合并成功：1首。合并失败：1首！"_s);
+    EXPECT_EQ(mergeNotice(second, m_dirs.workDir)->text, u"合并成功：1首。合并失败：1首！"_s);
 }
 
 TEST_F(MergeEngineTest, FewerThanTwoRowsAreRefused)
@@ -66,9 +66,9 @@ TEST_F(MergeEngineTest, FewerThanTwoRowsAreRefused)
         SCOPED_TRACE(rows.size());
         const MergeOutcome outcome = mergeAll(m_folder, rows, m_dirs);
         EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Refused);
-        EXPECT_TRUE(entriesOf(m_dirs.workDir).isEmpty());
-        EXPECT_TRUE(entriesOf(m_dirs.programDir).isEmpty());
-        const std::optional<Notice> notice = mergeNotice(outcome);
+        EXPECT_TRUE(entriesOf(m_dirs.workDir.text()).isEmpty());
+        EXPECT_TRUE(entriesOf(m_dirs.programDir.text()).isEmpty());
+        const std::optional<Notice> notice = mergeNotice(outcome, m_dirs.workDir);
         ASSERT_TRUE(notice);
         EXPECT_EQ(notice->text, u"合并歌曲需要两首或以上才能合并！"_s);
         EXPECT_EQ(notice->style, MessageStyle::Error);
@@ -96,9 +96,9 @@ TEST_F(MergeEngineTest, NothingToMergeWritesNothingAndSaysNothing)
         EXPECT_EQ(outcome.kind, MergeOutcome::Kind::Nothing);
         EXPECT_EQ(outcome.merged, 0);
         EXPECT_EQ(outcome.failed, c.failed);
-        EXPECT_FALSE(mergeNotice(outcome));
-        EXPECT_TRUE(entriesOf(m_dirs.workDir).isEmpty());
-        EXPECT_TRUE(entriesOf(m_dirs.programDir).isEmpty());
+        EXPECT_FALSE(mergeNotice(outcome, m_dirs.workDir));
+        EXPECT_TRUE(entriesOf(m_dirs.workDir.text()).isEmpty());
+        EXPECT_TRUE(entriesOf(m_dirs.programDir.text()).isEmpty());
     }
 }
 
@@ -119,12 +119,28 @@ TEST_F(MergeEngineTest, EmptySegmentCountsAsFailed)
 
 TEST_F(MergeEngineTest, FailedWriteSaysNothingAndKeepsTheOlderOutput)
 {
-    writeBytes(m_dirs.programDir + u"/"_s + kMerged, "older");
-    ASSERT_TRUE(QDir(m_dirs.workDir).mkdir(kMerged));
+    writeBytes(m_dirs.programDir.text() + u"/"_s + kMerged, "older");
+    ASSERT_TRUE(QDir(m_dirs.workDir.text()).mkdir(kMerged));
     const QList<SongRow> rows = {row(u"a.mp3"_s, u"1"_s, u"2"_s, u"1"_s), row(u"b.mp3"_s, u"1"_s, u"2"_s, u"1"_s)};
     const MergeOutcome outcome = mergeAll(m_folder, rows, m_dirs);
     EXPECT_EQ(outcome.kind, MergeOutcome::Kind::WriteFailed);
-    EXPECT_FALSE(mergeNotice(outcome));
-    EXPECT_EQ(entriesOf(m_dirs.workDir), QStringList{kMerged});
+    EXPECT_FALSE(mergeNotice(outcome, m_dirs.workDir));
+    EXPECT_EQ(entriesOf(m_dirs.workDir.text()), QStringList{kMerged});
     EXPECT_EQ(mergedFile(), "older");
+}
+
+TEST_F(MergeEngineTest, FailedMoveKeepsTheMergeInTheWorkingDirectoryAndSaysWhere)
+{
+    writeBytes(m_dirs.programDir.text() + u"/"_s + kMerged, "older");
+    OutputDirs dirs = m_dirs;
+    dirs.programDir = FilePath(m_root.filePath(u"gone"_s));
+    const QList<SongRow> rows = {row(u"a.mp3"_s, u"1"_s, u"2"_s, u"1"_s), row(u"b.mp3"_s, {}, {}, {})};
+    const MergeOutcome outcome = mergeAll(m_folder, rows, dirs);
+    EXPECT_EQ(outcome.kind, MergeOutcome::Kind::WrittenInWorkDir);
+    EXPECT_EQ(readBytes(m_dirs.workDir.text() + u"/"_s + kMerged), m_a.mid(3'999, 4'000));
+    EXPECT_EQ(mergedFile(), "older");
+    const std::optional<Notice> notice = mergeNotice(outcome, m_dirs.workDir);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text, u"合并成功：1首。合并失败：1首！\n合并文件无法移到程序目录，留在："_s + m_dirs.workDir.text());
+    EXPECT_EQ(notice->style, MessageStyle::Exclamation);
 }

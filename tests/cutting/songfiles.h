@@ -25,14 +25,14 @@ inline QByteArray patternBytes(qint64 size, int seed = 0)
 
 inline void writeBytes(const QString &path, const QByteArray &bytes)
 {
-    AtomicFileWriter out(path);
+    AtomicFileWriter out{FilePath(path)};
     if (!out.write(bytes.constData(), bytes.size()) || !out.commit())
         qFatal("cannot write a test file");
 }
 
 inline QByteArray readBytes(const QString &path)
 {
-    ReadFile in(path);
+    ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), Qt::Uninitialized);
     if (!in.isOpen() || in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
         return {};
@@ -57,7 +57,7 @@ protected:
         for (const char *sub : {"songs", "work", "program"})
             ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(sub)));
         m_folder = m_root.filePath(QStringLiteral("songs/"));
-        m_dirs = {m_root.filePath(QStringLiteral("work")), m_root.filePath(QStringLiteral("program"))};
+        m_dirs = {FilePath(m_root.filePath(QStringLiteral("work"))), FilePath(m_root.filePath(QStringLiteral("program")))};
     }
 
     QByteArray addSong(const QString &name, int seed)
@@ -69,7 +69,7 @@ protected:
 
     QByteArray programFile(const QString &name) const
     {
-        return readBytes(m_dirs.programDir + QLatin1Char('/') + name);
+        return readBytes(m_dirs.programDir.text() + QLatin1Char('/') + name);
     }
 
     QTemporaryDir m_root;

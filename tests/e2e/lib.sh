@@ -60,9 +60,22 @@ e2e_cleanup() {
     exit "$status"
 }
 
-# e2e_init <run name> <tunora binary>: work folder, private program copy, artifacts folder.
+# e2e_copy_program <tunora binary> <folder>: the program and the run-time files it loads
+# from beside itself (its modules: shared objects beside the binary, or in ../lib/tunora as
+# an installation has them), whatever they are named.
+e2e_copy_program() {
+    local binary=$1 to=$2 dir file
+    dir=$(dirname "$binary")
+    cp "$binary" "$to/tunora"
+    for file in "$dir"/*.so "$dir"/*.so.* "$dir"/../lib/tunora/*.so; do
+        if [ -f "$file" ]; then cp "$file" "$to/"; fi
+    done
+}
+
+# e2e_init <run name> <tunora binary> [program folder name]: work folder, private program
+# copy (in a folder of the given name, "app" when none), artifacts folder.
 e2e_init() {
-    local name=$1 binary=$2
+    local name=$1 binary=$2 app_name=${3:-app}
     [ -x "$binary" ] || { e2e_log "no program at $binary"; exit 1; }
     E2E_ARTIFACTS="$PWD/e2e-artifacts/$name"
     rm -rf "$E2E_ARTIFACTS"
@@ -70,17 +83,11 @@ e2e_init() {
     e2e_dir=$(mktemp -d "${TMPDIR:-/tmp}/tunora-e2e-$name.XXXXXX")
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
-    E2E_APP_DIR="$e2e_dir/app"
+    E2E_APP_DIR="$e2e_dir/$app_name"
     E2E_SONGS="$e2e_dir/songs"
     E2E_CWD="$e2e_dir/cwd"
     mkdir -p "$E2E_APP_DIR" "$E2E_SONGS" "$E2E_CWD"
-    cp "$binary" "$E2E_APP_DIR/tunora"
-    # The media engine module goes along; the program looks for it beside itself.
-    local dir module
-    dir=$(dirname "$binary")
-    for module in "$dir"/tunora-*.so "$dir"/../lib/tunora/tunora-*.so; do
-        if [ -f "$module" ]; then cp "$module" "$E2E_APP_DIR/"; fi
-    done
+    e2e_copy_program "$binary" "$E2E_APP_DIR"
     E2E_PROGRAM="$E2E_APP_DIR/tunora"
     E2E_SETTINGS="$E2E_APP_DIR/初始化配置.ini"
 }

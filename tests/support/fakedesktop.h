@@ -17,11 +17,11 @@ public:
         QString title;
     };
 
-    QString browseForFolder(const QString &title, const QString &startFolder) override
+    FilePath browseForFolder(const QString &title, const FilePath &startFolder) override
     {
         browseTitles.append(title);
-        browseStarts.append(startFolder);
-        return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+        browseStarts.append(startFolder.text());
+        return folderAnswers.isEmpty() ? FilePath() : FilePath(folderAnswers.takeFirst());
     }
     void showMessage(const QString &text, MessageStyle style, const QString &title) override
     {

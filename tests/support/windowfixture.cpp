@@ -33,7 +33,7 @@ QString WindowFixture::settingsText() const
 
 MainWindow &WindowFixture::start(const std::function<void(MainWindow &)> &beforeStartUp)
 {
-    m_window = std::make_unique<MainWindow>(m_player, m_desktop, m_programDir.path());
+    m_window = std::make_unique<MainWindow>(m_player, m_desktop, FilePath(m_programDir.path()));
     m_window->context().endProgram = [this](int code) { m_exitCodes.append(code); };
     if (beforeStartUp)
         beforeStartUp(*m_window);

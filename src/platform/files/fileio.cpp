@@ -1,7 +1,5 @@
 #include "fileio.h"
 
-#include "filenames.h"
-
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -40,6 +38,28 @@ bool syncBeforeReplacing(int fd, const QByteArray &target)
     return !exists(target) || ::fdatasync(fd) == 0;
 }
 
+// Where a write of `path` lands: a link is followed to the name it leads to (which may not
+// exist yet), so that a file kept elsewhere behind a link (a settings file in a collection
+// of dotfiles) stays where it is and the link stays a link.
+QByteArray followLinks(const QByteArray &path)
+{
+    QByteArray current = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(current.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(current.constData(), target.data(), size_t(target.size()));
+        if (n <= 0 || n >= target.size())
+            return path;
+        target.truncate(n);
+        if (!target.startsWith('/'))
+            target.prepend(current.left(current.lastIndexOf('/') + 1));
+        current = target;
+    }
+    return path; // a loop of links: the write replaces the name itself
+}
+
 bool writeAll(int fd, const char *data, qint64 count)
 {
     while (count > 0) {
@@ -54,9 +74,9 @@ bool writeAll(int fd, const char *data, qint64 count)
 
 } // namespace
 
-ReadFile::ReadFile(const QString &path)
+ReadFile::ReadFile(const FilePath &path)
 {
-    const QByteArray name = encodeFileName(path);
+    const QByteArray name = path.bytes();
     // Non-blocking, so that a pipe put where a song was cannot hold the open up waiting for
     // a writer; it is then refused below like anything else that is not a regular file.
     m_fd = retrying([&] { return ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
@@ -112,11 +132,14 @@ qint64 ReadFile::readAt(qint64 offset, char *buffer, qint64 count) const
     return done;
 }
 
-AtomicFileWriter::AtomicFileWriter(const QString &path) : m_target(encodeFileName(path))
+AtomicFileWriter::AtomicFileWriter(const FilePath &path) : m_target(followLinks(path.bytes()))
 {
     // Same directory as the target, so the final rename never crosses file systems. The
     // temporary name is short whatever the target's, so every name the directory can hold
     // can be written.
+    // A file its owner made read-only is not replaced, as it could not be written in place.
+    if (exists(m_target) && ::access(m_target.constData(), W_OK) != 0)
+        return;
     const QByteArray directory = m_target.left(m_target.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
         m_temp = directory + ".tunora-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
@@ -126,8 +149,14 @@ AtomicFileWriter::AtomicFileWriter(const QString &path) : m_target(encodeFileNam
         if (m_fd < 0 && errno != EEXIST)
             break;
     }
-    if (m_fd < 0)
+    if (m_fd < 0) {
         m_temp.clear();
+        return;
+    }
+    // A file replaced keeps who may read it (a private file stays private).
+    struct stat st {};
+    if (::stat(m_target.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::fchmod(m_fd, st.st_mode & 07777) != 0)
+        discard();
 }
 
 AtomicFileWriter::~AtomicFileWriter()
@@ -187,10 +216,10 @@ void AtomicFileWriter::discard()
     }
 }
 
-bool moveFile(const QString &from, const QString &to)
+bool moveFile(const FilePath &from, const FilePath &to)
 {
-    const QByteArray source = encodeFileName(from);
-    const QByteArray target = encodeFileName(to);
+    const QByteArray source = from.bytes();
+    const QByteArray target = to.bytes();
     if (exists(target)) {
         const int fd = retrying([&] { return ::open(source.constData(), O_RDONLY | O_CLOEXEC); });
         if (fd < 0)
@@ -222,35 +251,42 @@ bool moveFile(const QString &from, const QString &to)
     return out.commit() && ::unlink(source.constData()) == 0;
 }
 
-bool fileExists(const QString &path)
+bool fileExists(const FilePath &path)
 {
-    return exists(encodeFileName(path));
+    return exists(path.bytes());
 }
 
-bool folderExists(const QString &path)
+bool regularFileExists(const FilePath &path)
 {
     struct stat st {};
-    return ::stat(encodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(path.bytes().constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-QString currentDirectory()
+bool folderExists(const FilePath &path)
 {
-    QByteArray buffer(PATH_MAX, Qt::Uninitialized);
-    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
+    struct stat st {};
+    return ::stat(path.bytes().constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool canCreateFilesIn(const FilePath &folder)
+{
+    return ::access(folder.bytes().constData(), W_OK | X_OK) == 0;
+}
+
+bool makeFolders(const FilePath &folder)
+{
+    const QByteArray path = folder.bytes();
+    if (path.isEmpty())
+        return false;
+    // Each folder from the top down; one that is there already is passed.
+    for (qsizetype slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
+        const QByteArray part = slash < 0 ? path : path.left(slash);
+        if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+        if (slash < 0)
+            break;
     }
-    return decodeFileName(QByteArray(buffer.constData()));
-}
-
-QString joinPath(const QString &dir, const QString &name)
-{
-    if (dir.isEmpty())
-        return name;
-    if (dir.endsWith(QLatin1Char('/')))
-        return dir + name;
-    return dir + QLatin1Char('/') + name;
+    return folderExists(folder);
 }
 
 } // namespace tunora

@@ -1,18 +1,19 @@
 #pragma once
 
-#include <QString>
+#include "filepath.h"
+
 #include <QtGlobal>
 
-// Files by QString path, through the lossless name encoding of filenames.h: a name that
-// is not valid UTF-8 keeps its bytes, which QFile's own encoding would not guarantee.
-// Reads are positioned, so a caller takes the bytes it needs and never a whole file.
+// Files by their byte-exact paths: a name that is not valid UTF-8 keeps its bytes, which
+// QFile's own encoding would not guarantee. Reads are positioned, so a caller takes the bytes
+// it needs and never a whole file.
 namespace tunora {
 
 // A file opened for reading; closed when it goes out of scope.
 class ReadFile {
 public:
     ReadFile() = default;
-    explicit ReadFile(const QString &path);
+    explicit ReadFile(const FilePath &path);
     ~ReadFile();
     ReadFile(ReadFile &&other) noexcept;
     ReadFile &operator=(ReadFile &&other) noexcept;
@@ -31,13 +32,15 @@ private:
     qint64 m_size = 0;
 };
 
-// Writes a file so that it appears whole or not at all: the bytes go to a temporary file
-// in the target's directory, which commit() renames over the target (flushed to disk first
-// when it replaces a file, so a crash cannot leave an empty file there). Until then an older file of that name stays as it was; an uncommitted temporary file is
-// removed when the writer is destroyed.
+// The program's one way to write a file, so that it appears whole or not at all: the bytes
+// go to a temporary file in the target's folder, which commit() renames over the target
+// (flushed to disk first when it replaces a file, so a crash cannot leave an empty file
+// there). Until then an older file of that name stays as it was; an uncommitted temporary
+// file is removed when the writer is destroyed. A target that is a link is written where the
+// link leads; a file replaced keeps its permissions, and a read-only one is not replaced.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(const QString &path);
+    explicit AtomicFileWriter(const FilePath &path);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter &) = delete;
     AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
@@ -61,18 +64,19 @@ private:
 };
 
 // Moves a file, replacing a file of the destination's name (the moved file is flushed to
-// disk first, as on commit); across file systems it copies and then removes the source. False when the file is not moved.
-bool moveFile(const QString &from, const QString &to);
+// disk first, as on commit); across file systems it copies and then removes the source.
+// False when the file is not moved: it is then still whole where it was.
+bool moveFile(const FilePath &from, const FilePath &to);
 
-bool fileExists(const QString &path);
+// True for anything of that name, followed through links.
+bool fileExists(const FilePath &path);
+// True for a regular file, or a link to one.
+bool regularFileExists(const FilePath &path);
 // True for a folder, or a link to one.
-bool folderExists(const QString &path);
-
-// The process's current working directory, decoded losslessly.
-QString currentDirectory();
-
-// dir + "/" + name; a dir that already ends with "/" gets no second one, an empty dir
-// leaves the name relative to the current working directory.
-QString joinPath(const QString &dir, const QString &name);
+bool folderExists(const FilePath &path);
+// True when files can be created in the folder.
+bool canCreateFilesIn(const FilePath &folder);
+// Makes the folder and every missing folder above it; true when it exists afterwards.
+bool makeFolders(const FilePath &folder);
 
 } // namespace tunora

@@ -89,7 +89,7 @@ private:
 
 } // namespace
 
-QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringList &extensions)
+QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QStringList &extensions)
 {
     QList<QStringList> result(extensions.size());
     // Extensions that differ only in case find the same files: search each once.
@@ -111,7 +111,7 @@ QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringL
     if (suffixes.isEmpty())
         return result;
 
-    const QByteArray path = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QByteArray path = folder.isEmpty() ? QByteArrayLiteral(".") : folder.bytes();
     DIR *dir = opendir(path.constData());
     if (!dir)
         return result;
@@ -143,9 +143,9 @@ QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringL
     return result;
 }
 
-QStringList findSubfolders(const QString &folder)
+QStringList findSubfolders(const FilePath &folder)
 {
-    const QByteArray path = encodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QByteArray path = folder.isEmpty() ? QByteArrayLiteral(".") : folder.bytes();
     DIR *dir = opendir(path.constData());
     if (!dir)
         return {};
@@ -160,7 +160,7 @@ QStringList findSubfolders(const QString &folder)
     return found.sortedNames();
 }
 
-QStringList findFilesWithExtension(const QString &folder, const QString &extension)
+QStringList findFilesWithExtension(const FilePath &folder, const QString &extension)
 {
     return findFilesWithExtensions(folder, {extension}).constFirst();
 }

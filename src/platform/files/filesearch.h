@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filepath.h"
+
 #include <QString>
 #include <QList>
 #include <QStringList>
@@ -11,14 +13,14 @@ namespace tunora {
 // come in a fixed order: ascending without regard to case, as a Windows file system lists
 // them (each UTF-16 unit compared in upper case). A folder that cannot be read gives no
 // names.
-QStringList findFilesWithExtension(const QString &folder, const QString &extension);
+QStringList findFilesWithExtension(const FilePath &folder, const QString &extension);
 
 // The same for several extensions in one pass over the folder: entry i holds the names
 // for extensions[i] (none for an empty extension).
-QList<QStringList> findFilesWithExtensions(const QString &folder, const QStringList &extensions);
+QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QStringList &extensions);
 
 // The names of the folders in `folder` (links to folders too), in the same order; hidden
 // ones (".name") are left out, as file choosers do. A folder that cannot be read gives none.
-QStringList findSubfolders(const QString &folder);
+QStringList findSubfolders(const FilePath &folder);
 
 } // namespace tunora

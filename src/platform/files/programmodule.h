@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filepath.h"
+
 #include <QString>
 
 namespace tunora {
@@ -7,10 +9,10 @@ namespace tunora {
 // A module the program loads at run time, by its file name: next to the program (a build) or
 // in the program's library folder (an installation). Empty, with the places looked at in
 // *error, when it is in neither.
-QString findProgramModule(const QString &programDirectory, const QString &fileName, QString *error = nullptr);
+FilePath findProgramModule(const FilePath &programDirectory, const QString &fileName, QString *error = nullptr);
 
 // Loads the module at `path` for the rest of the process's life and returns its entry point
 // `symbol`; nullptr, with the reason in *error, when either fails.
-void *loadModuleEntry(const QString &path, const char *symbol, QString *error = nullptr);
+void *loadModuleEntry(const FilePath &path, const char *symbol, QString *error = nullptr);
 
 } // namespace tunora

@@ -2,14 +2,10 @@
 
 #include "inidocument.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
+#include "platform/files/fileio.h"
+#include "platform/files/hostpaths.h"
 
 #include <optional>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,78 +18,70 @@ const QString kFileName = u"初始化配置.ini"_s;
 // Far beyond any real settings file; a bigger one is not ours to load into memory.
 constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
-bool canCreateFilesIn(const QString &directory)
-{
-    return ::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0;
-}
-
 // The file's bytes: empty when it does not exist, nothing when it cannot be read as a file.
-std::optional<QByteArray> readBytes(const QString &path)
+std::optional<QByteArray> readBytes(const FilePath &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (!fileExists(path))
         return QByteArray();
-    // Only regular files: a folder or a pipe in its place must not fail or block us.
-    if (!info.isFile() || info.size() > kMaxFileBytes)
+    // Only regular files (ReadFile opens nothing else): a folder or a pipe in its place must
+    // not fail or block us.
+    const ReadFile file(path);
+    if (!file.isOpen() || file.size() > kMaxFileBytes)
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    const qint64 read = file.readAt(0, bytes.data(), bytes.size());
+    if (read < 0)
         return std::nullopt;
-    QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes || file.error() != QFileDevice::NoError)
-        return std::nullopt;
+    bytes.truncate(read);
     return bytes;
 }
 
 } // namespace
 
-SettingsFile::SettingsFile(QString programDirectory)
+SettingsFile::SettingsFile(FilePath programDirectory)
     : SettingsFile(std::move(programDirectory), canCreateFilesIn)
 {
 }
 
-SettingsFile::SettingsFile(QString programDirectory, DirectoryProbe isWritableDirectory)
+SettingsFile::SettingsFile(FilePath programDirectory, DirectoryProbe isWritableDirectory)
     : m_programDirectory(std::move(programDirectory)), m_isWritableDirectory(std::move(isWritableDirectory))
 {
 }
 
-QString SettingsFile::programFilePath() const
+FilePath SettingsFile::programFilePath() const
 {
-    return m_programDirectory + u'/' + kFileName;
+    return m_programDirectory / kFileName;
 }
 
-QString SettingsFile::path() const
+FilePath SettingsFile::path() const
 {
     if (m_isWritableDirectory(m_programDirectory))
         return programFilePath();
-    const QString configDirectory = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (configDirectory.isEmpty())
-        return programFilePath();
-    return configDirectory + u"/tunora/"_s + kFileName;
+    return userConfigFolder() / u"tunora/"_s / kFileName;
 }
 
 // Where an installation keeps the settings a new user starts from: share/tunora/ beside
 // the program's bin/ folder.
-QString SettingsFile::templateFilePath() const
+FilePath SettingsFile::templateFilePath() const
 {
-    return QDir::cleanPath(m_programDirectory + u"/../share/tunora/"_s + kFileName);
+    return (m_programDirectory / u"../share/tunora/"_s / kFileName).cleaned();
 }
 
 // Rule: use the program directory when writable, else the per-user file; until that one
 // exists, read the program directory's file, else the installation's template, and the
 // first write carries that content over. Neither of those is ever written.
-QString SettingsFile::readPath() const
+FilePath SettingsFile::readPath() const
 {
-    const QString target = path();
-    if (QFileInfo::exists(target))
+    const FilePath target = path();
+    if (fileExists(target))
         return target;
-    const QString programFile = programFilePath();
-    if (target != programFile && QFileInfo::exists(programFile))
+    const FilePath programFile = programFilePath();
+    if (target != programFile && fileExists(programFile))
         return programFile;
-    const QFileInfo templateFile(templateFilePath());
     // An unreadable template would block every write; start empty instead.
-    if (templateFile.isFile() && templateFile.isReadable())
-        return templateFile.filePath();
+    const FilePath templateFile = templateFilePath();
+    if (ReadFile(templateFile).isOpen())
+        return templateFile;
     return target;
 }
 
@@ -107,8 +95,8 @@ QString SettingsFile::read(const QString &section, const QString &key) const
 
 bool SettingsFile::write(const QString &section, const QString &key, const QString &value) const
 {
-    const QString target = path();
-    const QString source = readPath();
+    const FilePath target = path();
+    const FilePath source = readPath();
     // Settings we could not read would be lost by rewriting the file.
     const std::optional<QByteArray> bytes = readBytes(source);
     if (!bytes)
@@ -124,20 +112,13 @@ bool SettingsFile::write(const QString &section, const QString &key, const QStri
     if (out == *bytes && source == target)
         return true;
 
-    const QFileInfo targetInfo(target);
-    if (targetInfo.exists() && !targetInfo.isFile())
+    if (fileExists(target) && !regularFileExists(target))
         return false;
     // The per-user folder may not exist yet; the program directory is never created.
-    if (target != programFilePath() && !QDir().mkpath(targetInfo.absolutePath()))
+    if (target != programFilePath() && !makeFolders(target.folder()))
         return false;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(out) != out.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    AtomicFileWriter file(target);
+    return file.write(out.constData(), out.size()) && file.commit();
 }
 
 } // namespace tunora

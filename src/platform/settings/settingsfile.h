@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
 #include <QString>
 
 #include <functional>
@@ -11,17 +13,17 @@ namespace tunora {
 // while the program runs is seen by the next read or write.
 class SettingsFile {
 public:
-    using DirectoryProbe = std::function<bool(const QString &directory)>;
+    using DirectoryProbe = std::function<bool(const FilePath &directory)>;
 
-    explicit SettingsFile(QString programDirectory);
+    explicit SettingsFile(FilePath programDirectory);
     // Tests decide what counts as a writable program directory.
-    SettingsFile(QString programDirectory, DirectoryProbe isWritableDirectory);
+    SettingsFile(FilePath programDirectory, DirectoryProbe isWritableDirectory);
 
     // Where writes go: next to the program when its directory is writable, else the
     // per-user file "tunora/初始化配置.ini" in the user's configuration directory. A file not
     // there yet starts from the installation's template, "../share/tunora/初始化配置.ini"
     // from the program directory.
-    QString path() const;
+    FilePath path() const;
 
     // Missing file, section or key, or an unreadable file: empty text. Never creates the file.
     QString read(const QString &section, const QString &key) const;
@@ -32,11 +34,11 @@ public:
     bool write(const QString &section, const QString &key, const QString &value) const;
 
 private:
-    QString programFilePath() const;
-    QString templateFilePath() const;
-    QString readPath() const;
+    FilePath programFilePath() const;
+    FilePath templateFilePath() const;
+    FilePath readPath() const;
 
-    QString m_programDirectory;
+    FilePath m_programDirectory;
     DirectoryProbe m_isWritableDirectory;
 };
 

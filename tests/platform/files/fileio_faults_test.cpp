@@ -25,7 +25,7 @@ QStringList entriesOf(const QString &dir)
 
 QByteArray contentsOf(const QString &path)
 {
-    ReadFile in(path);
+    ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), 0);
     if (!in.isOpen() || in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
         return "<unreadable>";
@@ -43,7 +43,7 @@ TEST(ReadFileFaults, APipeInPlaceOfASongIsNotReadAndDoesNotBlock)
     ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
 
     auto opening = std::async(std::launch::async, [&] {
-        const ReadFile file(path);
+        const ReadFile file{FilePath(path)};
         return file.isOpen();
     });
     if (opening.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
@@ -63,7 +63,7 @@ TEST(ReadFileFaults, AFolderOrAMissingFileReadsAsNoFile)
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder.mp3"_s));
     for (const QString &name : {u"folder.mp3"_s, u"missing.mp3"_s}) {
         SCOPED_TRACE(name.toStdString());
-        const ReadFile file(dir.filePath(name));
+        const ReadFile file(FilePath(dir.filePath(name)));
         EXPECT_FALSE(file.isOpen());
         EXPECT_EQ(file.size(), 0);
         char byte = 0;
@@ -82,7 +82,7 @@ TEST(AtomicFileWriterFaults, NamesUpToTheFileSystemLimitAreWritten)
     for (const qsizetype length : {qsizetype(nameMax) - 12, qsizetype(nameMax) - 1, qsizetype(nameMax)}) {
         SCOPED_TRACE(length);
         const QString path = dir.filePath(QString(length, u'n'));
-        AtomicFileWriter out(path);
+        AtomicFileWriter out{FilePath(path)};
         ASSERT_TRUE(out.write("bytes", 5));
         ASSERT_TRUE(out.commit());
         EXPECT_EQ(contentsOf(path), "bytes");
@@ -91,7 +91,7 @@ TEST(AtomicFileWriterFaults, NamesUpToTheFileSystemLimitAreWritten)
     }
 
     // One byte more is refused, and nothing is left behind.
-    AtomicFileWriter tooLong(dir.filePath(QString(nameMax + 1, u'n')));
+    AtomicFileWriter tooLong(FilePath(dir.filePath(QString(nameMax + 1, u'n'))));
     EXPECT_FALSE(tooLong.write("bytes", 5) && tooLong.commit());
     EXPECT_TRUE(entriesOf(dir.path()).isEmpty());
 }

@@ -1,8 +1,13 @@
 #include "platform/files/fileio.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tunora;
 using namespace Qt::StringLiterals;
@@ -11,7 +16,7 @@ namespace {
 
 QByteArray contentsOf(const QString &path)
 {
-    ReadFile in(path);
+    ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), 0);
     if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
         return "<unreadable>";
@@ -20,7 +25,7 @@ QByteArray contentsOf(const QString &path)
 
 bool writeWhole(const QString &path, const QByteArray &bytes)
 {
-    AtomicFileWriter out(path);
+    AtomicFileWriter out{FilePath(path)};
     return out.write(bytes.constData(), bytes.size()) && out.commit();
 }
 
@@ -38,14 +43,14 @@ TEST(AtomicFileWriter, ReplacesOnCommitOnlyAndCleansUpOtherwise)
     const QString path = dir.filePath(u"out.mp3"_s);
     ASSERT_TRUE(writeWhole(path, "older"));
     {
-        AtomicFileWriter out(path);
+        AtomicFileWriter out{FilePath(path)};
         ASSERT_TRUE(out.write("newer bytes", 11));
         EXPECT_EQ(contentsOf(path), "older"); // not before the commit
     }
     EXPECT_EQ(contentsOf(path), "older");
     EXPECT_EQ(entriesOf(dir.path()), QStringList{u"out.mp3"_s});
 
-    AtomicFileWriter again(path);
+    AtomicFileWriter again{FilePath(path)};
     ASSERT_TRUE(again.write("keep this, drop that", 20));
     ASSERT_TRUE(again.truncate(9));
     ASSERT_TRUE(again.write("!", 1));
@@ -58,7 +63,7 @@ TEST(AtomicFileWriter, FailsWhereNoFileCanBeMade)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    AtomicFileWriter out(dir.filePath(u"missing/out.mp3"_s));
+    AtomicFileWriter out(FilePath(dir.filePath(u"missing/out.mp3"_s)));
     EXPECT_FALSE(out.ok());
     EXPECT_FALSE(out.write("x", 1));
     EXPECT_FALSE(out.commit());
@@ -73,18 +78,56 @@ TEST(MoveFile, ReplacesTheDestinationAndFailsWithoutOne)
     const QString to = dir.filePath(u"to/a.mp3"_s);
     ASSERT_TRUE(writeWhole(from, "new"));
     ASSERT_TRUE(writeWhole(to, "old"));
-    EXPECT_TRUE(moveFile(from, to));
+    EXPECT_TRUE(moveFile(FilePath(from), FilePath(to)));
     EXPECT_EQ(contentsOf(to), "new");
-    EXPECT_FALSE(fileExists(from));
+    EXPECT_FALSE(fileExists(FilePath(from)));
 
     ASSERT_TRUE(writeWhole(from, "again"));
-    EXPECT_FALSE(moveFile(from, dir.filePath(u"nowhere/a.mp3"_s)));
+    EXPECT_FALSE(moveFile(FilePath(from), FilePath(dir.filePath(u"nowhere/a.mp3"_s))));
     EXPECT_EQ(contentsOf(from), "again");
 }
 
-TEST(JoinPath, AddsOneSeparator)
+// A file kept elsewhere behind a link (a settings file in a collection of dotfiles) is
+// written where the link leads, and the link stays; a file replaced keeps its permissions.
+TEST(AtomicFileWriter, WritesThroughALinkAndKeepsPermissions)
 {
-    EXPECT_EQ(joinPath(u"/a"_s, u"b.mp3"_s), u"/a/b.mp3"_s);
-    EXPECT_EQ(joinPath(u"/a/"_s, u"b.mp3"_s), u"/a/b.mp3"_s);
-    EXPECT_EQ(joinPath(QString(), u"b.mp3"_s), u"b.mp3"_s);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"kept"_s));
+    const QString target = dir.filePath(u"kept/settings.ini"_s);
+    const QString link = dir.filePath(u"settings.ini"_s);
+    ASSERT_TRUE(writeWhole(target, "older"));
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_EQ(::symlink("kept/settings.ini", QFile::encodeName(link).constData()), 0);
+
+    ASSERT_TRUE(writeWhole(link, "newer"));
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(contentsOf(target), "newer");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(entriesOf(dir.filePath(u"kept"_s)), QStringList{u"settings.ini"_s});
+
+    // A link to a file not there yet makes it there.
+    const QString dangling = dir.filePath(u"new.ini"_s);
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath(u"kept/new.ini"_s)).constData(),
+                        QFile::encodeName(dangling).constData()),
+              0);
+    ASSERT_TRUE(writeWhole(dangling, "made"));
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_EQ(contentsOf(dir.filePath(u"kept/new.ini"_s)), "made");
+}
+
+TEST(MakeFolders, MakesEveryMissingFolderAndFailsBelowAFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const FilePath nested = FilePath::fromBytes(QFile::encodeName(dir.path()) + "/a/\xB8\xE8/c");
+    EXPECT_TRUE(makeFolders(nested));
+    EXPECT_TRUE(folderExists(nested));
+    EXPECT_TRUE(makeFolders(nested)) << "a folder that is there already";
+
+    ASSERT_TRUE(writeWhole(dir.filePath(u"file"_s), "x"));
+    EXPECT_FALSE(makeFolders(FilePath(dir.filePath(u"file/sub"_s))));
+    EXPECT_FALSE(makeFolders(FilePath(dir.filePath(u"file"_s))));
 }

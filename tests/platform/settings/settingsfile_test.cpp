@@ -2,6 +2,8 @@
 #include "platform/files/gbkcodec.h"
 #include "platform/settings/settingsfile.h"
 #include "support/configdir.h"
+#include "support/scopedenv.h"
+#include "support/songfolder.h"
 #include "platform/settings/utf16codec.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,11 +60,11 @@ protected:
 
     QString programFile() const { return m_programDir.filePath(u"初始化配置.ini"_s); }
     QString userFile() const { return m_configDir.settingsFile(); }
-    SettingsFile settings() const { return SettingsFile(m_programDir.path()); }
+    SettingsFile settings() const { return SettingsFile(FilePath(m_programDir.path())); }
     // As for an installed program, whose directory the user cannot write.
     SettingsFile installedSettings() const
     {
-        return SettingsFile(m_programDir.path(), [](const QString &) { return false; });
+        return SettingsFile(FilePath(m_programDir.path()), [](const FilePath &) { return false; });
     }
 
     QTemporaryDir m_programDir;
@@ -72,7 +75,7 @@ protected:
 
 TEST_F(SettingsFileTest, ReadingAMissingFileGivesEmptyTextAndCreatesNothing)
 {
-    EXPECT_EQ(settings().path(), programFile());
+    EXPECT_EQ(settings().path().text(), programFile());
     EXPECT_TRUE(settings().read(u"播放方式"_s, u"参数"_s).isEmpty());
     EXPECT_TRUE(installedSettings().read(u"播放方式"_s, u"参数"_s).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(programFile()));
@@ -329,7 +332,7 @@ TEST_F(SettingsFileTest, WriteFailsWithoutPermissionAndLeavesTheFile)
     // Neither the program directory nor the user's configuration directory can be written.
     ASSERT_TRUE(QFile::setPermissions(m_configDir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     ASSERT_TRUE(QFile::setPermissions(m_programDir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    EXPECT_EQ(settings().path(), userFile());
+    EXPECT_EQ(settings().path().text(), userFile());
     EXPECT_EQ(settings().read(u"a"_s, u"k"_s), u"1"_s);
     EXPECT_FALSE(settings().write(u"a"_s, u"k"_s, u"2"_s));
     EXPECT_EQ(bytesOf(programFile()), before);
@@ -338,9 +341,45 @@ TEST_F(SettingsFileTest, WriteFailsWithoutPermissionAndLeavesTheFile)
     QFile::setPermissions(programFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+// A program folder unpacked from a Windows archive keeps its GBK name: the settings file is
+// found and written there by the folder's own bytes, and so is the per-user file of an
+// installed program whose configuration folder is named so.
+TEST_F(SettingsFileTest, FoldersNamedInGbkHoldTheFileUnderTheirOwnBytes)
+{
+    const QByteArray gbk("\xB8\xE8\xC7\xFA"); // 歌曲
+    test::SongFolder root;
+    root.addFolder(decodeFileName(gbk));
+    const QByteArray program = encodeFileName(root.path()) + gbk;
+    const QByteArray fileName = u"/初始化配置.ini"_s.toUtf8();
+    auto rawBytes = [](const QByteArray &path) {
+        const int fd = ::open(path.constData(), O_RDONLY);
+        if (fd < 0)
+            return QByteArray("<missing>");
+        QByteArray bytes(4096, 0);
+        const ssize_t n = ::read(fd, bytes.data(), size_t(bytes.size()));
+        ::close(fd);
+        return bytes.left(qMax<ssize_t>(n, 0));
+    };
+
+    const SettingsFile portable(FilePath::fromBytes(program));
+    EXPECT_EQ(portable.path().bytes(), program + fileName);
+    ASSERT_TRUE(portable.write(u"a"_s, u"k"_s, u"1"_s));
+    EXPECT_EQ(rawBytes(program + fileName), "[a]\r\nk=1\r\n");
+    EXPECT_EQ(portable.read(u"a"_s, u"k"_s), u"1"_s);
+
+    const QByteArray config = program + "/config";
+    test::ScopedEnvironmentVariable configHome("XDG_CONFIG_HOME", config);
+    const SettingsFile installed(FilePath::fromBytes(program), [](const FilePath &) { return false; });
+    EXPECT_EQ(installed.path().bytes(), config + "/tunora" + fileName);
+    ASSERT_TRUE(installed.write(u"a"_s, u"k"_s, u"2"_s));
+    EXPECT_EQ(rawBytes(config + "/tunora" + fileName), "[a]\r\nk=2\r\n");
+    EXPECT_EQ(installed.read(u"a"_s, u"k"_s), u"2"_s);
+    EXPECT_EQ(rawBytes(program + fileName), "[a]\r\nk=1\r\n");
+}
+
 TEST_F(SettingsFileTest, InstalledProgramKeepsSettingsPerUser)
 {
-    EXPECT_EQ(installedSettings().path(), userFile());
+    EXPECT_EQ(installedSettings().path().text(), userFile());
     ASSERT_TRUE(installedSettings().write(u"a"_s, u"k"_s, u"1"_s));
     EXPECT_EQ(bytesOf(userFile()), QByteArray("[a]\r\nk=1\r\n"));
     EXPECT_FALSE(QFileInfo::exists(programFile()));
@@ -367,18 +406,18 @@ TEST_F(SettingsFileTest, InstalledProgramCarriesTheShippedFileOverOnFirstWrite)
 TEST_F(SettingsFileTest, PlaceIsDecidedForEveryAccess)
 {
     bool writable = true;
-    const SettingsFile settings(m_programDir.path(), [&writable](const QString &) { return writable; });
+    const SettingsFile settings(FilePath(m_programDir.path()), [&writable](const FilePath &) { return writable; });
     ASSERT_TRUE(settings.write(u"a"_s, u"k"_s, u"program"_s));
     writable = false;
-    EXPECT_EQ(settings.path(), userFile());
+    EXPECT_EQ(settings.path().text(), userFile());
     ASSERT_TRUE(settings.write(u"a"_s, u"k"_s, u"user"_s));
     EXPECT_EQ(settings.read(u"a"_s, u"k"_s), u"user"_s);
     writable = true;
     EXPECT_EQ(settings.read(u"a"_s, u"k"_s), u"program"_s);
 
     // A program directory that does not exist cannot take the file.
-    const SettingsFile missing(m_programDir.filePath(u"gone"_s));
-    EXPECT_EQ(missing.path(), userFile());
+    const SettingsFile missing(FilePath(m_programDir.filePath(u"gone"_s)));
+    EXPECT_EQ(missing.path().text(), userFile());
 }
 
 TEST_F(SettingsFileTest, UnwritableUserDirectoryFailsTheWrite)

@@ -44,7 +44,7 @@ protected:
     QString programFile() const { return binDir() + u"/初始化配置.ini"_s; }
     SettingsFile installed() const
     {
-        return SettingsFile(binDir(), [](const QString &) { return false; });
+        return SettingsFile(FilePath(binDir()), [](const FilePath &) { return false; });
     }
 
     QTemporaryDir m_prefix;
@@ -71,7 +71,7 @@ TEST_F(SettingsTemplateTest, FirstWriteCreatesTheUserFileFromTheTemplateAndLeave
     writeBytes(templateFile(), templateBytes);
 
     ASSERT_TRUE(installed().write(u"播放方式"_s, u"参数"_s, u"循环"_s));
-    EXPECT_EQ(installed().path(), userFile());
+    EXPECT_EQ(installed().path().text(), userFile());
     EXPECT_EQ(installed().read(u"音乐格式"_s, u"格式"_s), u"mp3,wma"_s);
     EXPECT_EQ(installed().read(u"播放方式"_s, u"参数"_s), u"循环"_s);
     EXPECT_EQ(bytesOf(templateFile()), templateBytes);
@@ -107,7 +107,7 @@ TEST_F(SettingsTemplateTest, AnExistingSettingsFileWinsOverTheTemplate)
 TEST_F(SettingsTemplateTest, WritableProgramDirectoryStartsFromTheTemplateToo)
 {
     writeBytes(templateFile(), encodeGbk(u"[音乐格式]\r\n格式=mp3,wma\r\n"_s));
-    const SettingsFile portable(binDir(), [](const QString &) { return true; });
+    const SettingsFile portable(FilePath(binDir()), [](const FilePath &) { return true; });
     ASSERT_TRUE(portable.write(u"自动播放"_s, u"参数"_s, u"不自动"_s));
     EXPECT_TRUE(QFile::exists(programFile()));
     EXPECT_EQ(portable.read(u"音乐格式"_s, u"格式"_s), u"mp3,wma"_s);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <utility>
+
+// The one type every file operation takes. A path on this platform is bytes; it is held as
+// text in the lossless encoding of filenames.h, so it shows, compares and joins as text and
+// still leads back to every byte. Text the program already holds in that encoding (a name
+// from a folder listing, the song folder, what a person typed) becomes a path with the
+// constructor; a path the host gives (the program's folder, the current folder, the home
+// and configuration folders) comes from hostpaths.h, read as its bytes, never through Qt's
+// decoding, which loses or empties names that are not UTF-8.
+namespace tunora {
+
+class FilePath {
+public:
+    FilePath() = default;
+    // `text` in the lossless encoding; ordinary Unicode text always is.
+    explicit FilePath(QString text) : m_text(std::move(text)) {}
+    static FilePath fromBytes(const QByteArray &bytes);
+
+    const QString &text() const { return m_text; }
+    QByteArray bytes() const;
+    bool isEmpty() const { return m_text.isEmpty(); }
+    bool isAbsolute() const { return m_text.startsWith(QLatin1Char('/')); }
+
+    // `name` (a file name or a relative path) in this folder, with one "/" between them; an
+    // empty path leaves the name relative to the current folder.
+    FilePath operator/(const QString &name) const;
+    // The folder holding this path: "/a" for "/a/b" and "/a/b/", "/" for "/a" and "/";
+    // empty (the current folder) for a bare name.
+    FilePath folder() const;
+    // Without "." and ".." parts and doubled or trailing "/", by the text alone: links are
+    // not followed.
+    FilePath cleaned() const;
+
+    friend bool operator==(const FilePath &, const FilePath &) = default;
+
+private:
+    QString m_text;
+};
+
+} // namespace tunora
