@@ -1,10 +1,20 @@
 #include "cuttingmessages.h"
 
+#include "cutting/streamcopy.h"
+
 namespace tunora {
 
 namespace {
+
 const QString kErrorTitle = QStringLiteral(u"错误");
 const QString kNoteTitle = QStringLiteral(u"提示");
+
+// A second line for cuts that failed for want of the stream-copy module: the user can act on it.
+QString streamCopyProblemLine()
+{
+    return QStringLiteral(u"\n无法使用剪切模块：") + streamCopyProblem();
+}
+
 } // namespace
 
 std::optional<Notice> cutOneNotice(CutOutcome outcome)
@@ -17,6 +27,8 @@ std::optional<Notice> cutOneNotice(CutOutcome outcome)
     case CutOutcome::WriteFailed:
     case CutOutcome::CannotCut:
         return Notice{QStringLiteral(u"剪切失败！"), MessageStyle::Exclamation, kNoteTitle};
+    case CutOutcome::StreamCopyUnavailable:
+        return Notice{QStringLiteral(u"剪切失败！") + streamCopyProblemLine(), MessageStyle::Exclamation, kNoteTitle};
     }
     return std::nullopt;
 }
@@ -24,7 +36,8 @@ std::optional<Notice> cutOneNotice(CutOutcome outcome)
 Notice cutAllNotice(const CutTally &tally)
 {
     return {QStringLiteral(u"剪切成功：") + QString::number(tally.succeeded) + QStringLiteral(u"首。剪切失败：")
-                + QString::number(tally.failed) + QStringLiteral(u"首！"),
+                + QString::number(tally.failed) + QStringLiteral(u"首！")
+                + (tally.streamCopyUnavailable ? streamCopyProblemLine() : QString()),
             MessageStyle::Information, kNoteTitle};
 }
 

@@ -39,6 +39,8 @@ CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFil
         return CutOutcome::Nothing;
     case ContainerCut::Failed:
         return out.ok() ? CutOutcome::CannotCut : CutOutcome::WriteFailed;
+    case ContainerCut::StreamCopyUnavailable:
+        return CutOutcome::StreamCopyUnavailable;
     case ContainerCut::Written:
         break;
     }
@@ -65,10 +67,12 @@ CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom
             continue;
         }
         // An empty segment would make an empty file: that is a failure, not a ringtone.
-        if (cutOne(songFolder, row, dirs) == CutOutcome::Written)
+        const CutOutcome outcome = cutOne(songFolder, row, dirs);
+        if (outcome == CutOutcome::Written)
             ++tally.succeeded;
         else
             ++tally.failed;
+        tally.streamCopyUnavailable |= outcome == CutOutcome::StreamCopyUnavailable;
     }
     return tally;
 }

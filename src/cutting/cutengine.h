@@ -13,6 +13,8 @@ enum class CutOutcome {
     Written,     // written and moved to the program directory
     WriteFailed, // the output could not be written; an older one is left as it was
     CannotCut,   // the song's container is broken or its codec cannot be copied: no file
+    StreamCopyUnavailable, // the song needs the stream-copy module, which the program cannot
+                           // use (streamCopyProblem() says why): no file
 };
 
 CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
@@ -20,6 +22,7 @@ CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDir
 struct CutTally {
     int succeeded = 0;
     int failed = 0;
+    bool streamCopyUnavailable = false; // some row failed for that reason
 };
 
 // MPEG audio and unrecognised files are cut as a byte slice in proportion to the marks; a

@@ -34,7 +34,9 @@ void EngineLoader::start(const QString &modulePath)
 
 void EngineLoader::load(const QString &modulePath)
 {
-    if (auto create = reinterpret_cast<EngineFactory>(loadModuleEntry(modulePath, kEngineFactory, &m_error))) {
+    const ModuleEntry module = openProgramModule(modulePath, {kEngineVersionSymbol, kEngineVersion, kEngineFactory});
+    m_error = module.error;
+    if (auto create = reinterpret_cast<EngineFactory>(module.entry)) {
         m_engine.reset(create(&m_error));
         if (m_engine)
             m_engine->moveToThread(thread()); // its queued events go along

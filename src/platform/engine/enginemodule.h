@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace tunora {
 
 class MediaPlayer;
@@ -12,5 +14,8 @@ class MediaPlayer;
 // *error.
 using EngineFactory = MediaPlayer *(*)(QString *error);
 inline constexpr char kEngineFactory[] = "tunora_create_media_engine";
+// Answers kEngineVersion; a module built from other sources is refused.
+inline constexpr char kEngineVersionSymbol[] = "tunora_media_engine_version";
+inline constexpr uint32_t kEngineVersion = 1;
 
 } // namespace tunora
