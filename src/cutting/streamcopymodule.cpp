@@ -12,6 +12,8 @@ TUNORA_EXPORT uint32_t tunora_stream_copy_version(void)
 
 TUNORA_EXPORT int tunora_stream_copy(const tunora_stream_copy_job *job)
 {
+    if (!job || !job->source.read_at || !job->sink.write_at || !job->demuxer || !job->muxer)
+        return TUNORA_STREAM_COPY_FAILED;
     return tunora::copyThroughLibav(*job);
 }
 
