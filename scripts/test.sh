@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds Tunora and runs every test: the unit, window, real-engine
-# and end-to-end tests; the same suite again under the address and undefined-behaviour
-# sanitizers, and without the end-to-end runs under ThreadSanitizer; and a short run of each
-# fuzz target.
+# and end-to-end tests; the Debian package, checked without installing it; the same suite
+# again under the address and undefined-behaviour sanitizers, and without the end-to-end runs
+# under ThreadSanitizer; and a short run of each fuzz target. Beyond the packages it needs, it
+# changes nothing on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
@@ -13,7 +14,7 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNORA_WER
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure --timeout 300)
 
-echo "== Debian package: build, validate, install, run, remove =="
+echo "== Debian package: build, validate, unpack and run, simulate its install =="
 bash scripts/package-check.sh build-test
 
 echo "== Tests under the address and undefined-behaviour sanitizers =="

@@ -4,19 +4,23 @@
 #include "listselection.h"
 #include "mainwindowui.h"
 
+#include "app/desktop.h"
 #include "cutting/cutengine.h"
-#include "app/cuttingmessages.h"
 #include "cutting/mergeengine.h"
 #include "library/songlistmodel.h"
-#include "app/desktop.h"
 #include "platform/files/hostpaths.h"
 
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeView>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tunora {
 
 namespace {
+
+// Work over in less time than this shows no progress dialog.
+constexpr int kProgressDelayMs = 500;
 
 SongRow songRow(const SongListModel &songs, int row)
 {
@@ -51,39 +55,79 @@ CuttingHandlers::CuttingHandlers(AppContext &context, QObject *parent)
     connect(ui.按钮5, &QPushButton::clicked, this, &CuttingHandlers::cutSelected);
     connect(ui.按钮9, &QPushButton::clicked, this, &CuttingHandlers::cutAll);
     connect(ui.按钮1, &QPushButton::clicked, this, &CuttingHandlers::mergeAll);
+    connect(&m_watcher, &QFutureWatcher<Outcome>::finished, this, &CuttingHandlers::workDone);
+    m_progressDelay.setSingleShot(true);
+    m_progressDelay.setInterval(kProgressDelayMs);
+    connect(&m_progressDelay, &QTimer::timeout, this, &CuttingHandlers::showProgress);
+}
+
+CuttingHandlers::~CuttingHandlers()
+{
+    // Work still running holds copies of all it needs, and its outcome goes nowhere.
+    delete m_progress;
 }
 
 void CuttingHandlers::cutSelected()
 {
     const MainWindowUi &ui = m_context.ui;
     const int row = selectedRow(ui.超级列表框1);
-    if (row == -1)
+    if (row == -1 || m_busy)
         return;
-    const OutputDirs dirs = outputDirs(m_context);
-    const CutOutcome outcome = cutOne(m_context.songFolder, songRow(*ui.songList, row), dirs);
-    if (const std::optional<Notice> notice = cutOneNotice(outcome, dirs.workDir))
-        tell(*notice);
+    run([folder = m_context.songFolder, song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
+        return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir);
+    }, QStringLiteral(u"正在剪切……"));
 }
 
 void CuttingHandlers::cutAll()
 {
-    const MainWindowUi &ui = m_context.ui;
-    const OutputDirs dirs = outputDirs(m_context);
-    tell(cutAllNotice(tunora::cutAll(m_context.songFolder, allRows(*ui.songList), dirs), dirs.workDir));
+    if (m_busy)
+        return;
+    run([folder = m_context.songFolder, rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
+        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs), dirs.workDir));
+    }, QStringLiteral(u"正在剪切……"));
 }
 
 void CuttingHandlers::mergeAll()
 {
-    const MainWindowUi &ui = m_context.ui;
-    const OutputDirs dirs = outputDirs(m_context);
-    const MergeOutcome outcome = tunora::mergeAll(m_context.songFolder, allRows(*ui.songList), dirs);
-    if (const std::optional<Notice> notice = mergeNotice(outcome, dirs.workDir))
-        tell(*notice);
+    if (m_busy)
+        return;
+    run([folder = m_context.songFolder, rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
+        return mergeNotice(tunora::mergeAll(folder, rows, dirs), dirs.workDir);
+    }, QStringLiteral(u"正在合并……"));
 }
 
-void CuttingHandlers::tell(const Notice &notice)
+void CuttingHandlers::run(std::function<Outcome()> work, const QString &label)
 {
-    m_context.desktop.showMessage(notice.text, notice.style, notice.title);
+    m_busy = true;
+    m_progressLabel = label;
+    m_progressDelay.start();
+    m_watcher.setFuture(QtConcurrent::run([gate = m_workGate, work = std::move(work)] {
+        if (gate)
+            gate();
+        return work();
+    }));
+}
+
+void CuttingHandlers::showProgress()
+{
+    QWidget *window = m_context.ui.按钮5->window();
+    m_progress = new QProgressDialog(m_progressLabel, QString(), 0, 0, window);
+    m_progress->setObjectName(QStringLiteral("cutProgress"));
+    m_progress->setWindowTitle(window->windowTitle());
+    m_progress->setCancelButton(nullptr); // the work cannot stop half way
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(0);
+    m_progress->show();
+}
+
+void CuttingHandlers::workDone()
+{
+    m_progressDelay.stop();
+    delete m_progress;
+    if (const Outcome notice = m_watcher.result())
+        m_context.desktop.showMessage(notice->text, notice->style, notice->title);
+    m_busy = false;
+    Q_EMIT finished();
 }
 
 } // namespace tunora

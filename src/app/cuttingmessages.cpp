@@ -1,10 +1,12 @@
 #include "cuttingmessages.h"
 
+#include "cutting/streamcopy.h"
 #include "platform/files/filenames.h"
 
 namespace tunora {
 
 namespace {
+
 const QString kErrorTitle = QStringLiteral(u"错误");
 const QString kNoteTitle = QStringLiteral(u"提示");
 
@@ -19,6 +21,12 @@ QString mergeTally(const MergeOutcome &outcome)
 {
     return QStringLiteral(u"合并成功：") + QString::number(outcome.merged) + QStringLiteral(u"首。合并失败：")
         + QString::number(outcome.failed) + QStringLiteral(u"首！");
+}
+
+// A second line for cuts that failed for want of the stream-copy module: the user can act on it.
+QString streamCopyProblemLine()
+{
+    return QStringLiteral(u"\n无法使用剪切模块：") + streamCopyProblem();
 }
 } // namespace
 
@@ -35,6 +43,8 @@ std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir)
     case CutOutcome::WriteFailed:
     case CutOutcome::CannotCut:
         return Notice{QStringLiteral(u"剪切失败！"), MessageStyle::Exclamation, kNoteTitle};
+    case CutOutcome::StreamCopyUnavailable:
+        return Notice{QStringLiteral(u"剪切失败！") + streamCopyProblemLine(), MessageStyle::Exclamation, kNoteTitle};
     }
     return std::nullopt;
 }
@@ -42,7 +52,8 @@ std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir)
 Notice cutAllNotice(const CutTally &tally, const FilePath &workDir)
 {
     const QString text = QStringLiteral(u"剪切成功：") + QString::number(tally.succeeded)
-        + QStringLiteral(u"首。剪切失败：") + QString::number(tally.failed) + QStringLiteral(u"首！");
+        + QStringLiteral(u"首。剪切失败：") + QString::number(tally.failed) + QStringLiteral(u"首！")
+        + (tally.streamCopyUnavailable ? streamCopyProblemLine() : QString());
     if (tally.leftInWorkDir == 0)
         return {text, MessageStyle::Information, kNoteTitle};
     const QString left = QStringLiteral(u"其中") + QString::number(tally.leftInWorkDir) + QStringLiteral(u"首");

@@ -3,7 +3,6 @@
 #include "cuttinghandlers.h"
 #include "libraryhandlers.h"
 #include "markinghandlers.h"
-#include "menuskin.h"
 #include "artwork.h"
 #include "optionhandlers.h"
 #include "picturebox.h"
@@ -108,17 +107,13 @@ void MainWindow::startUp()
         m_options->随机Chosen();
     } else {
         m_options->循环Chosen();
-        MenuSkin::setItemIcon(m_ui.循环, MenuIcon::Check);
     }
 
-    if (startMinimised) {
+    if (startMinimised)
         m_ui.开启最小化->setChecked(true);
-        MenuSkin::setItemIcon(m_ui.开启最小化, MenuIcon::Check);
-    }
 
     if (autoPlay == kAuto) {
         m_ui.自动播放->setChecked(true);
-        MenuSkin::setItemIcon(m_ui.自动播放, MenuIcon::Check);
         m_playback->nextSong();
         m_context.player.play();
     }

@@ -34,6 +34,7 @@ public:
 
     MainWindowUi &ui() { return m_ui; }
     AppContext &context() { return m_context; }
+    CuttingHandlers &cutting() { return *m_cutting; }
     // Present exactly while the window is hidden in the tray.
     QSystemTrayIcon *trayIcon() const { return m_tray; }
 

@@ -84,7 +84,7 @@ QAction *optionItem(QMenu *menu, const char16_t *name, bool checked)
     QAction *item = menuItem(menu, name, QString::fromUtf16(name));
     item->setCheckable(true);
     item->setChecked(checked);
-    MenuSkin::setItemIcon(item, checked ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
+    MenuSkin::showCheckState(item);
     return item;
 }
 

@@ -33,6 +33,13 @@ int MenuSkin::itemIcon(const QAction *item)
     return v.isValid() ? v.toInt() : kNoIcon;
 }
 
+void MenuSkin::showCheckState(QAction *item)
+{
+    const auto showState = [item](bool checked) { setItemIcon(item, checked ? int(MenuIcon::Check) : kNoIcon); };
+    connect(item, &QAction::toggled, item, showState);
+    showState(item->isChecked());
+}
+
 void MenuSkin::paint(QMenu *menu)
 {
     // The skin's six colours: white and sage for the frame and icon column, a warm

@@ -1,9 +1,7 @@
 #include "optionhandlers.h"
 
 #include "appcontext.h"
-#include "artwork.h"
 #include "mainwindowui.h"
-#include "menuskin.h"
 #include "settingskeys.h"
 
 #include <QAction>
@@ -11,16 +9,6 @@
 namespace tunora {
 
 using namespace settings_keys;
-
-namespace {
-
-void setChecked(QAction *item, bool checked)
-{
-    item->setChecked(checked);
-    MenuSkin::setItemIcon(item, checked ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
-}
-
-} // namespace
 
 OptionHandlers::OptionHandlers(AppContext &context, QObject *parent)
     : QObject(parent)
@@ -38,7 +26,7 @@ OptionHandlers::OptionHandlers(AppContext &context, QObject *parent)
 void OptionHandlers::toggle(QAction *item, const QString &section, const QString &onValue, const QString &offValue)
 {
     const bool nowOn = !item->isChecked();
-    setChecked(item, nowOn);
+    item->setChecked(nowOn);
     m_context.settings().write(section, kParamKey, nowOn ? onValue : offValue);
 }
 
@@ -58,7 +46,7 @@ void OptionHandlers::loopFallback()
     MainWindowUi &ui = m_context.ui;
     if (ui.随机->isChecked() || ui.循环->isChecked())
         return;
-    setChecked(ui.循环, true);
+    ui.循环->setChecked(true);
     m_context.settings().write(kModeSection, kParamKey, kLoop);
 }
 
@@ -68,11 +56,10 @@ void OptionHandlers::随机Chosen()
     if (ui.随机->isChecked()) {
         ui.随机->setChecked(false);
         loopFallback();
-        MenuSkin::setItemIcon(ui.随机, MenuSkin::kNoIcon);
         return;
     }
-    setChecked(ui.随机, true);
-    setChecked(ui.循环, false);
+    ui.随机->setChecked(true);
+    ui.循环->setChecked(false);
     m_context.settings().write(kModeSection, kParamKey, kRandom);
 }
 
@@ -85,8 +72,8 @@ void OptionHandlers::循环Chosen()
         loopFallback();
         return;
     }
-    setChecked(ui.循环, true);
-    setChecked(ui.随机, false);
+    ui.循环->setChecked(true);
+    ui.随机->setChecked(false);
     m_context.settings().write(kModeSection, kParamKey, kLoop);
 }
 

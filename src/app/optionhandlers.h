@@ -9,7 +9,8 @@ namespace tunora {
 struct AppContext;
 
 // The four option items of 初始化设置. Their check state is the only in-memory copy of
-// the settings; each handler changes the check state and icon before it writes the file.
+// the settings (their check-mark icons follow it); each handler changes the check state
+// before it writes the file.
 class OptionHandlers : public QObject {
     Q_OBJECT
 

@@ -14,6 +14,7 @@ enum class ContainerCut {
     Written, // the output holds the stretch (not yet committed)
     Empty,   // the marks hold nothing of the song: nothing to write
     Failed,  // the source cannot be cut (broken or unsupported) or the output not written
+    StreamCopyUnavailable, // the cut needs the stream-copy module, which the program cannot use
 };
 
 // `container` is what detectContainer found, never Unrecognised.

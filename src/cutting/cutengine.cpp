@@ -38,6 +38,8 @@ CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFil
         return CutOutcome::Nothing;
     case ContainerCut::Failed:
         return out.ok() ? CutOutcome::CannotCut : CutOutcome::WriteFailed;
+    case ContainerCut::StreamCopyUnavailable:
+        return CutOutcome::StreamCopyUnavailable;
     case ContainerCut::Written:
         break;
     }
@@ -64,7 +66,8 @@ CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom
             continue;
         }
         // An empty segment would make an empty file: that is a failure, not a ringtone.
-        switch (cutOne(songFolder, row, dirs)) {
+        const CutOutcome outcome = cutOne(songFolder, row, dirs);
+        switch (outcome) {
         case CutOutcome::WrittenInWorkDir:
             ++tally.leftInWorkDir;
             [[fallthrough]];
@@ -74,9 +77,11 @@ CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom
         case CutOutcome::Nothing:
         case CutOutcome::WriteFailed:
         case CutOutcome::CannotCut:
+        case CutOutcome::StreamCopyUnavailable:
             ++tally.failed;
             break;
         }
+        tally.streamCopyUnavailable |= outcome == CutOutcome::StreamCopyUnavailable;
     }
     return tally;
 }

@@ -14,6 +14,9 @@ enum class CutOutcome {
     WrittenInWorkDir, // written, but it could not be moved: it stays in the working directory
     WriteFailed,      // the output could not be written; an older one is left as it was
     CannotCut,        // the song's container is broken or its codec cannot be copied: no file
+    // The song needs the stream-copy module, which the program cannot use
+    // (streamCopyProblem() says why): no file.
+    StreamCopyUnavailable,
 };
 
 CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
@@ -22,6 +25,7 @@ struct CutTally {
     int succeeded = 0;
     int failed = 0;
     int leftInWorkDir = 0; // of the succeeded, those that could not be moved to the program directory
+    bool streamCopyUnavailable = false; // some row failed for that reason
 };
 
 // MPEG audio and unrecognised files are cut as a byte slice in proportion to the marks; a

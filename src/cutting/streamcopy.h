@@ -3,11 +3,14 @@
 #include "containercut.h"
 
 #include <QByteArray>
+#include <QString>
 
-// Cuts through libavformat: the audio stream's packets that fall in the marked stretch are
-// copied into a new file of the given container, unchanged. The only file that uses the
-// libav* libraries.
+// Cuts through libavformat, which the cutting code reaches only through the stream-copy
+// module's C interface (streamcopyabi.h): the program loads the module on the first such cut,
+// tests and tools have the same code linked in.
 namespace tunora {
+
+class ReadFile;
 
 struct StreamCopy {
     ContainerCut result = ContainerCut::Failed;
@@ -15,6 +18,11 @@ struct StreamCopy {
 };
 
 // `demuxer` and `muxer` are libavformat's short names ("flac", "ogg", "mov", "wav", ...).
+// StreamCopyUnavailable when the program has no module it can use.
 StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demuxer, const char *muxer);
+
+// Why this program cannot make stream copies (its module is missing or was refused), for the
+// user; empty when it can. Looks for the module on first use.
+QString streamCopyProblem();
 
 } // namespace tunora

@@ -1,7 +1,7 @@
-// streamCopy() for the program: the work is done by the stream-copy module, loaded on first
-// use from beside the program. By then the media engine has usually brought in the same libav*
-// libraries, so the load itself is cheap.
-#include "streamcopymodule.h"
+// The stream copy for the program: the stream-copy module, loaded on first use from beside the
+// program or from its library folder. By then the media engine has usually brought in the
+// same libav* libraries, so the load itself is cheap.
+#include "streamcopyentry.h"
 
 #include "platform/files/hostpaths.h"
 #include "platform/files/programmodule.h"
@@ -12,30 +12,28 @@ namespace tunora {
 
 namespace {
 
-StreamCopyEntry loadStreamCopy()
+StreamCopyEntry loadStreamCopyModule()
 {
     QString error;
     const FilePath path = findProgramModule(programFolder(), QStringLiteral(TUNORA_STREAMCOPY_MODULE), &error);
-    if (path.isEmpty()) {
-        std::fprintf(stderr, "tunora: %s\n", qPrintable(error));
-        return nullptr;
-    }
-    auto entry = reinterpret_cast<StreamCopyEntry>(loadModuleEntry(path, kStreamCopyEntry, &error));
-    if (!entry)
-        std::fprintf(stderr, "tunora: %s\n", qPrintable(error));
-    return entry;
+    if (path.isEmpty())
+        return {nullptr, error};
+    const ModuleEntry module = openProgramModule(
+        path, {TUNORA_STREAM_COPY_VERSION_SYMBOL, TUNORA_STREAM_COPY_VERSION, TUNORA_STREAM_COPY_ENTRY_SYMBOL});
+    return {reinterpret_cast<tunora_stream_copy_fn>(module.entry), module.error};
 }
 
 } // namespace
 
-StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demuxer, const char *muxer)
+const StreamCopyEntry &streamCopyEntry()
 {
-    // Without the module these containers cannot be cut; the cut reports the failure.
-    static const StreamCopyEntry entry = loadStreamCopy();
-    StreamCopy copy;
-    if (entry)
-        entry(source, span, demuxer, muxer, &copy);
-    return copy;
+    static const StreamCopyEntry entry = [] {
+        StreamCopyEntry loaded = loadStreamCopyModule();
+        if (!loaded.copy)
+            std::fprintf(stderr, "tunora: %s\n", qPrintable(loaded.problem));
+        return loaded;
+    }();
+    return entry;
 }
 
 } // namespace tunora

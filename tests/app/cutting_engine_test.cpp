@@ -114,7 +114,7 @@ TEST_F(CuttingEngine, ACutLastsAsLongAsItsMarksAreApart)
         appendRow(songs, {c.song, c.start, c.end, markText(marked), songLength});
         selectRow(ui().超级列表框1, 0);
         m_desktop.messages.clear();
-        ui().按钮5->click();
+        clickCut(*m_window, ui().按钮5);
         ASSERT_EQ(m_desktop.messages.size(), 1);
         ASSERT_EQ(m_desktop.messages[0].text, u"剪切成功！"_s);
 
@@ -152,7 +152,7 @@ TEST_F(CuttingEngine, AWmaCutIsASongTheEngineOpensWithTheMarkedLength)
 
     selectRow(ui().超级列表框1, 0);
     m_desktop.messages.clear();
-    ui().按钮5->click();
+    clickCut(*m_window, ui().按钮5);
     ASSERT_EQ(m_desktop.messages.size(), 1);
     EXPECT_EQ(m_desktop.messages[0].text, u"剪切成功！"_s);
     const QString cutLength = durationOf(QDir(m_programDir.path()).filePath(u"[铃声]steps.wma"_s));
@@ -160,7 +160,7 @@ TEST_F(CuttingEngine, AWmaCutIsASongTheEngineOpensWithTheMarkedLength)
     EXPECT_NEAR(numberFromText(cutLength), 2.5, 0.1);
 
     selectRow(ui().超级列表框1, 1);
-    ui().按钮5->click();
+    clickCut(*m_window, ui().按钮5);
     ASSERT_EQ(m_desktop.messages.size(), 2);
     EXPECT_EQ(m_desktop.messages[1].text, u"剪切失败！"_s);
     EXPECT_FALSE(QFile::exists(QDir(m_programDir.path()).filePath(u"[铃声]broken.wma"_s)));

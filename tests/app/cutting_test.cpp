@@ -1,16 +1,27 @@
 #include "support/songfolder.h"
 #include "support/windowfixture.h"
 
+#include "app/cuttinghandlers.h"
 #include "app/listselection.h"
 #include "cutting/songfiles.h"
 #include "songlistrows.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+#include <QTimer>
 #include <QTreeView>
+
+#include <atomic>
+#include <functional>
 
 using namespace tunora;
 using namespace tunora::test;
@@ -20,6 +31,30 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kMergeName = u"[铃声]劲歌金曲[请自行修改名字].mp3"_s;
+
+// Holds a cut's work on its worker until released. A hold ends by itself after kHoldMs, so a
+// cut made on the GUI thread ends too and the test fails on its checks instead of hanging.
+class WorkGate {
+public:
+    static constexpr int kHoldMs = 3000;
+
+    std::function<void()> gate()
+    {
+        return [this] {
+            ++m_passes;
+            m_entered.release();
+            m_open.tryAcquire(1, kHoldMs);
+        };
+    }
+    bool waitEntered() { return m_entered.tryAcquire(1, 20000); }
+    void release() { m_open.release(); }
+    int passes() const { return m_passes; }
+
+private:
+    QSemaphore m_entered;
+    QSemaphore m_open;
+    std::atomic<int> m_passes = 0;
+};
 
 } // namespace
 
@@ -79,7 +114,7 @@ TEST_F(Cutting, CutSelectedWritesTheSliceAndMovesItIntoTheProgramDirectory)
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
     select(1);
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
 
     EXPECT_EQ(outputs(), QStringList{u"[铃声]b.mp3"_s});
     EXPECT_EQ(output(u"[铃声]b.mp3"_s), slice(u"b.mp3"_s, 500, 625));
@@ -88,7 +123,7 @@ TEST_F(Cutting, CutSelectedWritesTheSliceAndMovesItIntoTheProgramDirectory)
 
     // The same song again, at other marks, replaces the first cut.
     songs().setCell(1, SongListModel::Start, u"0.125"_s);
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(output(u"[铃声]b.mp3"_s), slice(u"b.mp3"_s, 125, 625));
 }
 
@@ -112,7 +147,7 @@ TEST_F(Cutting, CutSelectedWithNothingToCutIsSilent)
         add(c.row);
         if (c.selectedRow != -1)
             select(c.selectedRow);
-        ui().按钮5->click();
+        clickCut(ui().按钮5);
         EXPECT_TRUE(outputs().isEmpty());
         EXPECT_TRUE(workDirEntries().isEmpty());
         EXPECT_TRUE(m_desktop.messages.isEmpty());
@@ -126,7 +161,7 @@ TEST_F(Cutting, CutSelectedReadsTheSongFolderChosenLast)
     SongFolder other;
     other.addFile(u"a.mp3"_s, patternBytes(16'000, 9));
     showSongFolder(other.path());
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(output(u"[铃声]a.mp3"_s), patternBytes(16'000, 9).mid(3'999, 4'000));
 }
 
@@ -136,14 +171,14 @@ TEST_F(Cutting, CutSelectedThatCannotWriteSaysSo)
     select(0);
     // The working directory holds a folder of the output's name.
     ASSERT_TRUE(QDir(m_workDir.path()).mkdir(u"[铃声]a.mp3"_s));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_TRUE(outputs().isEmpty());
     expectMessages({{u"剪切失败！"_s, MessageStyle::Exclamation, u"提示"_s}});
 }
 
 TEST_F(Cutting, CutAllOfAnEmptyListTalliesZeroAndZero)
 {
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
     EXPECT_TRUE(outputs().isEmpty());
     expectMessages({{u"剪切成功：0首。剪切失败：0首！"_s, MessageStyle::Information, u"提示"_s}});
 }
@@ -154,7 +189,7 @@ TEST_F(Cutting, CutAllCountsUnmarkedAndUnwritableRowsAsFailed)
     add({u"b.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"c.mp3"_s, u"0.5"_s, u"0.75"_s, u"0.25"_s, u"1"_s});
     ASSERT_TRUE(QDir(m_workDir.path()).mkdir(u"[铃声]b.mp3"_s));
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
 
     EXPECT_EQ(outputs(), QStringList{u"[铃声]c.mp3"_s});
     EXPECT_EQ(output(u"[铃声]c.mp3"_s), slice(u"c.mp3"_s, 500, 750));
@@ -166,7 +201,7 @@ TEST_F(Cutting, CutAllWritesTheBottomRowFirst)
     // Two rows of one song: the output written last is the one that stays.
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"a.mp3"_s, u"0.5"_s, u"0.75"_s, u"0.25"_s, u"1"_s});
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
     EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 250, 500));
     expectMessages({{u"剪切成功：2首。剪切失败：0首！"_s, MessageStyle::Information, u"提示"_s}});
 }
@@ -175,7 +210,7 @@ TEST_F(Cutting, MergeJoinsTheBottomRowsSegmentFirst)
 {
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
 
     EXPECT_EQ(outputs(), QStringList{kMergeName});
     EXPECT_EQ(output(kMergeName), slice(u"b.mp3"_s, 500, 625) + slice(u"a.mp3"_s, 250, 500));
@@ -185,7 +220,7 @@ TEST_F(Cutting, MergeJoinsTheBottomRowsSegmentFirst)
     // A move changes the order; the second merge replaces the first.
     select(0);
     ui().向下移动->trigger();
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_EQ(output(kMergeName), slice(u"a.mp3"_s, 250, 500) + slice(u"b.mp3"_s, 500, 625));
 }
 
@@ -193,7 +228,7 @@ TEST_F(Cutting, MergeCountsUnmarkedRowsAsFailed)
 {
     add({u"a.mp3"_s, u"0.25"_s, u""_s, u""_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_EQ(output(kMergeName), slice(u"b.mp3"_s, 500, 625));
     expectMessages({{u"合并成功：1首。合并失败：1首！"_s, MessageStyle::Information, u"提示"_s}});
 }
@@ -201,7 +236,7 @@ TEST_F(Cutting, MergeCountsUnmarkedRowsAsFailed)
 TEST_F(Cutting, MergeOfOneRowIsRefused)
 {
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_TRUE(outputs().isEmpty());
     expectMessages({{u"合并歌曲需要两首或以上才能合并！"_s, MessageStyle::Error, u"错误"_s}});
 }
@@ -211,7 +246,7 @@ TEST_F(Cutting, MergeWithNothingMarkedOrUnwritableIsSilent)
     add({u"a.mp3"_s, u""_s, u""_s, u""_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.5"_s, u"0"_s, u"1"_s});
     add({u"c.mp3"_s, u"0.5"_s, u""_s, u""_s, u"1"_s});
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(workDirEntries().isEmpty());
     EXPECT_TRUE(m_desktop.messages.isEmpty());
@@ -219,7 +254,97 @@ TEST_F(Cutting, MergeWithNothingMarkedOrUnwritableIsSilent)
     songs().setCell(2, SongListModel::End, u"0.75"_s);
     songs().setCell(2, SongListModel::CutLength, u"0.25"_s);
     ASSERT_TRUE(QDir(m_workDir.path()).mkdir(kMergeName));
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_TRUE(m_desktop.messages.isEmpty());
+}
+
+// ---- Cuts run on a worker ------------------------------------------------------------------
+
+TEST_F(Cutting, ALongCutLeavesTheWindowAnsweringBehindAModalProgressDialog)
+{
+    add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
+    select(0);
+    WorkGate work;
+    window().cutting().setWorkGate(work.gate());
+    const auto progressDialog = [this] { return window().findChild<QProgressDialog *>(u"cutProgress"_s); };
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+
+    QElapsedTimer clock;
+    clock.start();
+    ui().按钮5->click();
+    EXPECT_LT(clock.elapsed(), 1000) << "the click returns while the cut runs";
+    ASSERT_TRUE(work.waitEntered());
+    EXPECT_TRUE(window().cutting().isBusy());
+    EXPECT_EQ(progressDialog(), nullptr) << "no dialog for the first half second";
+
+    QTest::qWait(800);
+    EXPECT_GE(ticks, 20) << "the event loop turned while the cut ran";
+    QProgressDialog *dialog = progressDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), dialog);
+    EXPECT_TRUE(dialog->labelText().startsWith(u"正在剪切"_s));
+
+    // No second cut starts meanwhile, whichever way its button is reached.
+    QTest::mouseClick(ui().按钮9, Qt::LeftButton);
+    ui().按钮1->click();
+    work.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window().cutting().isBusy(); }, 20000));
+    EXPECT_EQ(work.passes(), 1);
+    EXPECT_EQ(progressDialog(), nullptr);
+    EXPECT_EQ(output(u"[铃声]b.mp3"_s), slice(u"b.mp3"_s, 500, 625));
+    expectMessages({{u"剪切成功！"_s, MessageStyle::Information, u"提示"_s}});
+
+    // The next click cuts again, with no hold: no dialog ever shows for quick work.
+    window().cutting().setWorkGate({});
+    m_desktop.messages.clear();
+    clickCut(ui().按钮1);
+    EXPECT_EQ(progressDialog(), nullptr);
+    expectMessages({{u"合并歌曲需要两首或以上才能合并！"_s, MessageStyle::Error, u"错误"_s}});
+}
+
+TEST_F(Cutting, RowsAndFoldersAreTakenAtTheClick)
+{
+    add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
+    add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
+    WorkGate work;
+    window().cutting().setWorkGate(work.gate());
+    ui().按钮9->click();
+    ASSERT_TRUE(work.waitEntered());
+    // While the cut waits, the list, the song folder and the working directory change.
+    songs().clearSongs();
+    showSongFolder(u"/nowhere/"_s);
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    work.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window().cutting().isBusy(); }, 20000));
+    EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 250, 500));
+    EXPECT_EQ(output(u"[铃声]b.mp3"_s), slice(u"b.mp3"_s, 500, 625));
+    EXPECT_TRUE(entriesOf(elsewhere.path()).isEmpty());
+    expectMessages({{u"剪切成功：2首。剪切失败：0首！"_s, MessageStyle::Information, u"提示"_s}});
+}
+
+TEST_F(Cutting, QuittingDuringACutLetsItFinishItsFileAndTellsNothing)
+{
+    add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
+    select(0);
+    WorkGate work;
+    window().cutting().setWorkGate(work.gate());
+    ui().按钮5->click();
+    ASSERT_TRUE(work.waitEntered());
+    QTest::qWait(600); // the progress dialog is up
+    // The window goes as at the end of the program, the cut still running.
+    m_window.reset();
+    work.release();
+    // The application waits for its thread pool as it ends.
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 250, 500));
+    EXPECT_TRUE(workDirEntries().isEmpty()) << workDirEntries().join(u' ').toStdString();
     EXPECT_TRUE(m_desktop.messages.isEmpty());
 }

@@ -269,25 +269,25 @@ TEST_F(Faults, FilesThatAreNotWholeSongsAreListedAndCutWithoutHarm)
     mark(QStringLiteral("noise.mp3"), 1, 2);
 
     selectRowOf(QStringLiteral("empty.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_TRUE(takeMessages().isEmpty());
     EXPECT_TRUE(outputs().isEmpty());
 
     selectRowOf(QStringLiteral("truncated.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(kRingtonePrefix + "truncated.mp3"), truncated.mid(13'999, 6'000));
 
     selectRowOf(QStringLiteral("noise.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     const QByteArray cut = programFile(kRingtonePrefix + "noise.mp3");
     EXPECT_FALSE(cut.isEmpty());
     EXPECT_TRUE(noise.contains(cut));
 
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：2首。剪切失败：1首！")});
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"合并成功：2首。合并失败：1首！")});
     EXPECT_EQ(programFile(encodeFileName(kMerged)), truncated.mid(13'999, 6'000) + noise.mid(3'999, 4'000));
 }
@@ -314,12 +314,12 @@ TEST_F(Faults, SongsThatGoAwayBetweenScanAndCutWriteNothing)
     for (const QString &name : names) {
         SCOPED_TRACE(name.toStdString());
         selectRowOf(name);
-        ui().按钮5->click();
+        clickCut(ui().按钮5);
         EXPECT_TRUE(takeMessages().isEmpty());
     }
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：0首。剪切失败：4首！")});
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_TRUE(takeMessages().isEmpty());
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(rawEntries(work.path()).isEmpty());
@@ -342,16 +342,16 @@ TEST_F(Faults, ARowWhoseSongIsInAnotherFolderIsCutFromTheShownFolder)
     ASSERT_EQ(ui().songList->rowCount(), 2);
 
     selectRowOf(QStringLiteral("only here.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_TRUE(takeMessages().isEmpty());
     EXPECT_TRUE(outputs().isEmpty());
 
     selectRowOf(QStringLiteral("both.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(kRingtonePrefix + "both.mp3"), otherBoth.mid(3'999, 4'000));
 
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：1首。剪切失败：1首！")});
 }
 
@@ -389,7 +389,7 @@ TEST_F(Faults, AwkwardNamesAreListedCutAndKeepTheirBytes)
 
         mark(name, 1, 2);
         selectRowOf(name);
-        ui().按钮5->click();
+        clickCut(ui().按钮5);
         EXPECT_EQ(takeMessages(), QStringList{kCutOk});
         EXPECT_EQ(programFile(kRingtonePrefix + names[i]), songBytes[i].mid(3'999, 4'000));
     }
@@ -407,7 +407,7 @@ TEST_F(Faults, ANameTooLongForItsOutputFailsTheCutAndLeavesNothing)
     ASSERT_EQ(entries().size(), 1);
     mark(decodeFileName(longest), 1, 2);
     selectRowOf(decodeFileName(longest));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     ASSERT_EQ(m_desktop.messages.size(), 1);
     EXPECT_EQ(m_desktop.messages[0].text, kCutFailed);
     EXPECT_EQ(m_desktop.messages[0].style, MessageStyle::Exclamation);
@@ -471,9 +471,9 @@ TEST_F(Faults, OutputsThatCannotBeWrittenAreReportedAndKeepTheOlderFiles)
         const QList<QByteArray> workBefore = rawEntries(work.path());
         c.breakIt();
         selectRowOf(QStringLiteral("a.mp3"));
-        ui().按钮5->click();
-        ui().按钮9->click();
-        ui().按钮1->click();
+        clickCut(ui().按钮5);
+        clickCut(ui().按钮9);
+        clickCut(ui().按钮1);
         c.repair();
 
         ASSERT_EQ(m_desktop.messages.size(), 2);
@@ -490,7 +490,7 @@ TEST_F(Faults, OutputsThatCannotBeWrittenAreReportedAndKeepTheOlderFiles)
     // With the writes possible again, the same clicks succeed.
     takeMessages();
     selectRowOf(QStringLiteral("a.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(cutName), a.mid(3'999, 4'000));
 }
@@ -504,7 +504,7 @@ TEST_F(Faults, AProgramDirectoryThatCannotTakeTheOutputLeavesItInTheWorkingDirec
     // A folder named like the output inside the program directory stops the move.
     ASSERT_TRUE(QDir(programDirectory()).mkdir(QStringLiteral(u"[铃声]a.mp3")));
     selectRowOf(QStringLiteral("a.mp3"));
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     // The cut succeeded, and the box says where the ringtone is, since it is not where
     // ringtones go.
     ASSERT_EQ(m_desktop.messages.size(), 1);
@@ -580,10 +580,10 @@ TEST_F(Faults, AThousandMarkedRowsAreCutAndMerged)
     QTest::keyClick(view, Qt::Key_End);
     EXPECT_EQ(view->currentIndex().row(), kRows - 1);
 
-    ui().按钮9->click();
+    clickCut(ui().按钮9);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：1000首。剪切失败：0首！")});
     EXPECT_EQ(outputs().size(), kRows);
-    ui().按钮1->click();
+    clickCut(ui().按钮1);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"合并成功：1000首。合并失败：0首！")});
     // Rows were added at the top: the bottom row is the first song marked.
     QByteArray expected;

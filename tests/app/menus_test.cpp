@@ -59,6 +59,20 @@ TEST_F(Menus, PlayModeItemsBehaveAsAPair)
     }
 }
 
+TEST_F(Menus, OptionCheckMarksFollowTheCheckStateHoweverItChanges)
+{
+    start();
+    for (QAction *item : {ui().开启最小化, ui().自动播放, ui().随机, ui().循环}) {
+        SCOPED_TRACE(item->text().toStdString());
+        for (const bool checked : {true, false, true}) {
+            item->setChecked(checked);
+            EXPECT_EQ(MenuSkin::itemIcon(item), checked ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
+        }
+        item->toggle();
+        EXPECT_EQ(MenuSkin::itemIcon(item), MenuSkin::kNoIcon);
+    }
+}
+
 TEST_F(Menus, TreeCaptionsAndIcons)
 {
     start();

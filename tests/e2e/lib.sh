@@ -3,6 +3,7 @@
 #
 # Each run gets a work folder with a private copy of the program (its settings file and cut
 # outputs land next to the executable), a folder of songs and a separate current directory.
+# With E2E_IN_PLACE=1 the program runs where it is instead.
 # Screenshots and the program's output are kept in ./e2e-artifacts/<run name>/ under the
 # directory the test is started from.
 
@@ -83,12 +84,20 @@ e2e_init() {
     e2e_dir=$(mktemp -d "${TMPDIR:-/tmp}/tunora-e2e-$name.XXXXXX")
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
-    E2E_APP_DIR="$e2e_dir/$app_name"
     E2E_SONGS="$e2e_dir/songs"
     E2E_CWD="$e2e_dir/cwd"
-    mkdir -p "$E2E_APP_DIR" "$E2E_SONGS" "$E2E_CWD"
-    e2e_copy_program "$binary" "$E2E_APP_DIR"
-    E2E_PROGRAM="$E2E_APP_DIR/tunora"
+    mkdir -p "$E2E_SONGS" "$E2E_CWD"
+    if [ "${E2E_IN_PLACE:-0}" = 1 ]; then
+        # The program where it is (an unpacked package), finding its modules by itself; its
+        # folder must be writable, as the settings file and the outputs land there.
+        E2E_APP_DIR=$(cd "$(dirname "$binary")" && pwd)
+        E2E_PROGRAM="$E2E_APP_DIR/$(basename "$binary")"
+    else
+        E2E_APP_DIR="$e2e_dir/$app_name"
+        mkdir -p "$E2E_APP_DIR"
+        e2e_copy_program "$binary" "$E2E_APP_DIR"
+        E2E_PROGRAM="$E2E_APP_DIR/tunora"
+    fi
     E2E_SETTINGS="$E2E_APP_DIR/初始化配置.ini"
 }
 

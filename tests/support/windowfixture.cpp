@@ -1,9 +1,11 @@
 #include "windowfixture.h"
 
+#include "app/cuttinghandlers.h"
 #include "app/mainwindowui.h"
 #include "platform/files/gbkcodec.h"
 
 #include <QFile>
+#include <QTest>
 
 namespace tunora::test {
 
@@ -45,6 +47,15 @@ void showSongFolder(MainWindow &window, const QString &folder)
 {
     window.context().songFolder = folder;
     window.ui().标签2->setText(ui_text::kSongFolderPrefix + folder);
+}
+
+void clickCut(MainWindow &window, QAbstractButton *button)
+{
+    // A cut of the big test songs on a busy machine takes its time.
+    constexpr int kTimeoutMs = 60000;
+    button->click();
+    if (!QTest::qWaitFor([&] { return !window.cutting().isBusy(); }, kTimeoutMs))
+        ADD_FAILURE() << "the cut did not end";
 }
 
 } // namespace tunora::test

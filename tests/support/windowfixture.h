@@ -9,6 +9,7 @@
 #include "app/searchcombobox.h"
 #include "library/songlistmodel.h"
 
+#include <QAbstractButton>
 #include <QByteArray>
 #include <QTemporaryDir>
 
@@ -21,6 +22,10 @@ namespace tunora::test {
 
 // The song folder as the program holds it after a choice, shown in 标签2, not scanned.
 void showSongFolder(MainWindow &window, const QString &folder);
+
+// Clicks one of the cut buttons and waits until the work it started, if any, is over and its
+// outcome told, as a user waits for the message.
+void clickCut(MainWindow &window, QAbstractButton *button);
 
 // A main window over a fake player and desktop, with a temporary program directory that
 // holds the settings file.
@@ -40,6 +45,7 @@ protected:
     MainWindowUi &ui() { return m_window->ui(); }
     QString programDirectory() const { return m_programDir.path(); }
     void showSongFolder(const QString &folder) { tunora::test::showSongFolder(*m_window, folder); }
+    void clickCut(QAbstractButton *button) { tunora::test::clickCut(*m_window, button); }
 
     QTemporaryDir m_programDir;
     FakePlayer m_player;

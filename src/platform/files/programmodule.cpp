@@ -9,6 +9,29 @@
 
 namespace tunora {
 
+namespace {
+
+// Unloads the module when it goes, unless release()d.
+class ModuleHandle {
+public:
+    explicit ModuleHandle(void *handle) : m_handle(handle) {}
+    ~ModuleHandle()
+    {
+        if (m_handle)
+            ::dlclose(m_handle);
+    }
+    ModuleHandle(const ModuleHandle &) = delete;
+    ModuleHandle &operator=(const ModuleHandle &) = delete;
+
+    void *get() const { return m_handle; }
+    void release() { m_handle = nullptr; }
+
+private:
+    void *m_handle;
+};
+
+} // namespace
+
 FilePath findProgramModule(const FilePath &programDirectory, const QString &fileName, QString *error)
 {
     const FilePath places[] = {programDirectory / fileName,
@@ -27,21 +50,29 @@ FilePath findProgramModule(const FilePath &programDirectory, const QString &file
     return FilePath();
 }
 
-void *loadModuleEntry(const FilePath &path, const char *symbol, QString *error)
+ModuleEntry openProgramModule(const FilePath &path, const ModuleInterface &interface)
 {
-    // Never closed: code of the module keeps running (the engine's threads, its callbacks).
-    // Lazy binding: the module's many libraries resolve only the functions it calls.
-    void *module = ::dlopen(path.bytes().constData(), RTLD_LAZY | RTLD_LOCAL);
-    if (!module) {
-        if (error)
-            *error = QString::fromLocal8Bit(::dlerror());
-        return nullptr;
+    ModuleHandle module(::dlopen(path.bytes().constData(), RTLD_NOW | RTLD_LOCAL));
+    if (!module.get()) {
+        const char *reason = ::dlerror(); // names the file
+        return {nullptr, reason ? QString::fromLocal8Bit(reason) : displayFileName(path.text()) + QStringLiteral(" cannot be loaded.")};
     }
-    void *entry = ::dlsym(module, symbol);
-    if (!entry && error)
-        *error = QStringLiteral("%1 is not a module of this program (no %2).")
-                     .arg(displayFileName(path.text()), QLatin1String(symbol));
-    return entry;
+    const auto version = reinterpret_cast<uint32_t (*)()>(::dlsym(module.get(), interface.versionSymbol));
+    if (!version)
+        return {nullptr, QStringLiteral("%1 is not a module of this program, or one older than its versioned "
+                                        "interface (it has no %2).")
+                             .arg(displayFileName(path.text()), QLatin1String(interface.versionSymbol))};
+    if (const uint32_t built = version(); built != interface.version)
+        return {nullptr, QStringLiteral("%1 was built for version %2 of its interface; this program needs "
+                                        "version %3.")
+                             .arg(displayFileName(path.text()))
+                             .arg(built)
+                             .arg(interface.version)};
+    void *entry = ::dlsym(module.get(), interface.entrySymbol);
+    if (!entry)
+        return {nullptr, QStringLiteral("%1 has no %2.").arg(displayFileName(path.text()), QLatin1String(interface.entrySymbol))};
+    module.release(); // its code is called from now on
+    return {entry, {}};
 }
 
 } // namespace tunora

@@ -4,15 +4,33 @@
 
 #include <QString>
 
+#include <cstdint>
+
+// Modules the program loads at run time. Only C crosses into a module: it exports a function
+// that answers the version of the interface it was built for, and its entry point.
 namespace tunora {
 
-// A module the program loads at run time, by its file name: next to the program (a build) or
-// in the program's library folder (an installation). Empty, with the places looked at in
-// *error, when it is in neither.
+// A module by its file name: next to the program (a build) or in the program's library folder
+// (an installation). Empty, with the places looked at in *error, when it is in neither.
 FilePath findProgramModule(const FilePath &programDirectory, const QString &fileName, QString *error = nullptr);
 
-// Loads the module at `path` for the rest of the process's life and returns its entry point
-// `symbol`; nullptr, with the reason in *error, when either fails.
-void *loadModuleEntry(const FilePath &path, const char *symbol, QString *error = nullptr);
+// What the program expects of a module.
+struct ModuleInterface {
+    const char *versionSymbol; // a function uint32_t(void)
+    uint32_t version;
+    const char *entrySymbol;
+};
+
+// A module's entry point, or why the module cannot be used.
+struct ModuleEntry {
+    void *entry = nullptr;
+    QString error; // empty exactly when there is an entry
+};
+
+// Loads the module at `path` with every symbol bound at once, so that a library or a function
+// it lacks refuses it here rather than failing in the middle of its work; checks its version
+// and returns its entry point. A module that is refused is unloaded again; one that is used
+// stays for the rest of the process's life.
+ModuleEntry openProgramModule(const FilePath &path, const ModuleInterface &interface);
 
 } // namespace tunora

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "streamcopyabi.h"
+
+#include <QString>
+
+// Where the stream copy comes from. A program links exactly one of the two providers: the
+// loader of the stream-copy module (streamcopyloader.cpp) or the copy linked in
+// (streamcopylinked.cpp).
+namespace tunora {
+
+struct StreamCopyEntry {
+    tunora_stream_copy_fn copy = nullptr;
+    QString problem; // why there is no copy
+};
+
+// Found on first use; the same answer for the rest of the process. Safe from any thread.
+const StreamCopyEntry &streamCopyEntry();
+
+} // namespace tunora

@@ -1,0 +1,305 @@
+#include "streamcopylibav.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tunora {
+
+namespace {
+
+constexpr int kIoBufferSize = 64 * 1024;
+
+// libavformat 61 made the written buffer const.
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using WrittenBytes = const uint8_t *;
+#else
+using WrittenBytes = uint8_t *;
+#endif
+
+// The source through the caller's positioned reads: libavformat never opens a file by name,
+// so names keep their bytes and one that looks like a protocol ("http:...") is never one.
+struct SourceReader {
+    const tunora_stream_source *source;
+    int64_t pos = 0;
+};
+
+int readSource(void *opaque, uint8_t *buffer, int size)
+{
+    auto *r = static_cast<SourceReader *>(opaque);
+    const int64_t n = r->source->read_at(r->source->context, r->pos, buffer, size);
+    if (n < 0 || n > size)
+        return AVERROR(EIO);
+    if (n == 0)
+        return AVERROR_EOF;
+    r->pos += n;
+    return int(n);
+}
+
+int64_t seekSource(void *opaque, int64_t offset, int whence)
+{
+    auto *r = static_cast<SourceReader *>(opaque);
+    const int64_t size = r->source->size;
+    switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE:
+        return size;
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        offset += r->pos;
+        break;
+    case SEEK_END:
+        offset += size;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    if (offset < 0)
+        return AVERROR(EINVAL);
+    r->pos = offset;
+    return offset;
+}
+
+// The output through the caller's positioned writes, seekable: MP4 and FLAC go back to fill
+// in sizes at the end.
+struct SinkWriter {
+    const tunora_stream_sink *sink;
+    int64_t pos = 0;
+    int64_t size = 0;
+};
+
+int writeSink(void *opaque, WrittenBytes buffer, int size)
+{
+    auto *s = static_cast<SinkWriter *>(opaque);
+    if (s->sink->write_at(s->sink->context, s->pos, buffer, size) != 0)
+        return AVERROR(EIO);
+    s->pos += size;
+    s->size = std::max(s->size, s->pos);
+    return size;
+}
+
+int64_t seekSink(void *opaque, int64_t offset, int whence)
+{
+    auto *s = static_cast<SinkWriter *>(opaque);
+    switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE:
+        return s->size;
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        offset += s->pos;
+        break;
+    case SEEK_END:
+        offset += s->size;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    if (offset < 0)
+        return AVERROR(EINVAL);
+    s->pos = offset;
+    return offset;
+}
+
+struct IoDeleter {
+    void operator()(AVIOContext *io) const
+    {
+        if (io)
+            av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+};
+using IoPtr = std::unique_ptr<AVIOContext, IoDeleter>;
+
+struct InputDeleter {
+    void operator()(AVFormatContext *c) const { avformat_close_input(&c); }
+};
+struct OutputDeleter {
+    void operator()(AVFormatContext *c) const { avformat_free_context(c); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket *p) const { av_packet_free(&p); }
+};
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+
+IoPtr makeIo(void *opaque, bool writable, int (*read)(void *, uint8_t *, int),
+             int (*write)(void *, WrittenBytes, int), int64_t (*seek)(void *, int64_t, int))
+{
+    auto *buffer = static_cast<unsigned char *>(av_malloc(kIoBufferSize));
+    if (!buffer)
+        return nullptr;
+    AVIOContext *io = avio_alloc_context(buffer, kIoBufferSize, writable ? 1 : 0, opaque, read, write, seek);
+    if (!io)
+        av_free(buffer);
+    return IoPtr(io);
+}
+
+// A FLAC stream's STREAMINFO block names the source's sample count and checksum; the cut
+// holds fewer samples, and a player that trusts the count would show the source's length.
+void correctFlacStreamInfo(AVCodecParameters *par, int64_t samples)
+{
+    constexpr int kStreamInfoSize = 34;
+    if (par->codec_id != AV_CODEC_ID_FLAC || par->extradata_size < kStreamInfoSize)
+        return;
+    uint8_t *s = par->extradata;
+    // 36 bits of total samples: the low 4 bits of byte 13 and bytes 14 to 17.
+    const uint64_t n = uint64_t(samples) & 0xFFFFFFFFFull;
+    s[13] = uint8_t((s[13] & 0xF0) | (n >> 32));
+    s[14] = uint8_t(n >> 24);
+    s[15] = uint8_t(n >> 16);
+    s[16] = uint8_t(n >> 8);
+    s[17] = uint8_t(n);
+    std::memset(s + 18, 0, 16); // checksum unknown
+}
+
+// The packets of stream `index` whose middle lies in [startTs, endTs), with their time
+// stamps moved to start at 0; a cut then ends at most half a packet away from each mark.
+bool collectPackets(AVFormatContext *in, int index, int64_t startTs, int64_t endTs, std::vector<PacketPtr> &kept,
+                    int64_t &samples)
+{
+    const AVStream *st = in->streams[index];
+    int64_t next = AV_NOPTS_VALUE; // where the previous packet ended, for packets without a time
+    int64_t shift = AV_NOPTS_VALUE;
+    samples = 0;
+    PacketPtr pkt(av_packet_alloc());
+    if (!pkt)
+        return false;
+    for (;;) {
+        const int rc = av_read_frame(in, pkt.get());
+        if (rc == AVERROR_EOF)
+            return true;
+        if (rc < 0)
+            return kept.empty() ? false : true; // damage after the stretch's start: keep what was read
+        if (pkt->stream_index != index) {
+            av_packet_unref(pkt.get());
+            continue;
+        }
+        int64_t pts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+        if (pts == AV_NOPTS_VALUE)
+            pts = next;
+        if (pts == AV_NOPTS_VALUE) {
+            av_packet_unref(pkt.get());
+            continue;
+        }
+        next = pts + pkt->duration;
+        const int64_t middle = pts + pkt->duration / 2;
+        if (middle < startTs) {
+            av_packet_unref(pkt.get());
+            continue;
+        }
+        if (middle >= endTs)
+            return true;
+        if (shift == AV_NOPTS_VALUE)
+            shift = pts;
+        pkt->pts = pts - shift;
+        pkt->dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts - shift : pkt->pts;
+        pkt->stream_index = 0;
+        pkt->pos = -1;
+        samples += av_rescale_q(pkt->duration, st->time_base, AVRational{1, std::max(st->codecpar->sample_rate, 1)});
+        kept.push_back(std::move(pkt));
+        pkt.reset(av_packet_alloc());
+        if (!pkt)
+            return false;
+    }
+}
+
+} // namespace
+
+int copyThroughLibav(const tunora_stream_copy_job &job)
+{
+    const char *demuxer = job.demuxer;
+    const char *muxer = job.muxer;
+    // libavformat seeks in a WAV file by a byte rate that is wrong for some codecs in it (MS
+    // ADPCM lands a second early) and then stamps the packets with the time it meant: its
+    // packets are read from the start instead, which is exact.
+    const bool seekByTime = std::strcmp(demuxer, "wav") != 0;
+    if (!(job.end_seconds > job.start_seconds))
+        return TUNORA_STREAM_COPY_EMPTY;
+
+    SourceReader reader{&job.source};
+    IoPtr inIo = makeIo(&reader, false, readSource, nullptr, seekSource);
+    AVFormatContext *rawIn = avformat_alloc_context();
+    if (!inIo || !rawIn) {
+        avformat_free_context(rawIn);
+        return TUNORA_STREAM_COPY_FAILED;
+    }
+    rawIn->pb = inIo.get();
+    rawIn->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // On failure avformat_open_input frees the context itself.
+    if (avformat_open_input(&rawIn, nullptr, av_find_input_format(demuxer), nullptr) < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    std::unique_ptr<AVFormatContext, InputDeleter> in(rawIn);
+    if (avformat_find_stream_info(in.get(), nullptr) < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    const int index = av_find_best_stream(in.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    const AVStream *inStream = in->streams[index];
+
+    // The marks count from where the player starts the song, its first time stamp.
+    const int64_t origin = inStream->start_time != AV_NOPTS_VALUE ? inStream->start_time : 0;
+    const auto toTs = [&](double seconds) {
+        return origin + av_rescale_q(int64_t(std::min(seconds, 1e9) * AV_TIME_BASE), AV_TIME_BASE_Q, inStream->time_base);
+    };
+    const int64_t startTs = toTs(job.start_seconds);
+    const int64_t endTs = toTs(job.end_seconds);
+    // A failed seek reads from the start; the time test below still finds the stretch.
+    if (seekByTime && av_seek_frame(in.get(), index, startTs, AVSEEK_FLAG_BACKWARD) < 0)
+        av_seek_frame(in.get(), index, origin, AVSEEK_FLAG_BACKWARD);
+
+    std::vector<PacketPtr> packets;
+    int64_t samples = 0;
+    if (!collectPackets(in.get(), index, startTs, endTs, packets, samples))
+        return TUNORA_STREAM_COPY_FAILED;
+    if (packets.empty())
+        return TUNORA_STREAM_COPY_EMPTY;
+
+    AVFormatContext *rawOut = nullptr;
+    if (avformat_alloc_output_context2(&rawOut, nullptr, muxer, nullptr) < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    std::unique_ptr<AVFormatContext, OutputDeleter> out(rawOut);
+    // No file name reaches the muxer; some check the extension of one and warn without it.
+    if (const char *extensions = out->oformat->extensions) {
+        const std::string name = "ringtone." + std::string(extensions).substr(0, std::strcspn(extensions, ","));
+        out->url = av_strdup(name.c_str());
+    }
+    AVStream *outStream = avformat_new_stream(out.get(), nullptr);
+    if (!outStream || avcodec_parameters_copy(outStream->codecpar, inStream->codecpar) < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    outStream->codecpar->codec_tag = 0; // the muxer picks its own tag for the codec
+    outStream->time_base = inStream->time_base;
+    correctFlacStreamInfo(outStream->codecpar, samples);
+    av_dict_copy(&out->metadata, in->metadata, 0);
+    av_dict_copy(&outStream->metadata, inStream->metadata, 0);
+
+    SinkWriter sink{&job.sink};
+    IoPtr outIo = makeIo(&sink, true, nullptr, writeSink, seekSink);
+    if (!outIo)
+        return TUNORA_STREAM_COPY_FAILED;
+    out->pb = outIo.get();
+    out->flags |= AVFMT_FLAG_CUSTOM_IO;
+    // A codec the container cannot hold fails here: the cut fails, nothing is re-encoded.
+    if (avformat_write_header(out.get(), nullptr) < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    for (PacketPtr &pkt : packets) {
+        av_packet_rescale_ts(pkt.get(), inStream->time_base, outStream->time_base);
+        if (av_write_frame(out.get(), pkt.get()) < 0)
+            return TUNORA_STREAM_COPY_FAILED;
+    }
+    if (av_write_trailer(out.get()) < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    avio_flush(out->pb);
+    if (out->pb->error < 0)
+        return TUNORA_STREAM_COPY_FAILED;
+    return TUNORA_STREAM_COPY_WRITTEN;
+}
+
+} // namespace tunora

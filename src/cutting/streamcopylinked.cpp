@@ -1,0 +1,22 @@
+// The stream copy linked in, for tests and tools: the module's code, called without the module.
+#include "streamcopyentry.h"
+#include "streamcopylibav.h"
+
+namespace tunora {
+
+namespace {
+
+int copyLinkedIn(const tunora_stream_copy_job *job)
+{
+    return copyThroughLibav(*job);
+}
+
+} // namespace
+
+const StreamCopyEntry &streamCopyEntry()
+{
+    static const StreamCopyEntry entry{copyLinkedIn, {}};
+    return entry;
+}
+
+} // namespace tunora

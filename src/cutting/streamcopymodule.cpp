@@ -1,0 +1,22 @@
+// The stream-copy module's two exports; nothing else leaves the module.
+#include "streamcopylibav.h"
+
+#include <type_traits>
+
+#define TUNORA_EXPORT extern "C" __attribute__((visibility("default")))
+
+TUNORA_EXPORT uint32_t tunora_stream_copy_version(void)
+{
+    return TUNORA_STREAM_COPY_VERSION;
+}
+
+TUNORA_EXPORT int tunora_stream_copy(const tunora_stream_copy_job *job)
+{
+    if (!job || !job->source.read_at || !job->sink.write_at || !job->demuxer || !job->muxer)
+        return TUNORA_STREAM_COPY_FAILED;
+    return tunora::copyThroughLibav(*job);
+}
+
+// The program calls the exports by these types.
+static_assert(std::is_same_v<decltype(&tunora_stream_copy_version), tunora_stream_copy_version_fn>);
+static_assert(std::is_same_v<decltype(&tunora_stream_copy), tunora_stream_copy_fn>);
