@@ -2,8 +2,10 @@
 
 #include "container.h"
 #include "containercut.h"
+#include "mpegframecopy.h"
+#include "rowsegment.h"
 #include "songsource.h"
-#include "sourcesegment.h"
+#include "xingframe.h"
 
 #include <ranges>
 
@@ -19,13 +21,24 @@ CutOutcome commitCut(const SongRow &row, AtomicFileWriter &out, const OutputDirs
     return CutOutcome::Written;
 }
 
-CutOutcome cutSlice(const SongRow &row, ReadFile source, const OutputDirs &dirs)
+// A VBR cut says how long it is: without an info frame a player takes the length of the
+// whole ringtone from its first frame's bit rate.
+bool writeInfoFrame(const std::vector<MpegFrameRef> &frames, AtomicFileWriter &out)
 {
-    const SourceSegment segment = locateSegment(std::move(source), row);
-    if (segment.range.empty())
+    const std::optional<MpegHeader> model = parseMpegHeader(frames.front().header);
+    const QByteArray info = model ? xingFrame(*model, frameLengths(frames)) : QByteArray();
+    return out.write(info.constData(), info.size());
+}
+
+CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs &dirs)
+{
+    const RowSegment segment = locateRowSegment(std::move(source), row, SegmentUse::Cut);
+    if (segment.empty())
         return CutOutcome::Nothing;
     AtomicFileWriter out(workPath(dirs, ringtoneFileName(row.name)));
-    if (copySegment(segment, out) != CopyResult::Copied)
+    if (segment.byFrames && !writeInfoFrame(segment.mpeg.frames, out))
+        return CutOutcome::WriteFailed;
+    if (copyRowSegment(segment, out) != CopyResult::Copied)
         return CutOutcome::WriteFailed;
     return commitCut(row, out, dirs);
 }
@@ -52,7 +65,7 @@ CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDir
     ReadFile source(sourcePath(songFolder, row.name));
     const Container container = detectContainer(source);
     if (container == Container::Unrecognised)
-        return cutSlice(row, std::move(source), dirs);
+        return cutUnrecognised(row, std::move(source), dirs);
     return cutAsContainer(row, container, source, dirs);
 }
 

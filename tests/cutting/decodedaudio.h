@@ -18,6 +18,7 @@ namespace tunora::testing {
 struct DecodedAudio {
     static constexpr int kRate = 8000;
     std::vector<qint16> samples;
+    QString errors; // what the decoder said of the file's stream, though it decoded it
 
     double seconds() const { return double(samples.size()) / kRate; }
 
@@ -48,6 +49,7 @@ inline std::optional<DecodedAudio> decodeWithFfmpeg(const QString &path, QString
     }
     const QByteArray bytes = ffmpeg.readAllStandardOutput();
     DecodedAudio audio;
+    audio.errors = QString::fromLocal8Bit(ffmpeg.readAllStandardError());
     audio.samples.resize(size_t(bytes.size() / 2));
     std::memcpy(audio.samples.data(), bytes.constData(), audio.samples.size() * 2);
     return audio;
