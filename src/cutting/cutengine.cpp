@@ -2,7 +2,6 @@
 
 #include "container.h"
 #include "containercut.h"
-#include "mpegframecopy.h"
 #include "rowsegment.h"
 #include "songsource.h"
 #include "xingframe.h"
@@ -23,10 +22,10 @@ CutOutcome commitCut(const SongRow &row, AtomicFileWriter &out, const OutputDirs
 
 // A VBR cut says how long it is: without an info frame a player takes the length of the
 // whole ringtone from its first frame's bit rate.
-bool writeInfoFrame(const std::vector<MpegFrameRef> &frames, AtomicFileWriter &out)
+bool writeInfoFrame(const MpegSegment &segment, const SegmentWriting &writing, AtomicFileWriter &out)
 {
-    const std::optional<MpegHeader> model = parseMpegHeader(frames.front().header);
-    const QByteArray info = model ? xingFrame(*model, frameLengths(frames)) : QByteArray();
+    const std::optional<MpegHeader> model = parseMpegHeader(segment.frames.front().header);
+    const QByteArray info = model ? xingFrame(*model, writtenLengths(segment, writing)) : QByteArray();
     return out.write(info.constData(), info.size());
 }
 
@@ -36,9 +35,10 @@ CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs
     if (segment.empty())
         return CutOutcome::Nothing;
     AtomicFileWriter out(workPath(dirs, ringtoneFileName(row.name)));
-    if (segment.byFrames && !writeInfoFrame(segment.mpeg.frames, out))
+    const SegmentWriting writing = segment.byFrames ? planWriting({&segment.mpeg}).front() : SegmentWriting{};
+    if (segment.byFrames && !writeInfoFrame(segment.mpeg, writing, out))
         return CutOutcome::WriteFailed;
-    if (copyRowSegment(segment, out) != CopyResult::Copied)
+    if (copyRowSegment(segment, writing, out) != CopyResult::Copied)
         return CutOutcome::WriteFailed;
     return commitCut(row, out, dirs);
 }

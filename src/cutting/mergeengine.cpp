@@ -1,7 +1,7 @@
 #include "mergeengine.h"
 
 #include "container.h"
-#include "mpegframecopy.h"
+#include "mpegjoints.h"
 #include "rowsegment.h"
 #include "songsource.h"
 #include "xingframe.h"
@@ -58,23 +58,41 @@ Plan planMerge(const QString &songFolder, const QList<SongRow> &rowsTopToBottom)
     return plan;
 }
 
+// How the segments' frames go one after another; nothing for byte ranges.
+std::vector<SegmentWriting> writingOf(const std::vector<PlannedSegment> &segments)
+{
+    std::vector<const MpegSegment *> mpeg;
+    for (const PlannedSegment &planned : segments)
+        mpeg.push_back(&planned.segment.mpeg);
+    if (segments.empty() || !segments.front().segment.byFrames)
+        return std::vector<SegmentWriting>(segments.size());
+    return planWriting(mpeg);
+}
+
 // An info frame when the merge's frames do not all share one bit rate, so a player shows
 // its length; empty otherwise (a constant bit rate stream's length follows from its size).
-QByteArray infoFrameFor(const std::vector<PlannedSegment> &segments)
+QByteArray infoFrameFor(const std::vector<PlannedSegment> &segments, const std::vector<SegmentWriting> &writing)
 {
     if (segments.empty() || !segments.front().segment.byFrames)
         return {};
-    const MpegFrameRef &first = segments.front().segment.mpeg.frames.front();
+    const quint32 model = segments.front().segment.mpeg.frames.front().header;
+    const auto bitrateOf = [](quint32 header) { return (header >> 12) & 15; };
     bool oneBitrate = true;
     std::vector<qint32> lengths;
-    for (const PlannedSegment &planned : segments) {
-        for (const MpegFrameRef &frame : planned.segment.mpeg.frames) {
-            oneBitrate = oneBitrate && frame.bitrateIndex() == first.bitrateIndex();
-            lengths.push_back(frame.length);
-        }
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const MpegSegment &mpeg = segments[i].segment.mpeg;
+        const std::vector<qint32> own = writtenLengths(mpeg, writing[i]);
+        lengths.insert(lengths.end(), own.begin(), own.end());
+        for (const MpegFrameRef &frame : mpeg.frames)
+            oneBitrate = oneBitrate && bitrateOf(frame.header) == bitrateOf(model);
+        const QByteArray &carrier = writing[i].carrier;
+        if (!carrier.isEmpty())
+            oneBitrate = oneBitrate && (uchar(carrier[2]) >> 4) == bitrateOf(model);
+        if (writing[i].grownLast)
+            oneBitrate = oneBitrate && bitrateOf(writing[i].grownLast) == bitrateOf(model);
     }
-    const std::optional<MpegHeader> model = parseMpegHeader(first.header);
-    return oneBitrate || !model ? QByteArray() : xingFrame(*model, lengths);
+    const std::optional<MpegHeader> header = parseMpegHeader(model);
+    return oneBitrate || !header ? QByteArray() : xingFrame(*header, lengths);
 }
 
 enum class Written { All, WriteFailed, SourceChanged };
@@ -83,13 +101,14 @@ enum class Written { All, WriteFailed, SourceChanged };
 // no longer holds what was found in it.
 Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed)
 {
-    const QByteArray info = infoFrameFor(segments);
+    const std::vector<SegmentWriting> writing = writingOf(segments);
+    const QByteArray info = infoFrameFor(segments, writing);
     if (!out.write(info.constData(), info.size()))
         return Written::WriteFailed;
     for (size_t i = 0; i < segments.size(); ++i) {
         RowSegment &segment = segments[i].segment;
         segment.file = ReadFile(segments[i].path);
-        const CopyResult copied = copyRowSegment(segment, out);
+        const CopyResult copied = copyRowSegment(segment, writing[i], out);
         segment.file = ReadFile();
         switch (copied) {
         case CopyResult::Copied:

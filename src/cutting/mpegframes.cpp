@@ -80,8 +80,9 @@ std::optional<MpegFrame> MpegFrameWalk::next()
         if (h && m_next + h->length <= m_end && (!m_format || h->format == *m_format)
             && load(m_next, h->payloadOffset())) {
             m_format = h->format;
-            const int reservoir = h->format.layer == 3 ? mainDataBegin(at(m_next), *h) : 0;
-            const MpegFrame frame{m_index++, m_next, *h, reservoir};
+            const bool layer3 = h->format.layer == 3;
+            const MpegFrame frame{m_index++, m_next, *h, layer3 ? mainDataBegin(at(m_next), *h) : 0,
+                                  layer3 ? unusedTail(at(m_next), *h) : 0};
             m_next += h->length;
             return frame;
         }

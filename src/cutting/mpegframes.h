@@ -19,6 +19,7 @@ struct MpegFrame {
     qint64 offset = 0;
     MpegHeader header;
     int mainDataBegin = 0; // Layer III: bytes of audio data it takes from the frames before
+    int unusedTail = 0;    // Layer III: bytes at the end of the audio data up to it that it leaves
 };
 
 class MpegFrameWalk {

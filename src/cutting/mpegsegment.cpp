@@ -2,6 +2,7 @@
 
 #include "audiobounds.h"
 #include "markedspan.h"
+#include "mpegframecopy.h"
 #include "mpegframes.h"
 
 #include <algorithm>
@@ -35,30 +36,40 @@ constexpr qint64 kMostReservoirFrames = 128;
 MpegFrameRef refOf(const MpegFrame &frame)
 {
     const MpegHeader &h = frame.header;
-    return {frame.offset, h.bits, qint32(h.length), qint32(h.length - h.payloadOffset()), frame.mainDataBegin};
+    return {frame.offset,         h.bits, qint32(h.length), qint32(h.length - h.payloadOffset()), frame.mainDataBegin,
+            frame.unusedTail};
 }
 
-// candidates[first, end), behind the frames just before `first` that hold its bit reservoir.
-std::vector<MpegFrameRef> withReservoir(const std::vector<MpegFrameRef> &candidates, size_t first, size_t end)
+// candidates[first, end) into the segment, with the bytes of the frames just before `first`
+// that hold its bit reservoir.
+void takeFrames(MpegSegment &segment, const ReadFile &file, const std::vector<MpegFrameRef> &candidates,
+                size_t first, size_t end)
 {
+    segment.frames.clear();
+    segment.reservoir.clear();
     if (first >= end)
-        return {};
+        return;
+    segment.frames.assign(candidates.begin() + qsizetype(first), candidates.begin() + qsizetype(end));
+    const qint64 needed = candidates[first].mainDataBegin;
     size_t from = first;
     qint64 held = 0;
-    while (from > 0 && held < candidates[first].mainDataBegin
+    while (from > 0 && held < needed
            && candidates[from - 1].offset + candidates[from - 1].length == candidates[from].offset) {
         --from;
         held += candidates[from].payload;
     }
-    return {candidates.begin() + qsizetype(from), candidates.begin() + qsizetype(end)};
+    if (needed > 0 && held >= needed)
+        segment.reservoir = payloadTail(file, {candidates.begin() + qsizetype(from), candidates.begin() + qsizetype(first)},
+                                        needed);
 }
 
 // The frames from the one that starts nearest `bytes`' start to the one that ends nearest its
 // end.
-std::vector<MpegFrameRef> nearestFrames(const std::vector<MpegFrameRef> &near, SegmentRange bytes)
+void takeNearestFrames(MpegSegment &segment, const ReadFile &file, const std::vector<MpegFrameRef> &near,
+                       SegmentRange bytes)
 {
     if (near.empty() || bytes.empty())
-        return {};
+        return;
     const qint64 end = bytes.offset + bytes.length;
     size_t first = 0;
     size_t last = 0;
@@ -69,8 +80,8 @@ std::vector<MpegFrameRef> nearestFrames(const std::vector<MpegFrameRef> &near, S
             last = i;
     }
     if (last < first) // the boundary nearest the end is the start: no frame
-        return {};
-    return withReservoir(near, first, last + 1);
+        return;
+    takeFrames(segment, file, near, first, last + 1);
 }
 
 } // namespace
@@ -120,10 +131,10 @@ MpegSegment locateMpegSegment(const ReadFile &file, const AudioBounds &audio, co
     if (saysVariable || !oneBitrate) {
         segment.kind = MpegSegment::Kind::VariableRate;
         const size_t before = size_t(qBound<qint64>(0, firstByTime, kMostReservoirFrames));
-        segment.frames = withReservoir(byTime, qMin(before, byTime.size()), byTime.size());
+        takeFrames(segment, file, byTime, qMin(before, byTime.size()), byTime.size());
     } else {
         segment.kind = MpegSegment::Kind::ConstantRate;
-        segment.frames = nearestFrames(nearBytes, bytes);
+        takeNearestFrames(segment, file, nearBytes, bytes);
     }
     return segment;
 }

@@ -3,6 +3,8 @@
 #include "mpegheader.h"
 #include "segment.h"
 
+#include <QByteArray>
+
 #include <vector>
 
 // Which whole frames of an MPEG audio song a row's marks take.
@@ -21,6 +23,7 @@ struct MpegFrameRef {
     qint32 length = 0;
     qint32 payload = 0;       // bytes of audio data it holds (after its side info)
     qint32 mainDataBegin = 0; // bytes of audio data it takes from the frames before
+    qint32 unusedTail = 0;    // bytes at the end of the audio data up to it that nothing uses
     int bitrateIndex() const { return int((header >> 12) & 15); }
 };
 
@@ -40,9 +43,11 @@ struct MpegSegment {
     // Variable rate: from the frame that holds the start mark to the one that holds the end
     // mark. Constant rate, for a merge: from the frame nearest the proportional start to the
     // frame boundary nearest the proportional end. Empty when the marks take no frame.
-    // In front of them, the frames that hold the bit reservoir of the first: a decoder plays
-    // them silent (see copyFrames), and the first marked frame whole.
     std::vector<MpegFrameRef> frames;
+    // The first frame's audio data may begin in the frames before it (the bit reservoir):
+    // those bytes, as many as it takes. Empty when it takes none, or when the song does not
+    // hold them (then the first frame is emptied when written).
+    QByteArray reservoir;
 };
 
 // Walks the song's frame headers from the start of its audio, only as far as it must: to the

@@ -26,10 +26,10 @@ RowSegment locateRowSegment(ReadFile file, const SongRow &row, SegmentUse use)
     return segment;
 }
 
-CopyResult copyRowSegment(const RowSegment &segment, AtomicFileWriter &out)
+CopyResult copyRowSegment(const RowSegment &segment, const SegmentWriting &writing, AtomicFileWriter &out)
 {
     if (segment.byFrames)
-        return copyFrames(segment.file, segment.mpeg.frames, out);
+        return copyFrames(segment.file, segment.mpeg, writing, out);
     return copyRange(segment.file, segment.range, out);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mpegjoints.h"
 #include "mpegsegment.h"
 #include "sourcesegment.h"
 
@@ -24,6 +25,7 @@ struct RowSegment {
 // for a merge, and the proportional byte slice for a cut; anything else the byte slice.
 RowSegment locateRowSegment(ReadFile file, const SongRow &row, SegmentUse use);
 
-CopyResult copyRowSegment(const RowSegment &segment, AtomicFileWriter &out);
+// `writing` plans how the frames go (see planWriting); a byte range goes as it is.
+CopyResult copyRowSegment(const RowSegment &segment, const SegmentWriting &writing, AtomicFileWriter &out);
 
 } // namespace tunora
