@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <map>
 #include <set>
 #include <memory>
@@ -176,7 +175,6 @@ TEST_F(MpegCutTest, VbrCutHoldsTheMarkedSecondsAndKnowsItsLength)
             EXPECT_TRUE(audio->errors.isEmpty()) << audio->errors.toStdString();
             const std::vector<HeardStretch> heard = heardStretches(*audio, {toneOf(fixture)});
             ASSERT_EQ(heard.size(), 1u);
-            std::cerr << "DBG cut " << fixture.toStdString() << " " << mark.start << "-" << mark.end << " heard " << heard[0].songStart << " - " << heard[0].songEnd << " file " << heard[0].fileStart << " - " << heard[0].fileEnd << " dur " << audio->seconds() << " probe " << probedSeconds(output) << "\n";
             EXPECT_NEAR(heard[0].songStart, std::atof(mark.start), kNear);
             EXPECT_NEAR(heard[0].songEnd, std::min(std::atof(mark.end), kSongSeconds), kNear);
             EXPECT_NEAR(probedSeconds(output), audio->seconds(), audio->seconds() * 0.01) << "the length it says";
@@ -249,7 +247,6 @@ TEST_F(MpegCutTest, MergedSegmentsHoldTheirMarksWithCleanJoints)
             const SongRow &r = c.rows[c.rows.size() - 1 - i];
             SCOPED_TRACE("segment " + std::to_string(i) + ", " + r.name.toStdString());
             EXPECT_EQ(heard[size_t(i)].song, toneOf(r.name).base == kToneA.base ? 0 : 1);
-            std::cerr << "DBG merge " << r.name.toStdString() << " " << r.start.toStdString() << "-" << r.end.toStdString() << " heard " << heard[size_t(i)].songStart << " - " << heard[size_t(i)].songEnd << " file " << heard[size_t(i)].fileStart << " - " << heard[size_t(i)].fileEnd << "\n";
             EXPECT_NEAR(heard[size_t(i)].songStart, r.start.toDouble(), kNear);
             EXPECT_NEAR(heard[size_t(i)].songEnd, r.end.toDouble(), kNear);
         }
@@ -262,7 +259,6 @@ TEST_F(MpegCutTest, MergedSegmentsHoldTheirMarksWithCleanJoints)
                 peakBetween(decodedSong(before.name), before.start.toDouble(), before.end.toDouble()),
                 peakBetween(decodedSong(after.name), after.start.toDouble(), after.end.toDouble()));
             const double joint = (heard[i].fileEnd + heard[i + 1].fileStart) / 2;
-            std::cerr << "DBG joint peak " << peakBetween(*audio, joint - 0.05, joint + 0.05) << " own " << own << "\n";
             EXPECT_LE(peakBetween(*audio, joint - 0.05, joint + 0.05), own);
         }
     }
