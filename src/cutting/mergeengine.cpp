@@ -15,9 +15,6 @@ namespace tunora {
 
 namespace {
 
-// The merge plays as one stream only when its frames agree in version, layer, sample rate
-// and channel count: the segments are all found before a byte is written, and a segment
-// that does not match the first one counts as failed.
 // Each song is opened again when its segment is written: a merge of many rows holds one song
 // open at a time.
 struct PlannedSegment {
@@ -30,6 +27,9 @@ struct Plan {
     int failed = 0;
 };
 
+// The merge plays as one stream only when its frames agree in version, layer, sample rate
+// and channel count: the segments are all found before a byte is written, and a segment that
+// does not match the first one counts as failed.
 Plan planMerge(const QString &songFolder, const QList<SongRow> &rowsTopToBottom)
 {
     Plan plan;

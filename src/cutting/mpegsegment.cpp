@@ -17,8 +17,11 @@ namespace {
 // the encoder's delay from a LAME tag drops both, so its time 0 is that many samples into
 // what the frames decode to.
 constexpr int kDecoderDelay = 529;
-// Longer than any frame: the frames near the proportional positions lie within it.
+// Longer than any frame, and than the frames that hold a frame's bit reservoir: the frames
+// near the proportional positions lie within it.
 constexpr qint64 kFrameMargin = 4096;
+// More frames than can hold the most audio data a frame takes from before it.
+constexpr qint64 kMostReservoirFrames = 128;
 
 // The frame index whose decoded samples hold sample position `samples`.
 qint64 frameIndexAt(double samples, int samplesPerFrame, bool roundUp)
@@ -30,13 +33,10 @@ qint64 frameIndexAt(double samples, int samplesPerFrame, bool roundUp)
     return qint64(std::min(roundUp ? std::ceil(index) : std::floor(index), kFar));
 }
 
-// More frames than can hold the most audio data a frame takes from before it.
-constexpr qint64 kMostReservoirFrames = 128;
-
 MpegFrameRef refOf(const MpegFrame &frame)
 {
     const MpegHeader &h = frame.header;
-    return {frame.offset,         h.bits, qint32(h.length), qint32(h.length - h.payloadOffset()), frame.mainDataBegin,
+    return {frame.offset, h.bits, qint32(h.length), qint32(h.length - h.payloadOffset()), frame.mainDataBegin,
             frame.unusedTail};
 }
 
