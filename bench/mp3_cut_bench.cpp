@@ -10,7 +10,7 @@
 
 #include "cutting/cutengine.h"
 #include "cutting/mergeengine.h"
-#include "platform/filenames.h"
+#include "platform/files/filenames.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "layer3sideinfo.h"
 
-#include "platform/fileio.h"
+#include "platform/files/fileio.h"
 
 #include <cstring>
 #include <iterator>
