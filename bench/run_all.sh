@@ -5,8 +5,8 @@
 #   bench/run_all.sh            build directory: build-bench next to the sources
 #   BENCH_BUILD=dir JOBS=4 bench/run_all.sh
 #
-# Needs Xvfb and dbus-daemon (start-up), sox and lame (end-mark song), ffmpeg (container cuts); a benchmark
-# that fails is reported in the table and the others still run.
+# Needs Xvfb and dbus-daemon (start-up), sox and lame (end-mark song), ffmpeg (container and MP3
+# cuts); a benchmark that fails is reported in the table and the others still run.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -65,6 +65,13 @@ table() {
     tunora_container_cut_bench)
         awk '/ source .* bytes; 30 s cut:/ {
                 printf "container cut\t30 s of a %.0f MB %s song, median\t%s ms\t%s\tffmpeg -ss -t -c copy (%s ms)\n", $3 / 1e6, $1, $9, $17, $14
+            }' "$file" ;;
+    tunora_mp3_cut_bench)
+        awk '/ source .* bytes; 30 s cut:/ {
+                printf "mp3 cut\t30 s of a %.0f MB %s song, median\t%s ms\t%s\tffmpeg -ss -t -c copy (%s ms)\n", $3 / 1e6, toupper($1), $9, $17, $14
+            }
+            / source .* bytes; [0-9]+-row merge:/ {
+                printf "mp3 cut\t%s merge of %.0f MB %s songs, median\t%s ms\t%s\tffmpeg -ss -t -c copy of each stretch (%s ms)\n", $5, $3 / 1e6, toupper($1), $8, $18, $15
             }' "$file" ;;
     tunora_scan_bench)
         awk '$1 ~ /^[0-9]+$/ && NF >= 4 {

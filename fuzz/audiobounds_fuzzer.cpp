@@ -1,4 +1,5 @@
-// The audio bounds of arbitrary song files, and the byte range of a row's marks in them.
+// The audio bounds of arbitrary song files, the byte range of a row's marks in them, and the
+// MPEG frames the marks take.
 //
 // Input: the whole input is the song file. Its last byte n (below 64) also marks its last
 // n bytes before that byte as a row's texts, "start|end|song length|cut length" in Latin-1,
@@ -8,6 +9,8 @@
 #include "memoryfile.h"
 
 #include "cutting/audiobounds.h"
+#include "cutting/mpegjoints.h"
+#include "cutting/mpegsegment.h"
 #include "cutting/segment.h"
 #include "platform/files/fileio.h"
 
@@ -43,6 +46,33 @@ void checkSegment(const SongRow &row, AudioBounds audio)
           "a segment lies inside the audio", detail);
 }
 
+// Whole frames inside the audio, in file order; a reservoir exactly as large as the first
+// frame takes; written lengths that add up.
+void checkFrames(const ReadFile &file, const SongRow &row, AudioBounds audio)
+{
+    for (const SegmentUse use : {SegmentUse::Cut, SegmentUse::Merge}) {
+        const MpegSegment segment = locateMpegSegment(file, audio, row, use);
+        qint64 previousEnd = audio.begin;
+        for (const MpegFrameRef &frame : segment.frames) {
+            check(frame.offset >= previousEnd && frame.offset + frame.length <= audio.end,
+                  "frames lie inside the audio, one after another",
+                  QString::asprintf("frame %lld+%d after %lld, audio ends %lld", qlonglong(frame.offset), frame.length,
+                                    qlonglong(previousEnd), qlonglong(audio.end)));
+            previousEnd = frame.offset + frame.length;
+        }
+        check(segment.reservoir.isEmpty() || segment.reservoir.size() == segment.frames.front().mainDataBegin,
+              "the reservoir is what the first frame takes", QString::number(segment.reservoir.size()));
+        const MpegSegment *pair[] = {&segment, &segment};
+        const std::vector<SegmentWriting> writing = planWriting({pair[0], pair[1]});
+        for (const SegmentWriting &w : writing) {
+            qint64 total = 0;
+            for (const qint32 length : writtenLengths(segment, w))
+                total += length;
+            check(total >= 0 && (segment.frames.empty() || total > 0), "written lengths add up", QString::number(total));
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -58,7 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const qsizetype tailLength = size > 0 ? qMin<qsizetype>(data[size - 1] % 64, qsizetype(size) - 1) : 0;
-    checkSegment(rowFrom(bytes.mid(qsizetype(size) - 1 - tailLength, tailLength)), audio);
+    const SongRow marked = rowFrom(bytes.mid(qsizetype(size) - 1 - tailLength, tailLength));
+    checkSegment(marked, audio);
+    checkFrames(file, marked, audio);
+    checkFrames(file, {u"song.mp3"_s, u"0"_s, u"1.5"_s, u"1.5"_s, u"1.5"_s}, audio);
     // A whole-song mark over the song's real length in seconds, as most rows are.
     checkSegment({u"song.mp3"_s, u"0"_s, u"1.5"_s, u"1.5"_s, u"1.5"_s}, audio);
     checkSegment({u"song.mp3"_s, u"-0.5"_s, u"0.25"_s, u"0.75"_s, u"0.01"_s}, audio);

@@ -1,10 +1,10 @@
 #include "audiobounds.h"
 
 #include "byteorder.h"
+#include "mpegheader.h"
 
 #include "platform/files/fileio.h"
 
-#include <array>
 #include <cstring>
 
 namespace tunora {
@@ -37,82 +37,14 @@ qint64 id3v2TagSize(const ReadFile &file, qint64 offset)
     return kId3v2HeaderSize + body + (hasFooter ? kId3v2HeaderSize : 0);
 }
 
-// The length of an MPEG audio frame from its 4-byte header, or 0 when the header is not
-// valid or the stream is free-format (no length in the header).
-struct FrameHeader {
-    qint64 length = 0;
-    qint64 sideInfoSize = 0; // Layer III only; 0 otherwise
-    qint64 crcSize = 0;
-};
-
-FrameHeader parseFrameHeader(const Byte *p)
+// The info frame (Xing, Info or VBRI) at offset, or tag None when the frame there is audio.
+InfoFrame infoFrameAt(const ReadFile &file, qint64 offset, qint64 end)
 {
-    static constexpr std::array<std::array<int, 16>, 5> kBitrates = {{
-        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0}, // MPEG-1 L1
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},    // MPEG-1 L2
-        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},     // MPEG-1 L3
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},    // MPEG-2/2.5 L1
-        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},         // MPEG-2/2.5 L2, L3
-    }};
-    static constexpr std::array<std::array<int, 3>, 3> kSampleRates = {{
-        {44100, 48000, 32000}, // MPEG-1
-        {22050, 24000, 16000}, // MPEG-2
-        {11025, 12000, 8000},  // MPEG-2.5
-    }};
-
-    const quint32 h = bigEndian32(p);
-    if ((h & 0xFFE00000u) != 0xFFE00000u)
-        return {};
-    const int versionBits = (h >> 19) & 3; // 0: 2.5, 1: reserved, 2: 2, 3: 1
-    const int layerBits = (h >> 17) & 3;   // 1: III, 2: II, 3: I
-    const int bitrateIndex = (h >> 12) & 15;
-    const int rateIndex = (h >> 10) & 3;
-    if (versionBits == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
-        return {};
-    const bool mpeg1 = versionBits == 3;
-    const int layer = 4 - layerBits;
-    const int table = mpeg1 ? layer - 1 : (layer == 1 ? 3 : 4);
-    const qint64 bitrate = qint64(kBitrates[table][bitrateIndex]) * 1000;
-    const qint64 sampleRate = kSampleRates[mpeg1 ? 0 : (versionBits == 2 ? 1 : 2)][rateIndex];
-    const qint64 padding = (h >> 9) & 1;
-    const bool mono = ((h >> 6) & 3) == 3;
-
-    FrameHeader frame;
-    if (layer == 1)
-        frame.length = (12 * bitrate / sampleRate + padding) * 4;
-    else if (layer == 2 || mpeg1)
-        frame.length = 144 * bitrate / sampleRate + padding;
-    else
-        frame.length = 72 * bitrate / sampleRate + padding;
-    if (layer == 3)
-        frame.sideInfoSize = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-    frame.crcSize = (h >> 16) & 1 ? 0 : 2;
-    return frame;
-}
-
-// Length of the info frame (Xing, Info or VBRI) at offset, or 0 when the frame there is
-// audio.
-qint64 infoFrameLength(const ReadFile &file, qint64 offset, qint64 end)
-{
-    constexpr qint64 kVbriOffset = 4 + 32;
-    Byte buf[48] = {}; // enough for either marker, after a CRC and the longest side info
+    Byte buf[kInfoFrameReadSize] = {};
     const qint64 available = qMin<qint64>(sizeof buf, end - offset);
     if (available < 4 || file.readAt(offset, reinterpret_cast<char *>(buf), available) != available)
-        return 0;
-    const FrameHeader frame = parseFrameHeader(buf);
-    if (frame.length == 0 || frame.length > end - offset)
-        return 0;
-    const auto tagAt = [&](qint64 at, const char *tag) {
-        return at + 4 <= qMin(available, frame.length) && std::memcmp(buf + at, tag, 4) == 0;
-    };
-    if (frame.sideInfoSize > 0) {
-        const qint64 xingAt = 4 + frame.crcSize + frame.sideInfoSize;
-        if (tagAt(xingAt, "Xing") || tagAt(xingAt, "Info"))
-            return frame.length;
-    }
-    if (tagAt(kVbriOffset, "VBRI"))
-        return frame.length;
-    return 0;
+        return {};
+    return parseInfoFrame(buf, available, end - offset);
 }
 
 // Size of an APEv2 tag that ends at `end` (footer last), or 0 if none.
@@ -152,7 +84,8 @@ AudioBounds findAudioBounds(const ReadFile &file)
     }
     bounds.end -= apeTagSizeBefore(file, bounds.begin, bounds.end);
 
-    bounds.begin += infoFrameLength(file, bounds.begin, bounds.end);
+    bounds.info = infoFrameAt(file, bounds.begin, bounds.end);
+    bounds.begin += bounds.info.length;
     return bounds;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mpegheader.h"
+
 #include <QtGlobal>
 
 // The part of a song file that holds audio. Tags at either end are not audio, and neither
@@ -15,6 +17,8 @@ struct AudioBounds {
     qint64 end = 0;
     // Where the file ends, trailing tags included; 0 when not known (then `end`).
     qint64 fileEnd = 0;
+    // The info frame just before `begin`, if there is one.
+    InfoFrame info = {};
     qint64 size() const { return end - begin; }
     // The bytes a player counts when it estimates a song's length from the file size:
     // the audio and the tags behind it.

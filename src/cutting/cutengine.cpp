@@ -2,8 +2,9 @@
 
 #include "container.h"
 #include "containercut.h"
+#include "rowsegment.h"
 #include "songsource.h"
-#include "sourcesegment.h"
+#include "xingframe.h"
 
 #include <ranges>
 
@@ -18,13 +19,25 @@ CutOutcome commitCut(const SongRow &row, AtomicFileWriter &out, const OutputDirs
     return moveToProgramDir(dirs, ringtoneFileName(row.name)) ? CutOutcome::Written : CutOutcome::WrittenInWorkDir;
 }
 
-CutOutcome cutSlice(const SongRow &row, ReadFile source, const OutputDirs &dirs)
+// A VBR cut says how long it is: without an info frame a player takes the length of the
+// whole ringtone from its first frame's bit rate.
+bool writeInfoFrame(const MpegSegment &segment, const SegmentWriting &writing, AtomicFileWriter &out)
 {
-    const SourceSegment segment = locateSegment(std::move(source), row);
-    if (segment.range.empty())
+    const std::optional<MpegHeader> model = parseMpegHeader(segment.frames.front().header);
+    const QByteArray info = model ? xingFrame(*model, writtenLengths(segment, writing)) : QByteArray();
+    return out.write(info.constData(), info.size());
+}
+
+CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs &dirs)
+{
+    const RowSegment segment = locateRowSegment(std::move(source), row, SegmentUse::Cut);
+    if (segment.empty())
         return CutOutcome::Nothing;
     AtomicFileWriter out(workPath(dirs, ringtoneFileName(row.name)));
-    if (copySegment(segment, out) != CopyResult::Copied)
+    const SegmentWriting writing = segment.byFrames ? planWriting({&segment.mpeg}).front() : SegmentWriting{};
+    if (segment.byFrames && !writeInfoFrame(segment.mpeg, writing, out))
+        return CutOutcome::WriteFailed;
+    if (copyRowSegment(segment, writing, out) != CopyResult::Copied)
         return CutOutcome::WriteFailed;
     return commitCut(row, out, dirs);
 }
@@ -53,7 +66,7 @@ CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDir
     ReadFile source(sourcePath(songFolder, row.name));
     const Container container = detectContainer(source);
     if (container == Container::Unrecognised)
-        return cutSlice(row, std::move(source), dirs);
+        return cutUnrecognised(row, std::move(source), dirs);
     return cutAsContainer(row, container, source, dirs);
 }
 

@@ -28,9 +28,11 @@ struct CutTally {
     bool streamCopyUnavailable = false; // some row failed for that reason
 };
 
-// MPEG audio and unrecognised files are cut as a byte slice in proportion to the marks; a
-// recognised container (WAV, WMA, FLAC, Ogg, M4A) as a file of that container holding the
-// marked time stretch.
+// A constant bit rate MPEG audio song, and a file of no kind recognised, is cut as a byte slice
+// in proportion to the marks; a variable bit rate one as the whole frames from the start mark
+// to the end mark, behind an info frame that gives the ringtone's length; a recognised
+// container (WAV, WMA, FLAC, Ogg, M4A) as a file of that container holding the marked time
+// stretch.
 // Every row from the bottom one up. A row counts as failed when it is not marked, when its
 // segment is empty (no file is written for it), when its container cannot be cut or when its
 // output cannot be written.

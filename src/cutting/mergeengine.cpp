@@ -1,14 +1,129 @@
 #include "mergeengine.h"
 
 #include "container.h"
+#include "mpegjoints.h"
+#include "rowsegment.h"
 #include "songsource.h"
-#include "sourcesegment.h"
+#include "xingframe.h"
 
 #include <optional>
 #include <ranges>
 #include <utility>
+#include <vector>
 
 namespace tunora {
+
+namespace {
+
+// Each song is opened again when its segment is written: a merge of many rows holds one song
+// open at a time.
+struct PlannedSegment {
+    FilePath path;
+    RowSegment segment;
+};
+
+struct Plan {
+    std::vector<PlannedSegment> segments;
+    int failed = 0;
+};
+
+// The merge plays as one stream only when its frames agree in version, layer, sample rate
+// and channel count: the segments are all found before a byte is written, and a segment that
+// does not match the first one counts as failed.
+Plan planMerge(const QString &songFolder, const QList<SongRow> &rowsTopToBottom)
+{
+    Plan plan;
+    std::optional<std::optional<MpegFormat>> first; // of the first segment: a format, or none
+    for (const SongRow &row : rowsTopToBottom | std::views::reverse) {
+        if (!isMarked(row)) {
+            ++plan.failed;
+            continue;
+        }
+        // The merge is an MPEG file: a song in another container would corrupt it.
+        const FilePath path = sourcePath(songFolder, row.name);
+        ReadFile source(path);
+        if (detectContainer(source) != Container::Unrecognised) {
+            ++plan.failed;
+            continue;
+        }
+        RowSegment segment = locateRowSegment(std::move(source), row, SegmentUse::Merge);
+        if (segment.empty() || (first && *first != segment.format())) {
+            ++plan.failed;
+            continue;
+        }
+        first = segment.format();
+        segment.file = ReadFile();
+        plan.segments.push_back({path, std::move(segment)});
+    }
+    return plan;
+}
+
+// How the segments' frames go one after another; nothing for byte ranges.
+std::vector<SegmentWriting> writingOf(const std::vector<PlannedSegment> &segments)
+{
+    std::vector<const MpegSegment *> mpeg;
+    for (const PlannedSegment &planned : segments)
+        mpeg.push_back(&planned.segment.mpeg);
+    if (segments.empty() || !segments.front().segment.byFrames)
+        return std::vector<SegmentWriting>(segments.size());
+    return planWriting(mpeg);
+}
+
+// An info frame when the merge's frames do not all share one bit rate, so a player shows
+// its length; empty otherwise (a constant bit rate stream's length follows from its size).
+QByteArray infoFrameFor(const std::vector<PlannedSegment> &segments, const std::vector<SegmentWriting> &writing)
+{
+    if (segments.empty() || !segments.front().segment.byFrames)
+        return {};
+    const quint32 model = segments.front().segment.mpeg.frames.front().header;
+    const auto bitrateOf = [](quint32 header) { return (header >> 12) & 15; };
+    bool oneBitrate = true;
+    std::vector<qint32> lengths;
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const MpegSegment &mpeg = segments[i].segment.mpeg;
+        const std::vector<qint32> own = writtenLengths(mpeg, writing[i]);
+        lengths.insert(lengths.end(), own.begin(), own.end());
+        for (const MpegFrameRef &frame : mpeg.frames)
+            oneBitrate = oneBitrate && bitrateOf(frame.header) == bitrateOf(model);
+        const QByteArray &carrier = writing[i].carrier;
+        if (!carrier.isEmpty())
+            oneBitrate = oneBitrate && (uchar(carrier[2]) >> 4) == bitrateOf(model);
+        if (writing[i].grownLast)
+            oneBitrate = oneBitrate && bitrateOf(writing[i].grownLast) == bitrateOf(model);
+    }
+    const std::optional<MpegHeader> header = parseMpegHeader(model);
+    return oneBitrate || !header ? QByteArray() : xingFrame(*header, lengths);
+}
+
+enum class Written { All, WriteFailed, SourceChanged };
+
+// The info frame, then every segment. SourceChanged leaves `changed` at the segment whose song
+// no longer holds what was found in it.
+Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed)
+{
+    const std::vector<SegmentWriting> writing = writingOf(segments);
+    const QByteArray info = infoFrameFor(segments, writing);
+    if (!out.write(info.constData(), info.size()))
+        return Written::WriteFailed;
+    for (size_t i = 0; i < segments.size(); ++i) {
+        RowSegment &segment = segments[i].segment;
+        segment.file = ReadFile(segments[i].path);
+        const CopyResult copied = copyRowSegment(segment, writing[i], out);
+        segment.file = ReadFile();
+        switch (copied) {
+        case CopyResult::Copied:
+            break;
+        case CopyResult::ReadFailed:
+            changed = i;
+            return Written::SourceChanged;
+        case CopyResult::WriteFailed:
+            return Written::WriteFailed;
+        }
+    }
+    return Written::All;
+}
+
+} // namespace
 
 MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
 {
@@ -19,50 +134,37 @@ MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopTo
         return outcome;
     }
 
-    // Created with the first segment, so a merge with nothing in it leaves no file behind.
-    std::optional<AtomicFileWriter> out;
-    for (const SongRow &row : rowsTopToBottom | std::views::reverse) {
-        if (!isMarked(row)) {
-            ++outcome.failed;
-            continue;
-        }
-        // The merge is an MPEG file: a song in another container would corrupt it.
-        ReadFile source(sourcePath(songFolder, row.name));
-        if (detectContainer(source) != Container::Unrecognised) {
-            ++outcome.failed;
-            continue;
-        }
-        const SourceSegment segment = locateSegment(std::move(source), row);
-        if (segment.range.empty()) {
-            ++outcome.failed;
-            continue;
-        }
-        if (!out)
-            out.emplace(workPath(dirs, kMergeOutputName));
-        const qint64 before = out->size();
-        switch (copySegment(segment, *out)) {
-        case CopyResult::Copied:
-            ++outcome.merged;
+    Plan plan = planMerge(songFolder, rowsTopToBottom);
+    outcome.failed = plan.failed;
+    if (plan.segments.empty()) {
+        outcome.kind = Kind::Nothing;
+        return outcome;
+    }
+    AtomicFileWriter out(workPath(dirs, kMergeOutputName));
+    for (;;) {
+        size_t changed = 0;
+        const Written written = writeMerge(plan.segments, out, changed);
+        if (written == Written::All)
             break;
-        case CopyResult::ReadFailed:
-            // The song changed under us: drop its partial bytes and go on without it.
-            ++outcome.failed;
-            if (!out->truncate(before)) {
-                outcome.kind = Kind::WriteFailed;
-                return outcome;
-            }
-            break;
-        case CopyResult::WriteFailed:
+        if (written == Written::WriteFailed) {
+            outcome.kind = Kind::WriteFailed;
+            return outcome;
+        }
+        // A song changed under us: go on without it, from the start, since the info frame
+        // in front describes every segment.
+        ++outcome.failed;
+        plan.segments.erase(plan.segments.begin() + qsizetype(changed));
+        if (plan.segments.empty()) {
+            outcome.kind = Kind::Nothing;
+            return outcome;
+        }
+        if (!out.truncate(0)) {
             outcome.kind = Kind::WriteFailed;
             return outcome;
         }
     }
-
-    if (outcome.merged == 0) {
-        outcome.kind = Kind::Nothing;
-        return outcome;
-    }
-    if (!out->commit()) {
+    outcome.merged = int(plan.segments.size());
+    if (!out.commit()) {
         outcome.kind = Kind::WriteFailed;
         return outcome;
     }

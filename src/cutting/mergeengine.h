@@ -19,11 +19,17 @@ struct MergeOutcome {
     };
     Kind kind = Kind::Nothing;
     int merged = 0; // rows whose segment was appended
-    int failed = 0; // rows not marked, whose segment is empty or could not be read, or whose
-                    // song is in a container other than MPEG audio (WAV, WMA, ...)
+    int failed = 0; // rows not marked, whose segment is empty or could not be read, whose song
+                    // is in a container other than MPEG audio (WAV, WMA, ...), or whose stream
+                    // differs from the first segment's in MPEG version, layer, sample rate or
+                    // channel count (or is MPEG where that one is not, or the other way round)
 };
 
-// The segments are streamed into the output, so memory does not grow with their number.
+// Every segment is whole MPEG frames (by time for a VBR song, nearest the proportional
+// positions for a CBR one), its first frames emptied where their audio data would come from
+// the segment before; the file starts with an info frame when its frames differ in bit rate.
+// A file that holds no MPEG stream gives its proportional byte slice. The segments are found
+// first, then streamed into the output, so memory does not grow with their bytes.
 MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
 
 } // namespace tunora

@@ -25,11 +25,6 @@ SourceSegment locateSegment(ReadFile file, const SongRow &row)
     return segment;
 }
 
-CopyResult copySegment(const SourceSegment &segment, AtomicFileWriter &out)
-{
-    return copyRange(segment.file, segment.range, out);
-}
-
 CopyResult copyRange(const ReadFile &file, SegmentRange range, AtomicFileWriter &out)
 {
     const qint64 chunk = qMin(kCopyChunk, range.length);

@@ -19,9 +19,8 @@ SourceSegment locateSegment(ReadFile file, const SongRow &row);
 
 enum class CopyResult { Copied, ReadFailed, WriteFailed };
 
-// Appends the segment's bytes to out. ReadFailed when the source no longer holds them
-// (it shrank or failed since it was opened); what was appended of it is then left in out.
-CopyResult copySegment(const SourceSegment &segment, AtomicFileWriter &out);
+// Appends the range's bytes to out. ReadFailed when the source no longer holds them (it shrank
+// or failed since it was opened); what was appended of it is then left in out.
 CopyResult copyRange(const ReadFile &file, SegmentRange range, AtomicFileWriter &out);
 
 } // namespace tunora

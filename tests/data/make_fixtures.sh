@@ -14,7 +14,40 @@
 # (second k at 300 + 100k Hz) as ffmpeg writes it (3200-byte packets of whole 46 ms objects),
 # and the same audio laid out as Windows Media encoders do (asf_repack.py, needs python3):
 # several payloads a packet, objects split across packets.
+# `make_fixtures.sh mpeg <dir>` writes into <dir> MP3 songs whose pitch steps up every second
+# (300 Hz, 400 Hz, ...; the b songs and s22 from 350 Hz, so the songs of a merge tell apart):
+# a 30 s VBR song, quiet in its first 10 s and loud with noise after, so its bit rate more
+# than doubles there (vbr-a.mp3, LAME; vbr-b.mp3, LAME through FFmpeg, which tags it its own
+# way); the same as 128 kbps CBR (cbr-a.mp3) and as CBR with error protection (cbr-crc.mp3);
+# 10 s songs at 48 kHz stereo (s48.mp3) and at 22.05 kHz mono (s22.mp3). Needs ffmpeg and lame.
 set -eu
+
+# steps <expression of t for the pitch> <seconds> <rate> <channels> <file.wav>
+steps() {
+    ffmpeg -nostdin -v error -y -filter_complex "\
+aevalsrc=exprs='if(lt(t,10),0.05,0.45)*sin(2*PI*($1)*t)':s=$3:d=$2:c=$4[tone];\
+anoisesrc=c=white:a=0.25:r=$3:d=$2:seed=7,volume=volume='if(lt(t,10),0,1)':eval=frame,\
+aformat=channel_layouts=$4[noise];[tone][noise]amix=inputs=2:normalize=0" -c:a pcm_s16le "$5"
+}
+
+mpeg() {
+    out=$1
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    up='300+100*floor(t)'
+    b='350+100*floor(t)'
+    steps "$up" 30 44100 stereo "$work/a.wav"
+    steps "$b" 30 44100 stereo "$work/b.wav"
+    lame --quiet --noreplaygain -V2 "$work/a.wav" "$out/vbr-a.mp3"
+    ffmpeg -nostdin -v error -y -i "$work/b.wav" -c:a libmp3lame -q:a 2 "$out/vbr-b.mp3"
+    lame --quiet --noreplaygain -b 128 --cbr "$work/a.wav" "$out/cbr-a.mp3"
+    lame --quiet --noreplaygain -b 128 --cbr -p "$work/a.wav" "$out/cbr-crc.mp3"
+    # Quiet all through, so their bit rates stay low: the merge tests only join them.
+    ffmpeg -nostdin -v error -y -f lavfi -i "aevalsrc=exprs='0.3*sin(2*PI*($up)*t)':s=48000:d=10:c=stereo" \
+        -c:a libmp3lame -q:a 4 "$out/s48.mp3"
+    ffmpeg -nostdin -v error -y -f lavfi -i "aevalsrc=exprs='0.3*sin(2*PI*($b)*t)':s=22050:d=10:c=mono" \
+        -c:a libmp3lame -q:a 4 "$out/s22.mp3"
+}
 
 containers() { # dir
     out=$1
@@ -44,8 +77,8 @@ wma() { # dir
 }
 
 case "${1:-}" in
-containers | wma)
-    [ -d "${2:-}" ] || { echo "usage: $0 containers|wma <existing dir>" >&2; exit 2; }
+containers | wma | mpeg)
+    [ -d "${2:-}" ] || { echo "usage: $0 containers|wma|mpeg <existing dir>" >&2; exit 2; }
     "$1" "$2"
     exit 0 ;;
 esac
