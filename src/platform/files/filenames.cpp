@@ -104,6 +104,11 @@ QByteArray encodeFileName(const QString &name)
     return out;
 }
 
+bool roundTripsThroughBytes(const QString &text)
+{
+    return decodeFileName(encodeFileName(text)) == text;
+}
+
 QString displayFileName(const QString &name)
 {
     if (!hasEscapes(name))
