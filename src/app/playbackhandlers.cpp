@@ -15,12 +15,24 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTreeView>
 
 namespace tunora {
+
+namespace {
+
+// A box the user types into: the search box's edit field, the 定位 boxes, the step boxes.
+bool isTypingBox(const QWidget *widget)
+{
+    const auto *box = qobject_cast<const QLineEdit *>(widget);
+    return box && !box->isReadOnly();
+}
+
+} // namespace
 
 PlaybackHandlers::PlaybackHandlers(AppContext &context, QObject *parent)
     : QObject(parent)
@@ -83,7 +95,7 @@ void PlaybackHandlers::playSelectedRow()
     if (match >= 0)
         selectRow(ui.列表框1, match);
 
-    ui.标签1->setText(ui_text::kSongNamePrefix + name);
+    ui.标签1->setName(name);
     ui.标签3->setText(ui_text::kStartPrefix + ui.songList->cell(row, SongListModel::Start));
     ui.标签4->setText(ui_text::kEndPrefix + ui.songList->cell(row, SongListModel::End));
     playEntry();
@@ -161,7 +173,7 @@ void PlaybackHandlers::openStateChanged(int newState)
     if (match < 0)
         return;
     selectRow(ui.列表框1, match);
-    ui.标签1->setText(ui_text::kSongNamePrefix + entries[match]);
+    ui.标签1->setName(entries[match]);
 }
 
 bool PlaybackHandlers::randomAdvanceWanted() const
@@ -186,7 +198,10 @@ void PlaybackHandlers::playStateChanged(int newState)
         m_programSwitchPending = false; // a switch that failed to open ends here
     if (state == PlayState::Transitioning && randomAdvanceWanted())
         randomPick();
-    ui.播放器1->setFocus();
+    // The player takes the focus so that the random advance can tell the player's own switch
+    // from the user's; but keys typed into a box while songs change must all land there.
+    if (!isTypingBox(ui.播放器1->window()->focusWidget()))
+        ui.播放器1->setFocus();
 }
 
 } // namespace tunora

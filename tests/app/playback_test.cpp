@@ -144,7 +144,7 @@ TEST_F(Playback, OnlyALeftDoubleClickPlaysOnEitherList)
         EXPECT_EQ(m_player.log(), c.leftDoubleClickPlays);
         EXPECT_EQ(ui().标签1->text(), songLabel(kB));
         m_player.stop();
-        ui().标签1->setText(songLabel(QString()));
+        ui().标签1->setName(QString());
         window().context().endMarkTimer->disarm();
     }
 }
@@ -190,7 +190,7 @@ TEST_F(Playback, MediaOpenedSelectsTheLastEqualEntryAndIgnoresUnknownSongsAndOth
     m_player.emitMediaOpen();
     EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("no-folder.mp3")));
     // Only MediaOpen counts.
-    ui().标签1->setText(songLabel(kB));
+    ui().标签1->setName(kB);
     Q_EMIT m_player.openStateChanged(12);
     Q_EMIT m_player.openStateChanged(0);
     EXPECT_EQ(ui().标签1->text(), songLabel(kB));

@@ -22,4 +22,8 @@ bool roundTripsThroughBytes(const QString &text);
 // that is no character. For showing only: it does not lead back to the file.
 QString displayFileName(const QString &name);
 
+// A path shown the same way, one name at a time: a GBK folder inside UTF-8 ones shows each
+// as written, where reading the whole path as GBK would garble the UTF-8 names.
+QString displayPath(const QString &path);
+
 } // namespace tunora
