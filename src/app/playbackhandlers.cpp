@@ -14,6 +14,7 @@
 #include "platform/numbers/numbers.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -25,9 +26,11 @@ namespace tunora {
 
 namespace {
 
-// A box the user types into: the search box's edit field, the 定位 boxes, the step boxes.
+// A box the user types into: the search box, the 定位 boxes, the step boxes.
 bool isTypingBox(const QWidget *widget)
 {
+    if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->isEditable(); // the search box takes the focus for its edit field
     const auto *box = qobject_cast<const QLineEdit *>(widget);
     return box && !box->isReadOnly();
 }
