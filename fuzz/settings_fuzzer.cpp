@@ -65,12 +65,20 @@ bool hasLineBreak(const QString &text)
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
+// Text a file of bytes can hold: what the byte conversion gives back (a key cut in the middle
+// of a surrogate pair is not).
+bool keepsItsText(const QString &text)
+{
+    return decodeFileName(encodeFileName(text)) == text;
+}
+
 bool acceptable(const QString &section, const QString &key, const QString &value)
 {
     const QString s = trimmedBlanks(section);
     const QString k = trimmedBlanks(key);
     return !s.isEmpty() && !k.isEmpty() && !hasLineBreak(s) && !hasLineBreak(k) && !hasLineBreak(value)
-        && !k.contains(u'=') && !k.startsWith(u'[') && !k.startsWith(u';');
+        && !k.contains(u'=') && !k.startsWith(u'[') && !k.startsWith(u';') && keepsItsText(s)
+        && keepsItsText(k) && keepsItsText(value);
 }
 
 // The first section name and the first key name of the text, roughly as an INI reader

@@ -8,6 +8,7 @@
 
 #include "library/folderscan.h"
 #include "library/songsearch.h"
+#include "platform/files/filenames.h"
 #include "app/desktop.h"
 #include "platform/engine/mediaplayer.h"
 
@@ -52,7 +53,7 @@ void LibraryHandlers::scanSongFolder()
     const QString &folder = m_context.songFolder;
     const SettingsFile settings = m_context.settings();
     settings.write(kFolderSection, kFolderKey, folder);
-    m_context.ui.标签2->setText(ui_text::kSongFolderPrefix + folder);
+    m_context.ui.标签2->setName(folder);
     const QString format = settings.read(kFormatSection, kFormatKey);
     FolderScan scan = scanFolder(folder, format);
     m_context.ui.songFiles->setStringList(scan.entries);
@@ -63,7 +64,7 @@ void LibraryHandlers::按钮7Clicked()
 {
     if (m_context.songFolder.isEmpty()) {
         m_context.songFolder = withTrailingSeparator(m_context.programDirectory.text());
-        m_context.ui.标签2->setText(ui_text::kSongFolderPrefix + m_context.songFolder);
+        m_context.ui.标签2->setName(m_context.songFolder);
     }
     scanSongFolder();
 }
@@ -88,7 +89,9 @@ void LibraryHandlers::searchDropDownOpening()
     SearchComboBox *box = m_context.ui.组合框1;
     const QString text = m_context.searchText;
     box->clear();
-    box->addItems(songsContaining(m_context.ui.songFiles->stringList(), text));
+    // Each entry shows the name as the song-file list does and carries the file's name.
+    for (const QString &song : songsContaining(m_context.ui.songFiles->stringList(), text))
+        box->addItem(displayFileName(song), song);
     // Adding entries makes the first one current and its text the edit text; the typed
     // text stays instead, with no entry current.
     box->setCurrentIndex(-1);
@@ -97,7 +100,8 @@ void LibraryHandlers::searchDropDownOpening()
 
 void LibraryHandlers::searchEntryChosen(int index)
 {
-    const QString song = m_context.ui.组合框1->itemText(index);
+    const QVariant name = m_context.ui.组合框1->itemData(index);
+    const QString song = name.isValid() ? name.toString() : m_context.ui.组合框1->itemText(index);
     const int entry = int(m_context.ui.songFiles->stringList().indexOf(song));
     if (entry >= 0)
         selectRow(m_context.ui.列表框1, entry);

@@ -49,6 +49,13 @@ QLabel *label(QWidget *parent, const char16_t *name, const QString &text, int x,
     return l;
 }
 
+NameLabel *nameLabel(QWidget *parent, const char16_t *name, const QString &prefix, int x, int y, int w, int h)
+{
+    auto *l = place(new NameLabel(prefix, parent), name, x, y, w, h);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return l;
+}
+
 QPushButton *button(QWidget *parent, const char16_t *name, const QString &text, int x, int y, int w, int h)
 {
     return place(new QPushButton(text, parent), name, x, y, w, h);
@@ -106,7 +113,7 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
     播放器1 = place(new PlayerControl(player, client), u"播放器1", 8, 0, 464, 64);
     组合框1 = place(new SearchComboBox(client), u"组合框1", 472, 0, 168, 20);
 
-    songFiles = new QStringListModel(window);
+    songFiles = new SongFileListModel(window);
     songFiles->setObjectName(QStringLiteral("songFiles"));
     列表框1 = place(new QListView(client), u"列表框1", 472, 24, 168, 376);
     列表框1->setModel(songFiles);
@@ -125,8 +132,8 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
     时钟1->setInterval(0);
 
     分组框1 = place(new QGroupBox(QStringLiteral(u"歌曲信息"), client), u"分组框1", 8, 64, 464, 72);
-    标签1 = label(分组框1, u"标签1", ui_text::kSongNamePrefix, 8, 16, 448, 24);
-    标签2 = label(分组框1, u"标签2", ui_text::kSongFolderPrefix, 8, 40, 448, 24);
+    标签1 = nameLabel(分组框1, u"标签1", ui_text::kSongNamePrefix, 8, 16, 448, 24);
+    标签2 = nameLabel(分组框1, u"标签2", ui_text::kSongFolderPrefix, 8, 40, 448, 24);
 
     分组框2 = place(new QGroupBox(QStringLiteral(u"剪切工具"), client), u"分组框2", 8, 136, 464, 288);
     QWidget *tools = 分组框2;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "namelabel.h"
+
+#include "library/songfilelistmodel.h"
+
 #include <QString>
 
 class QAction;
@@ -11,7 +15,6 @@ class QMainWindow;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QStringListModel;
 class QTimer;
 class QTreeView;
 
@@ -37,8 +40,8 @@ struct MainWindowUi {
     QTimer *时钟1 = nullptr;
     // 歌曲信息
     QGroupBox *分组框1 = nullptr;
-    QLabel *标签1 = nullptr;
-    QLabel *标签2 = nullptr;
+    NameLabel *标签1 = nullptr;   // 歌曲名： and the current song
+    NameLabel *标签2 = nullptr;   // 歌曲路径： and the song folder
     // 剪切工具
     QGroupBox *分组框2 = nullptr;
     QPushButton *按钮3 = nullptr;
@@ -64,7 +67,7 @@ struct MainWindowUi {
     QPlainTextEdit *编辑框1 = nullptr;
 
     // The models behind the two lists are those lists' state.
-    QStringListModel *songFiles = nullptr;   // entries of 列表框1
+    SongFileListModel *songFiles = nullptr;  // entries of 列表框1
     SongListModel *songList = nullptr;       // rows of 超级列表框1
 
     // Menus: 初始化设置 in the menu bar; 托盘菜单 and 合并菜单 only ever pop up.

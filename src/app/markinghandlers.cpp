@@ -52,8 +52,7 @@ private:
 
 QString currentSongName(const MainWindowUi &ui)
 {
-    // The prefix is removed by its length, whatever the caption starts with.
-    return ui.标签1->text().mid(ui_text::kSongNamePrefix.size());
+    return ui.标签1->name();
 }
 
 MarkingHandlers::MarkingHandlers(AppContext &context, std::function<void()> playSelectedRow,

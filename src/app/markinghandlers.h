@@ -14,8 +14,8 @@ class SpinControl;
 struct AppContext;
 struct MainWindowUi;
 
-// The name of the song the marks go to: the caption of `标签1` without its prefix. Empty
-// when there is no current song.
+// The name of the song the marks go to: the name `标签1` holds after its prefix (the file's
+// name, not the decoded text shown). Empty when there is no current song.
 QString currentSongName(const MainWindowUi &ui);
 
 // Taking, stepping and typing the start and end marks, and the end preview.

@@ -14,13 +14,28 @@
 #include "platform/numbers/numbers.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTreeView>
 
 namespace tunora {
+
+namespace {
+
+// A box the user types into: the search box, the 定位 boxes, the step boxes.
+bool isTypingBox(const QWidget *widget)
+{
+    if (const auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->isEditable(); // the search box takes the focus for its edit field
+    const auto *box = qobject_cast<const QLineEdit *>(widget);
+    return box && !box->isReadOnly();
+}
+
+} // namespace
 
 PlaybackHandlers::PlaybackHandlers(AppContext &context, QObject *parent)
     : QObject(parent)
@@ -83,7 +98,7 @@ void PlaybackHandlers::playSelectedRow()
     if (match >= 0)
         selectRow(ui.列表框1, match);
 
-    ui.标签1->setText(ui_text::kSongNamePrefix + name);
+    ui.标签1->setName(name);
     ui.标签3->setText(ui_text::kStartPrefix + ui.songList->cell(row, SongListModel::Start));
     ui.标签4->setText(ui_text::kEndPrefix + ui.songList->cell(row, SongListModel::End));
     playEntry();
@@ -161,7 +176,7 @@ void PlaybackHandlers::openStateChanged(OpenState newState)
     if (match < 0)
         return;
     selectRow(ui.列表框1, match);
-    ui.标签1->setText(ui_text::kSongNamePrefix + entries[match]);
+    ui.标签1->setName(entries[match]);
 }
 
 bool PlaybackHandlers::randomAdvanceWanted() const
@@ -185,7 +200,10 @@ void PlaybackHandlers::playStateChanged(PlayState state)
         m_programSwitchPending = false; // a switch that failed to open ends here
     if (state == PlayState::Transitioning && randomAdvanceWanted())
         randomPick();
-    ui.播放器1->setFocus();
+    // The player takes the focus so that the random advance can tell the player's own switch
+    // from the user's; but keys typed into a box while songs change must all land there.
+    if (!isTypingBox(ui.播放器1->window()->focusWidget()))
+        ui.播放器1->setFocus();
 }
 
 } // namespace tunora

@@ -1,5 +1,7 @@
 #include "songlistmodel.h"
 
+#include "platform/files/filenames.h"
+
 namespace tunora {
 
 SongListModel::SongListModel(QObject *parent)
@@ -21,6 +23,8 @@ QVariant SongListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
+    if (role == Qt::DisplayRole && index.column() == Name)
+        return displayFileName(cell(index.row(), Name)); // the cell keeps the file's name
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return cell(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)

@@ -1,5 +1,7 @@
 #include "songsearch.h"
 
+#include "platform/files/filenames.h"
+
 namespace tunora {
 
 namespace {
@@ -28,7 +30,7 @@ QStringList songsContaining(const QStringList &entries, const QString &part)
         return found;
     const QString folded = foldLatin(part);
     for (const QString &entry : entries) {
-        if (foldLatin(entry).contains(folded))
+        if (foldLatin(displayFileName(entry)).contains(folded))
             found.append(entry);
     }
     return found;

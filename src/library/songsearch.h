@@ -9,7 +9,9 @@ namespace tunora {
 // regard to case and every other character exactly.
 bool containsIgnoringLatinCase(const QString &text, const QString &part);
 
-// The entries that contain `part` in that sense, in their order; none for an empty part.
+// The entries (file names) whose shown name contains `part` in that sense, in their order;
+// none for an empty part. A user searches what the list shows: 晴天 finds a name from a
+// Windows archive that is GBK on disk.
 QStringList songsContaining(const QStringList &entries, const QString &part);
 
 } // namespace tunora

@@ -7,10 +7,14 @@
 #include "support/windowfixture.h"
 
 #include "app/listselection.h"
+#include "app/searchcombobox.h"
+#include "library/songlistmodel.h"
 #include "platform/files/filenames.h"
 #include "platform/files/gbkcodec.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -395,6 +399,71 @@ TEST_F(Faults, AwkwardNamesAreListedCutAndKeepTheirBytes)
     }
     EXPECT_EQ(outputs().size(), qsizetype(std::size(names)));
     EXPECT_TRUE(rawEntries(work.path()).isEmpty());
+}
+
+// 晴天.mp3 twice in a GBK folder 歌曲: once from a Windows archive (GBK bytes), once written
+// on Linux (UTF-8). Both show as 晴天.mp3 everywhere; each keeps its own file behind it.
+TEST_F(Faults, NamesFromWindowsArchivesShowDecodedAndEveryFileOperationKeepsTheirBytes)
+{
+    const QByteArray gbkFolder = "\xb8\xe8\xc7\xfa";        // 歌曲
+    const QByteArray gbkSong = "\xc7\xe7\xcc\xec.mp3";      // 晴天.mp3
+    const QString shown = QStringLiteral(u"晴天.mp3");
+    songs.addFolder(decodeFileName(gbkFolder));
+    const QString folder = songs.path() + decodeFileName(gbkFolder) + QLatin1Char('/');
+    const QString gbkName = decodeFileName(gbkSong);
+    const QString utf8Name = shown;
+    const QByteArray gbkBytes = patternBytes(40'000, 1);
+    songs.addFile(decodeFileName(gbkFolder + '/' + gbkSong), gbkBytes);
+    songs.addFile(decodeFileName(gbkFolder) + QLatin1Char('/') + utf8Name, patternBytes(40'000, 2));
+    startWith(QString());
+    m_desktop.folderAnswers = {folder};
+    ui().歌曲目录->trigger();
+
+    // Listed under their own names, both shown decoded; the folder too.
+    ASSERT_EQ(entries().size(), 2);
+    const int gbkEntry = int(entries().indexOf(gbkName));
+    const int utf8Entry = int(entries().indexOf(utf8Name));
+    ASSERT_GE(gbkEntry, 0);
+    ASSERT_GE(utf8Entry, 0);
+    for (int entry : {gbkEntry, utf8Entry})
+        EXPECT_EQ(ui().songFiles->index(entry).data().toString(), shown);
+    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + displayPath(songs.path()) + QStringLiteral(u"歌曲/"));
+    EXPECT_EQ(encodeFileName(window().context().songFolder), encodeFileName(folder));
+
+    // Played and marked: 标签1 shows the name, the marks go to the file's own row.
+    mark(gbkName, 1, 2);
+    EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：") + shown);
+    EXPECT_EQ(encodeFileName(m_player.currentSourceUrl()), encodeFileName(folder) + gbkSong);
+    mark(utf8Name, 3, 4);
+    ASSERT_EQ(ui().songList->rowCount(), 2);
+    const int gbkRow = ui().songList->rowOfSong(gbkName);
+    ASSERT_GE(gbkRow, 0);
+    EXPECT_EQ(ui().songList->cell(gbkRow, SongListModel::Start), QStringLiteral("1"));
+    EXPECT_EQ(ui().songList->index(gbkRow, SongListModel::Name).data().toString(), shown);
+
+    // The search finds both by what is shown, and choosing one selects that very entry.
+    SearchComboBox *box = ui().组合框1;
+    box->lineEdit()->selectAll();
+    for (const QChar c : QStringLiteral(u"晴天")) { // typed as an input method commits it
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box->lineEdit(), &key);
+    }
+    box->showPopup();
+    ASSERT_EQ(box->count(), 2);
+    for (int item = 0; item < 2; ++item) {
+        EXPECT_EQ(box->itemText(item), shown);
+        box->setCurrentIndex(item);
+        Q_EMIT box->activated(item);
+        EXPECT_EQ(ui().songFiles->stringList().value(ui().列表框1->currentIndex().row()),
+                  box->itemData(item).toString());
+    }
+    box->hidePopup();
+
+    // The cut reads the GBK file and names the ringtone with its bytes.
+    selectRowOf(gbkName);
+    ui().按钮5->click();
+    EXPECT_EQ(takeMessages(), QStringList{kCutOk});
+    EXPECT_EQ(programFile(kRingtonePrefix + gbkSong), gbkBytes.mid(3'999, 4'000));
 }
 
 TEST_F(Faults, ANameTooLongForItsOutputFailsTheCutAndLeavesNothing)

@@ -198,7 +198,7 @@ TEST_F(Library, ARescanKeepsTheMarksAndEverythingButTheLists)
     ui().songList->insertSong(0, QStringLiteral("a.mp3"));
     ui().songList->setCell(0, SongListModel::End, QStringLiteral("20"));
     ui().超级列表框1->setCurrentIndex(ui().songList->index(1, 0));
-    ui().标签1->setText(QStringLiteral(u"歌曲名：a.mp3"));
+    ui().标签1->setName(QStringLiteral("a.mp3"));
     ui().组合框1->setEditText(QStringLiteral("typed"));
     m_player.clearLog();
 

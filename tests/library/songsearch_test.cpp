@@ -1,4 +1,5 @@
 #include "library/songsearch.h"
+#include "platform/files/filenames.h"
 
 #include <gtest/gtest.h>
 
@@ -35,4 +36,13 @@ TEST(SongSearch, MatchesKeepTheListOrderAndAnEmptyPartFindsNothing)
               QStringList({QStringLiteral("z-love.mp3"), QStringLiteral("LOVELY.wma"), QStringLiteral("a love.mp3")}));
     EXPECT_TRUE(songsContaining(entries, QString()).isEmpty());
     EXPECT_TRUE(songsContaining({}, QStringLiteral("love")).isEmpty());
+}
+
+TEST(SongSearch, MatchesTheShownNameAndGivesBackTheFilesName)
+{
+    // 晴天.mp3 from a Windows archive: GBK bytes, shown decoded.
+    const QString gbk = decodeFileName(QByteArray("\xc7\xe7\xcc\xec.mp3"));
+    const QStringList entries = {QStringLiteral("a.mp3"), gbk};
+    EXPECT_EQ(songsContaining(entries, QStringLiteral(u"晴")), QStringList{gbk});
+    EXPECT_EQ(songsContaining(entries, QStringLiteral(u"晴天.MP3")), QStringList{gbk});
 }

@@ -3,6 +3,7 @@
 #include "gbkcodec.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace tunora {
 
@@ -104,6 +105,11 @@ QByteArray encodeFileName(const QString &name)
     return out;
 }
 
+bool roundTripsThroughBytes(const QString &text)
+{
+    return decodeFileName(encodeFileName(text)) == text;
+}
+
 QString displayFileName(const QString &name)
 {
     if (!hasEscapes(name))
@@ -117,6 +123,16 @@ QString displayFileName(const QString &name)
             shown[i] = QChar::ReplacementCharacter;
     }
     return shown;
+}
+
+QString displayPath(const QString &path)
+{
+    if (!hasEscapes(path))
+        return path;
+    QStringList names = path.split(QLatin1Char('/'));
+    for (QString &name : names)
+        name = displayFileName(name);
+    return names.join(QLatin1Char('/'));
 }
 
 } // namespace tunora

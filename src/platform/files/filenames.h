@@ -12,9 +12,18 @@ namespace tunora {
 QString decodeFileName(const QByteArray &bytes);
 QByteArray encodeFileName(const QString &name);
 
+// Whether `text` comes back unchanged from encodeFileName then decodeFileName: not when it
+// holds a lone surrogate that is no escaped byte (half of a cut pair), nor escapes whose
+// bytes together form a character. Only such text can be stored as bytes and read back.
+bool roundTripsThroughBytes(const QString &text);
+
 // A name as a person should see it: unchanged when it is valid UTF-8; otherwise read as GBK
 // when its bytes are valid GBK (names from Windows archives), else with U+FFFD for each byte
 // that is no character. For showing only: it does not lead back to the file.
 QString displayFileName(const QString &name);
+
+// A path shown the same way, one name at a time: a GBK folder inside UTF-8 ones shows each
+// as written, where reading the whole path as GBK would garble the UTF-8 names.
+QString displayPath(const QString &path);
 
 } // namespace tunora

@@ -271,6 +271,12 @@ bool IniDocument::setValue(const QString &section, const QString &key, const QSt
         || hasLineBreak(keyName) || hasLineBreak(value) || keyName.contains(u'=')
         || keyName.startsWith(u'[') || keyName.startsWith(u';'))
         return false;
+    // A GBK or UTF-8 file holds bytes: text that does not survive the trip to bytes would
+    // read back as other text, and a key so written would never be found again. The same
+    // rule holds for UTF-16 files, so that a name is storable whatever the file's encoding.
+    if (!roundTripsThroughBytes(sectionName) || !roundTripsThroughBytes(keyName)
+        || !roundTripsThroughBytes(value))
+        return false;
 
     // Find the first matching section, its first matching key, and its last key line.
     qsizetype sectionLine = -1;

@@ -39,7 +39,8 @@ public:
     QString value(const QString &section, const QString &key) const;
 
     // False, with nothing changed, for a name or value that the format cannot hold: an
-    // empty name, a line break anywhere, a key with '=' or starting with '[' or ';'.
+    // empty name, a line break anywhere, a key with '=' or starting with '[' or ';', text
+    // that does not survive the trip to bytes (roundTripsThroughBytes in filenames.h).
     bool setValue(const QString &section, const QString &key, const QString &value);
 
     QByteArray toBytes() const;

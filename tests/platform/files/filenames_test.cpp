@@ -33,3 +33,41 @@ TEST(FileNames, ValidUtf8DecodesAsText)
     EXPECT_EQ(decodeFileName(QByteArray("\xf0\x9f\x8e\xb5")), QString::fromUtf8("\xf0\x9f\x8e\xb5"));
     EXPECT_EQ(decodeFileName(QByteArray("\xef\xbb\xbf.mp3")), QStringLiteral(u"\uFEFF.mp3"));
 }
+
+// Names from Windows archives show as written; every other name shows as it decodes.
+TEST(FileNames, ShownNames)
+{
+    struct Case {
+        const char *what;
+        QByteArray bytes;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"UTF-8", "\xe6\x99\xb4\xe5\xa4\xa9.mp3", QStringLiteral(u"晴天.mp3")},
+        {"GBK", "\xc7\xe7\xcc\xec.mp3", QStringLiteral(u"晴天.mp3")},
+        {"neither: each stray byte a replacement", "a\xff\xfe.mp3", QStringLiteral(u"a\uFFFD\uFFFD.mp3")},
+        {"GBK folder in UTF-8 folders", "/\xe9\x9f\xb3\xe4\xb9\x90/\xc7\xe7\xcc\xec/",
+         QStringLiteral(u"/音乐/晴天/")},
+        {"GBK name in a GBK folder", "/m/\xb8\xe8\xc7\xfa/\xc7\xe7\xcc\xec.mp3", QStringLiteral(u"/m/歌曲/晴天.mp3")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = decodeFileName(c.bytes);
+        EXPECT_EQ(displayPath(name), c.shown);
+        if (!c.bytes.contains('/')) {
+            EXPECT_EQ(displayFileName(name), c.shown);
+        }
+        // Showing never changes the name that leads to the file.
+        EXPECT_EQ(encodeFileName(name), c.bytes);
+    }
+}
+
+TEST(FileNames, TextThatBytesGiveBack)
+{
+    EXPECT_TRUE(roundTripsThroughBytes(decodeFileName("\xc7\xe7\xcc\xec.mp3")));
+    EXPECT_TRUE(roundTripsThroughBytes(QStringLiteral(u"晴天 \U0001F3B5")));
+    EXPECT_FALSE(roundTripsThroughBytes(QString(QChar(0xD83C)))) << "half a pair";
+    EXPECT_FALSE(roundTripsThroughBytes(QString(QChar(0xDC00)))) << "a low surrogate that is no byte";
+    // The bytes of 歌 as three escapes come back as the character.
+    EXPECT_FALSE(roundTripsThroughBytes(QStringView(u"\xDCE6\xDCAD\xDC8C").toString()));
+}

@@ -287,6 +287,10 @@ TEST_F(SettingsFileTest, RefusedWritesChangeNothing)
         {"key looking like a comment", u"a"_s, u";k"_s, u"1"_s},
         {"empty key", u"a"_s, u" "_s, u"1"_s},
         {"empty section", QString(), u"k"_s, u"1"_s},
+        // Text that bytes cannot give back: it would read as other text, or never be found.
+        {"key cut after half a surrogate pair", u"a"_s, u"k\xD88F"_s, u"1"_s},
+        {"lone low surrogate in value", u"a"_s, u"k"_s, u"1\xDC00"_s},
+        {"escaped bytes that form a character", u"a"_s, u"k"_s, u"\xDCE6\xDCAD\xDC8C"_s},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
