@@ -1,5 +1,6 @@
 #include "playercontrol.h"
 
+#include "accessiblenames.h"
 #include "transporticons.h"
 
 #include "platform/engine/mediaplayer.h"
@@ -148,8 +149,20 @@ void PlayerControl::onPlayStateChanged(int state)
 {
     const bool playing = state == int(PlayState::Playing);
     m_playPause->setIcon(transportIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    m_playPause->setToolTip(playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放"));
+    showPlayPauseTip(playing);
     refresh();
+}
+
+void PlayerControl::setPlayPauseKeys(const QString &keys)
+{
+    m_playPauseKeys = keys;
+    showPlayPauseTip(m_player.playState() == PlayState::Playing);
+}
+
+void PlayerControl::showPlayPauseTip(bool playing)
+{
+    const QString tip = playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放");
+    m_playPause->setToolTip(m_playPauseKeys.isEmpty() ? tip : tipWithKeys(tip, m_playPauseKeys));
 }
 
 void PlayerControl::refresh()

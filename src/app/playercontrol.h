@@ -21,10 +21,14 @@ public:
     PlayerControl(MediaPlayer &player, QWidget *parent = nullptr);
 
     QToolButton *playPauseButton() const { return m_playPause; }
+    QToolButton *stopButton() const { return m_stop; }
     QSlider *seekSlider() const { return m_seek; }
     QSlider *volumeSlider() const { return m_volume; }
     QToolButton *previousButton() const { return m_previous; }
     QToolButton *nextButton() const { return m_next; }
+
+    // The keys that play and pause, named in ⏯'s tooltip whichever way it points.
+    void setPlayPauseKeys(const QString &keys);
 
 Q_SIGNALS:
     // ⏮ and ⏭: the program decides the song, as random mode picks at random.
@@ -35,6 +39,7 @@ private:
     void nameForScreenReaders();
     void refresh();
     void onPlayStateChanged(int state);
+    void showPlayPauseTip(bool playing);
 
     MediaPlayer &m_player;
     QToolButton *m_playPause;
@@ -47,6 +52,7 @@ private:
     QLabel *m_elapsed;
     QLabel *m_total;
     QTimer *m_refreshTimer;
+    QString m_playPauseKeys;
     bool m_seeking = false;
 };
 
