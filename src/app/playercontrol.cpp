@@ -11,6 +11,8 @@
 #include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -143,6 +145,20 @@ void PlayerControl::nameForScreenReaders()
     m_seek->setAccessibleName(QStringLiteral(u"播放进度"));
     m_seek->setAccessibleDescription(QStringLiteral(u"点击或拖动到歌曲中的位置"));
     m_volume->setAccessibleName(QStringLiteral(u"音量"));
+}
+
+// The face takes the keyboard focus (after every play-state change, and by Tab) but shows
+// no control of its own as focused: a frame shows it.
+void PlayerControl::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(1, 1, -1, -1);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
 }
 
 void PlayerControl::onPlayStateChanged(int state)

@@ -35,6 +35,9 @@ Q_SIGNALS:
     void previousRequested();
     void nextRequested();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void nameForScreenReaders();
     void refresh();
