@@ -28,6 +28,9 @@ namespace tunora {
 
 namespace {
 
+// How far Left and Right move the play position.
+constexpr double kSeekKeySeconds = 5.0;
+
 QString keyName(const QKeySequence &key)
 {
     return key.toString(QKeySequence::NativeText);

@@ -9,9 +9,6 @@ namespace tunora {
 class MediaPlayer;
 struct MainWindowUi;
 
-// How far Left and Right move the play position.
-inline constexpr double kSeekKeySeconds = 5.0;
-
 // The window's keys, all of them here (the README lists them):
 // - single keys that act wherever the focus is: Space plays and pauses, I and O take the
 //   start and end marks, P previews the end, Left and Right seek. A focused control keeps a
