@@ -55,4 +55,18 @@ void nameControlsForScreenReaders(MainWindowUi &ui)
     describe(ui.编辑框1, QStringLiteral(u"使用说明"));
 }
 
+QString tipWithKeys(const QString &tip, const QString &keys)
+{
+    const QString hint = QStringLiteral(u"快捷键：") + keys;
+    return tip.isEmpty() ? hint : tip + QStringLiteral(u"（") + hint + QStringLiteral(u"）");
+}
+
+void announceKeys(QWidget *control, const QString &keys)
+{
+    control->setToolTip(tipWithKeys(control->toolTip(), keys));
+    const QString hint = QStringLiteral(u"快捷键：") + keys;
+    const QString description = control->accessibleDescription();
+    control->setAccessibleDescription(description.isEmpty() ? hint : description + QStringLiteral(u"；") + hint);
+}
+
 } // namespace tunora

@@ -9,6 +9,7 @@
 #include "playbackhandlers.h"
 #include "playercontrol.h"
 #include "settingskeys.h"
+#include "shortcuts.h"
 #include "songlistedithandlers.h"
 
 #include "marking/endmarktimer.h"
@@ -55,6 +56,9 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
     connect(m_ui.播放器1, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
     connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
     connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });
+    // Enter in either list plays as its double-click does.
+    giveWindowKeys(this, m_ui, player, [this] { m_playback->playEntry(); },
+                   [this] { m_playback->songListDoubleClicked(); });
 }
 
 MainWindow::~MainWindow()

@@ -1,5 +1,6 @@
 #include "playercontrol.h"
 
+#include "accessiblenames.h"
 #include "transporticons.h"
 
 #include "platform/engine/mediaplayer.h"
@@ -9,6 +10,8 @@
 #include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -143,12 +146,38 @@ void PlayerControl::nameForScreenReaders()
     m_volume->setAccessibleName(QStringLiteral(u"音量"));
 }
 
+// The face takes the keyboard focus (after every play-state change, and by Tab) but shows
+// no control of its own as focused: a frame shows it.
+void PlayerControl::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(1, 1, -1, -1);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+}
+
 void PlayerControl::onPlayStateChanged(PlayState state)
 {
     const bool playing = state == PlayState::Playing;
     m_playPause->setIcon(transportIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    m_playPause->setToolTip(playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放"));
+    showPlayPauseTip(playing);
     refresh();
+}
+
+void PlayerControl::setPlayPauseKeys(const QString &keys)
+{
+    m_playPauseKeys = keys;
+    showPlayPauseTip(m_player.playState() == PlayState::Playing);
+}
+
+void PlayerControl::showPlayPauseTip(bool playing)
+{
+    const QString tip = playing ? QStringLiteral(u"暂停") : QStringLiteral(u"播放");
+    m_playPause->setToolTip(m_playPauseKeys.isEmpty() ? tip : tipWithKeys(tip, m_playPauseKeys));
 }
 
 void PlayerControl::refresh()

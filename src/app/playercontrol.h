@@ -22,20 +22,28 @@ public:
     PlayerControl(MediaPlayer &player, QWidget *parent = nullptr);
 
     QToolButton *playPauseButton() const { return m_playPause; }
+    QToolButton *stopButton() const { return m_stop; }
     QSlider *seekSlider() const { return m_seek; }
     QSlider *volumeSlider() const { return m_volume; }
     QToolButton *previousButton() const { return m_previous; }
     QToolButton *nextButton() const { return m_next; }
+
+    // The keys that play and pause, named in ⏯'s tooltip whichever way it points.
+    void setPlayPauseKeys(const QString &keys);
 
 Q_SIGNALS:
     // ⏮ and ⏭: the program decides the song, as random mode picks at random.
     void previousRequested();
     void nextRequested();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void nameForScreenReaders();
     void refresh();
     void onPlayStateChanged(PlayState state);
+    void showPlayPauseTip(bool playing);
 
     MediaPlayer &m_player;
     QToolButton *m_playPause;
@@ -48,6 +56,7 @@ private:
     QLabel *m_elapsed;
     QLabel *m_total;
     QTimer *m_refreshTimer;
+    QString m_playPauseKeys;
     bool m_seeking = false;
 };
 

@@ -93,7 +93,6 @@ TEST_F(Menus, TreeCaptionsAndIcons)
         SCOPED_TRACE(QString::fromUtf16(item.caption).toStdString());
         EXPECT_EQ(item.action->text(), QString::fromUtf16(item.caption));
         EXPECT_EQ(MenuSkin::itemIcon(item.action), item.icon);
-        EXPECT_TRUE(item.action->shortcut().isEmpty());
         EXPECT_TRUE(item.action->isEnabled());
     }
     // The two pop-up menus are not in the menu bar.

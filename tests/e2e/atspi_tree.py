@@ -4,6 +4,7 @@
   atspi_tree.py check-names          fails unless every push button, slider, spin arrow,
                                      text box and list has a name, unique in the window
   atspi_tree.py list-items <name>    prints the items of the list (or table) with that name
+  atspi_tree.py focused              prints the name of the control with the keyboard focus
 
 Runs with the system's python3 (python3-pyatspi). Exits 3 while the program is not on the bus.
 """
@@ -86,6 +87,15 @@ def list_items(window, list_name):
     return 1
 
 
+def focused(window):
+    # Controls only: an item keeps its focused state after its list has lost the focus.
+    for _, node in walk(window):
+        if node.getRole() not in ITEM_ROLES and node.getState().contains(pyatspi.STATE_FOCUSED):
+            print(node.name)
+            return 0
+    return 1
+
+
 def run():
     window = main_window()
     if window is None:
@@ -97,6 +107,8 @@ def run():
         return check_names(window)
     if command == "list-items":
         return list_items(window, sys.argv[2])
+    if command == "focused":
+        return focused(window)
     print("unknown command %r" % command, file=sys.stderr)
     return 2
 
