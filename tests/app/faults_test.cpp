@@ -461,7 +461,7 @@ TEST_F(Faults, NamesFromWindowsArchivesShowDecodedAndEveryFileOperationKeepsThei
 
     // The cut reads the GBK file and names the ringtone with its bytes.
     selectRowOf(gbkName);
-    ui().按钮5->click();
+    clickCut(ui().按钮5);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(kRingtonePrefix + gbkSong), gbkBytes.mid(3'999, 4'000));
 }
