@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds Tunora and runs every test: the unit, window, real-engine
 # and end-to-end tests; the Debian package, checked without installing it; the same suite
-# again under the address and undefined-behaviour sanitizers, and without the end-to-end runs
-# under ThreadSanitizer; and a short run of each fuzz target. Beyond the packages it needs, it
-# changes nothing on the machine.
+# again under the address and undefined-behaviour sanitizers; and a short run of each fuzz
+# target. Beyond the packages it needs, it changes nothing on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
@@ -27,15 +26,6 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-sanitize && ctest --output-on-failure --timeout 600 -LE e2e)
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
-echo "== Tests under ThreadSanitizer =="
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNORA_SANITIZE=thread \
-  -DTUNORA_BUILD_BENCH=OFF -DTUNORA_WERROR=ON
-cmake --build build-tsan -j"$jobs"
-# Any report fails the run. The suppressions cover races inside Qt and libmpv, which are not
-# built with ThreadSanitizer; each entry says why.
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
-(cd build-tsan && ctest --output-on-failure --timeout 600 -LE e2e)
-unset TSAN_OPTIONS
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== Fuzzing, briefly =="
