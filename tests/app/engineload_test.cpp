@@ -1,6 +1,7 @@
 // The window over the real player while its engine is still loading, as the program starts:
 // what the user does before the engine is up is what the engine does once it is.
 #include "support/fakedesktop.h"
+#include "support/fixturefiles.h"
 #include "support/songfolder.h"
 
 #include "app/mainwindow.h"
@@ -25,14 +26,6 @@ using namespace tunora::test;
 namespace {
 
 constexpr int kTimeoutMs = 20000;
-
-QByteArray fixtureBytes(const char *name)
-{
-    QFile file(QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QString::fromLatin1(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "missing fixture " << name;
-    return file.readAll();
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The window over the real media engine: what the player reports when it opens and
 // advances by itself reaches the song-file list and the song-name label.
 #include "support/fakedesktop.h"
+#include "support/fixturefiles.h"
 #include "support/songfolder.h"
 
 #include "app/mainwindow.h"
@@ -29,14 +30,6 @@ namespace {
 
 // The machine running the tests may be busy: waits are generous.
 constexpr int kTimeoutMs = 20000;
-
-QByteArray fixtureBytes(const char *name)
-{
-    QFile file(QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QString::fromLatin1(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "missing fixture " << name;
-    return file.readAll();
-}
 
 } // namespace
 

@@ -21,12 +21,7 @@ chosen="$E2E_CWD/$gbk_name"
 mkdir "$chosen"
 cp "$fixtures/tone-2s.mp3" "$chosen/a.mp3"
 # The chooser opens on the song folder, here the program's current directory.
-e2e_settings_file UTF-8 <<EOF
-[歌曲目录]
-路径=$E2E_CWD/
-[音乐格式]
-格式=mp3
-EOF
+e2e_song_settings "$E2E_CWD" "mp3"
 
 # The song file the program has open, compared as bytes.
 plays_chosen_song() {

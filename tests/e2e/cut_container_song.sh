@@ -28,12 +28,7 @@ sox -D -n -r 44100 -c 2 -b 16 "$e2e_dir/tone.wav" synth 20 sine 440 vol 0.7
 ffmpeg -nostdin -v error -i "$e2e_dir/tone.wav" "${encoder[@]}" "$E2E_SONGS/$song"
 cp "$fixtures/tone-1s.mp3" "$E2E_SONGS/"
 
-e2e_settings_file UTF-8 <<SETTINGS
-[歌曲目录]
-路径=$E2E_SONGS/
-[音乐格式]
-格式=mp3,$kind
-SETTINGS
+e2e_song_settings "$E2E_SONGS" "mp3,$kind"
 
 e2e_start_xvfb
 e2e_start_tunora
@@ -63,12 +58,7 @@ e2e_expect_exit 15 0
 
 # The program again, on the folder that holds the ringtone: the engine opens it and keeps it
 # open while it plays (a file it cannot decode is closed at once).
-e2e_settings_file UTF-8 <<SETTINGS
-[歌曲目录]
-路径=$E2E_APP_DIR/
-[音乐格式]
-格式=$kind
-SETTINGS
+e2e_song_settings "$E2E_APP_DIR" "$kind"
 E2E_SONGS=$E2E_APP_DIR # where e2e_playing_song looks for the open file
 e2e_start_tunora
 e2e_wait_main_window 30

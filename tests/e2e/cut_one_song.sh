@@ -27,12 +27,7 @@ cp "$fixtures/tone-1s.mp3" "$fixtures/tone-2s.mp3" "$E2E_SONGS/"
 sox -D -n -r 8000 -c 1 "$E2E_SONGS/cover.wav" synth 1 sine 300
 expected_order=("$song" tone-2s.mp3 tone-1s.mp3 "Alpha 6s.mp3")
 
-e2e_settings_file UTF-8 <<EOF
-[歌曲目录]
-路径=$E2E_SONGS/
-[音乐格式]
-格式=mp3
-EOF
+e2e_song_settings "$E2E_SONGS" "mp3"
 
 e2e_start_xvfb
 e2e_start_tunora

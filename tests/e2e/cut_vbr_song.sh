@@ -19,12 +19,7 @@ song="铃音 VBR.mp3"
 sh "$fixtures/make_fixtures.sh" mpeg "$e2e_dir" || e2e_fail "make_fixtures.sh mpeg could not make the song"
 cp "$e2e_dir/vbr-a.mp3" "$E2E_SONGS/$song"
 
-e2e_settings_file UTF-8 <<SETTINGS
-[歌曲目录]
-路径=$E2E_SONGS/
-[音乐格式]
-格式=mp3
-SETTINGS
+e2e_song_settings "$E2E_SONGS" "mp3"
 
 e2e_start_xvfb
 e2e_start_tunora

@@ -20,12 +20,7 @@ song="铃音.flac"
 sox -D -n -r 44100 -c 2 -b 16 "$e2e_dir/tone.wav" synth 20 sine 440 vol 0.7
 ffmpeg -nostdin -v error -i "$e2e_dir/tone.wav" -c:a flac "$E2E_SONGS/$song"
 
-e2e_settings_file UTF-8 <<SETTINGS
-[歌曲目录]
-路径=$E2E_SONGS/
-[音乐格式]
-格式=flac
-SETTINGS
+e2e_song_settings "$E2E_SONGS" "flac"
 
 e2e_start_xvfb
 e2e_start_tunora

@@ -23,12 +23,7 @@ e2e_require_atspi
 song="铃音 键.mp3"
 e2e_make_song "$E2E_SONGS/$song" 30 440 128
 e2e_make_song "$E2E_SONGS/Alpha 6s.mp3" 6 660 64
-e2e_settings_file UTF-8 <<EOF
-[歌曲目录]
-路径=$E2E_SONGS/
-[音乐格式]
-格式=mp3
-EOF
+e2e_song_settings "$E2E_SONGS" "mp3"
 
 e2e_start_xvfb
 e2e_start_tunora_for_atspi

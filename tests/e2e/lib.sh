@@ -111,6 +111,12 @@ e2e_settings_file() {
     fi
 }
 
+# e2e_song_settings <folder> <formats>: a settings file (UTF-8) naming only the song folder and
+# the music formats, as most runs start.
+e2e_song_settings() {
+    printf '[歌曲目录]\n路径=%s/\n[音乐格式]\n格式=%s\n' "$1" "$2" | e2e_settings_file UTF-8
+}
+
 # e2e_make_song <file> <seconds> <frequency> <kbps>: a constant-bit-rate MP3 tone.
 e2e_make_song() {
     local file=$1 seconds=$2 frequency=$3 kbps=$4

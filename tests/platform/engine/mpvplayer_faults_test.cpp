@@ -1,5 +1,7 @@
 // The real engine with awkward song files: names a shell or a URL parser would trip on,
 // names that are not UTF-8, and files that are not (whole) songs.
+#include "support/fixturefiles.h"
+
 #include "platform/files/filenames.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/numbers/numbers.h"
@@ -16,18 +18,11 @@
 #include <unistd.h>
 
 using namespace tunora;
+using namespace tunora::test;
 
 namespace {
 
 constexpr int kTimeoutMs = 20000;
-
-QByteArray fixtureBytes(const char *name)
-{
-    QFile file(QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QString::fromLatin1(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "missing fixture " << name;
-    return file.readAll();
-}
 
 // A folder whose files are made and removed by their raw name bytes.
 class RawFolder {
