@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "about.h"
 #include "cuttinghandlers.h"
 #include "libraryhandlers.h"
 #include "markinghandlers.h"
@@ -22,7 +23,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QUrlQuery>
 
 namespace tunora {
 
@@ -55,7 +55,7 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
     connect(m_ui.播放器1, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
     connect(m_ui.播放器1, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
     connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
-    connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });
+    connect(m_ui.图片框1, &PictureBox::leftPressed, this, &MainWindow::showAbout);
     // Enter in either list plays as its double-click does.
     giveWindowKeys(this, m_ui, player, [this] { m_playback->playEntry(); },
                    [this] { m_playback->songListDoubleClicked(); });
@@ -66,16 +66,10 @@ MainWindow::~MainWindow()
     removeTrayIcon();
 }
 
-QUrl MainWindow::contactUrl()
+void MainWindow::showAbout()
 {
-    QUrl url(QStringLiteral("https://tunora.example/msgrd"));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("v"), QStringLiteral("3"));
-    query.addQueryItem(QStringLiteral("uin"), QStringLiteral("10000"));
-    query.addQueryItem(QStringLiteral("site"), QStringLiteral("tunora"));
-    query.addQueryItem(QStringLiteral("menu"), QStringLiteral("yes"));
-    url.setQuery(query);
-    return url;
+    m_context.desktop.showMessage(aboutText(m_context.settings().path(), readmeFile(m_context.programDirectory)),
+                                  MessageStyle::Information, aboutTitle());
 }
 
 QString MainWindow::savedSongFolder(const SettingsFile &settings)

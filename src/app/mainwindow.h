@@ -41,7 +41,8 @@ public:
     void shutdown();
     void restoreFromTray();
 
-    static QUrl contactUrl();
+    // The banner 图片框1: the version and where the settings file and the README are.
+    void showAbout();
 
 Q_SIGNALS:
     // Once: when the window's first frame is on the screen, or when it started minimised, or

@@ -2,7 +2,6 @@
 
 #include "folderchooser.h"
 
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
@@ -22,12 +21,8 @@ void QtDesktop::showMessage(const QString &text, MessageStyle style, const QStri
     else if (style == MessageStyle::Exclamation)
         icon = QMessageBox::Warning;
     QMessageBox box(icon, title, text, QMessageBox::Ok, m_window);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse); // a path in it can be copied
     box.exec();
-}
-
-void QtDesktop::openUrl(const QUrl &url)
-{
-    QDesktopServices::openUrl(url);
 }
 
 bool QtDesktop::hasSystemTray() const

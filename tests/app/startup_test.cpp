@@ -1,12 +1,17 @@
 #include "support/windowfixture.h"
 
+#include "app/about.h"
 #include "app/artwork.h"
 #include "app/menuskin.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStringListModel>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tunora;
@@ -185,17 +190,33 @@ TEST_F(StartUp, ClosingTheWindowEndsTheProgram)
     EXPECT_EQ(m_exitCodes, QList<int>({0}));
 }
 
-TEST_F(StartUp, ContactPictureOpensTheContactUrl)
+TEST_F(StartUp, TheBannerShowsTheAboutBoxWithTheVersionTheSettingsFileAndTheReadme)
 {
     start();
     QTest::mousePress(ui().图片框1, Qt::LeftButton);
-    ASSERT_EQ(m_desktop.openedUrls.size(), 1);
-    const QUrl url = m_desktop.openedUrls.first();
-    EXPECT_EQ(url.path(), QStringLiteral("/msgrd"));
-    EXPECT_TRUE(url.query().startsWith(QStringLiteral("v=")));
-    EXPECT_TRUE(url.query().contains(QStringLiteral("&uin=")));
-    EXPECT_LT(url.query().indexOf(QStringLiteral("uin=")), url.query().indexOf(QStringLiteral("site=")));
-    EXPECT_LT(url.query().indexOf(QStringLiteral("site=")), url.query().indexOf(QStringLiteral("menu=")));
+    ASSERT_EQ(m_desktop.messages.size(), 1);
+    const FakeDesktop::Message about = m_desktop.messages.first();
+    EXPECT_EQ(about.title, QStringLiteral(u"关于 Tunora"));
+    EXPECT_EQ(about.style, MessageStyle::Information);
+    EXPECT_TRUE(about.text.contains(QStringLiteral(u"版本 2.3"))) << about.text.toStdString();
+    EXPECT_TRUE(about.text.contains(QStringLiteral(u"设置文件：") + settingsPath())) << about.text.toStdString();
+    // A program run from its build folder names the source tree's README.
+    const qsizetype readme = about.text.indexOf(QStringLiteral(u"使用说明："));
+    ASSERT_GE(readme, 0) << about.text.toStdString();
+    const QString readmePath = about.text.mid(readme + 5).section(QLatin1Char('\n'), 0, 0);
+    EXPECT_TRUE(readmePath.endsWith(QStringLiteral("/README.md")) && QFileInfo(readmePath).isFile())
+        << readmePath.toStdString();
     QTest::mousePress(ui().图片框1, Qt::RightButton);
-    EXPECT_EQ(m_desktop.openedUrls.size(), 1);
+    EXPECT_EQ(m_desktop.messages.size(), 1);
+}
+
+TEST_F(StartUp, TheInstalledReadmeComesFirst)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/doc/tunora")));
+    QFile readme(prefix.filePath(QStringLiteral("share/doc/tunora/README.md")));
+    ASSERT_TRUE(readme.open(QIODevice::WriteOnly));
+    readme.close();
+    EXPECT_EQ(readmeFile(FilePath(prefix.filePath(QStringLiteral("bin")))).text(), readme.fileName());
 }

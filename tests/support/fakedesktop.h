@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QStringList>
-#include <QUrl>
 
 namespace tunora::test {
 
@@ -27,14 +26,12 @@ public:
     {
         messages.append({text, style, title});
     }
-    void openUrl(const QUrl &url) override { openedUrls.append(url); }
     bool hasSystemTray() const override { return trayAvailable; }
 
     QStringList folderAnswers;
     QStringList browseTitles;
     QStringList browseStarts;
     QList<Message> messages;
-    QList<QUrl> openedUrls;
     bool trayAvailable = true;
 };
 
