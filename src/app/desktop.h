@@ -21,6 +21,9 @@ public:
     // Modal, one OK button; returns when dismissed.
     virtual void showMessage(const QString &text, MessageStyle style, const QString &title) = 0;
     virtual bool hasSystemTray() const = 0;
+    // Whether a window minimised before it is first shown opens minimised. Wayland ignores
+    // the state until the window is mapped.
+    virtual bool minimisesUnshownWindows() const = 0;
 };
 
 } // namespace tunora

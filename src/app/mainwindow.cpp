@@ -88,10 +88,13 @@ void MainWindow::startUp()
     const QString minimise = settings.read(kMinimiseSection, kParamKey);
     const QString autoPlay = settings.read(kAutoPlaySection, kParamKey);
     const bool startMinimised = minimise == kYes;
+    // Where a window asked to start minimised would open anyway (Wayland ignores the state
+    // until the window is mapped), it is shown and then minimised as a user would.
+    m_minimiseOnFirstFrame = startMinimised && !m_context.desktop.minimisesUnshownWindows();
 
     // The window goes on the screen before the folder is scanned: everything below is done
     // before it is first painted, so it shows the scanned list in its first frame.
-    if (!startMinimised) {
+    if (!startMinimised || m_minimiseOnFirstFrame) {
         show();
         QTimer::singleShot(kFirstFrameWaitMs, this, &MainWindow::markFirstShown);
     }
@@ -116,7 +119,7 @@ void MainWindow::startUp()
         m_context.player.play();
     }
 
-    if (!startMinimised)
+    if (!startMinimised || m_minimiseOnFirstFrame)
         return;
     // The tray and the task bar show the icon; there is no first frame to wait for.
     QTimer::singleShot(0, this, &MainWindow::markFirstShown);
@@ -142,6 +145,11 @@ void MainWindow::markFirstShown()
         return;
     m_firstShown = true;
     giveWindowIcon();
+    if (m_minimiseOnFirstFrame) {
+        m_minimiseOnFirstFrame = false;
+        // Into the tray where there is one, as a user's minimise goes (changeEvent).
+        setWindowState(windowState() | Qt::WindowMinimized);
+    }
     Q_EMIT firstShown();
 }
 

@@ -74,6 +74,7 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
     bool m_firstShown = false;
+    bool m_minimiseOnFirstFrame = false;
 };
 
 } // namespace tunora

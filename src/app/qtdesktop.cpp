@@ -2,6 +2,7 @@
 
 #include "folderchooser.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
@@ -28,6 +29,11 @@ void QtDesktop::showMessage(const QString &text, MessageStyle style, const QStri
 bool QtDesktop::hasSystemTray() const
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtDesktop::minimisesUnshownWindows() const
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace tunora

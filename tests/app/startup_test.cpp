@@ -136,6 +136,36 @@ TEST_F(StartUp, WithoutTrayStartMinimisedOnlyMinimises)
     EXPECT_FALSE(window().windowIcon().isNull()); // the task bar shows it
 }
 
+// Where a window cannot open minimised (Wayland), it opens and then minimises once its first
+// frame is up: into the tray where there is one, else it stays minimised.
+TEST_F(StartUp, StartMinimisedWhereTheStateIsIgnoredBeforeTheFirstShowMinimisesAfterIt)
+{
+    m_desktop.waylandLike = true;
+    for (const bool tray : {true, false}) {
+        SCOPED_TRACE(tray ? "tray" : "no tray");
+        m_desktop.trayAvailable = tray;
+        writeSettingsGbk(QStringLiteral(u"[最小化]\r\n参数=是\r\n[自动播放]\r\n参数=自动\r\n"));
+        int shown = 0;
+        start([&](MainWindow &w) { QObject::connect(&w, &MainWindow::firstShown, [&] { ++shown; }); });
+        EXPECT_TRUE(window().isVisible());
+        EXPECT_FALSE(window().isMinimized()) << "minimised before the first frame";
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+        QTRY_COMPARE(shown, 1);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window().isMinimized());
+        EXPECT_EQ(window().isVisible(), !tray);
+        EXPECT_EQ(trayIconCount(window()), tray ? 1 : 0);
+        EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("play")}));
+        m_player.clearLog();
+        if (tray) {
+            window().restoreFromTray();
+            EXPECT_TRUE(window().isVisible());
+            EXPECT_FALSE(window().isMinimized());
+            EXPECT_EQ(trayIconCount(window()), 0);
+        }
+    }
+}
+
 // What waits for the first frame (the engine's loading, the window icon) runs once: after
 // that frame, or a moment after start-up when the screen never draws the window.
 TEST_F(StartUp, WorkAfterTheFirstFrameRunsOnceWhenItIsDrawnOrSoonWithoutIt)

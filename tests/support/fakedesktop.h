@@ -27,12 +27,15 @@ public:
         messages.append({text, style, title});
     }
     bool hasSystemTray() const override { return trayAvailable; }
+    bool minimisesUnshownWindows() const override { return !waylandLike; }
 
     QStringList folderAnswers;
     QStringList browseTitles;
     QStringList browseStarts;
     QList<Message> messages;
     bool trayAvailable = true;
+    // A platform that opens a window minimised before its first show anyway (Wayland).
+    bool waylandLike = false;
 };
 
 } // namespace tunora::test
