@@ -44,9 +44,9 @@ dpkg-deb -x "$deb" "$root"
 bin=$root/usr/bin
 
 # What an installation needs: the program, each module the build made, the settings template,
-# the menu entry, the metainfo and the icon.
+# the menu entry, the metainfo, the icon and the README the About box names.
 expected=(usr/bin/tunora usr/share/tunora/初始化配置.ini usr/share/applications/tunora.desktop
-    usr/share/icons/hicolor/256x256/apps/tunora.png)
+    usr/share/icons/hicolor/256x256/apps/tunora.png usr/share/doc/tunora/README.md)
 for module in "$build"/tunora-*.so; do
     [ -f "$module" ] && expected+=("usr/lib/tunora/$(basename "$module")")
 done
@@ -75,7 +75,7 @@ first_start() {
     (cd "$home" && "${as_user[@]}" env HOME="$home" XDG_CONFIG_HOME="$home/.config" \
         QT_QPA_PLATFORM=offscreen timeout 5 "$bin/tunora" >/dev/null 2>"$home/stderr") || true
     chmod u+w "$bin"
-    iconv -f GBK -t UTF-8 "$home/.config/tunora/初始化配置.ini" | grep -qx $'格式=mp3,wma\r' || found=$?
+    iconv -f GBK -t UTF-8 "$home/.config/tunora/初始化配置.ini" | grep -qx $'格式=mp3,wma,wav,flac,ogg,m4a\r' || found=$?
     [ -e "$bin/初始化配置.ini" ] && { echo "the settings file went beside the program" >&2; found=1; }
     # The media engine (libmpv, a dependency of the package) loads.
     if grep -q 'cannot start' "$home/stderr"; then

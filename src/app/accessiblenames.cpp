@@ -42,7 +42,7 @@ void nameControlsForScreenReaders(MainWindowUi &ui)
         describe(search, QStringLiteral(u"搜索文字"));
     describe(ui.组合框1->view(), QStringLiteral(u"搜索结果"));
     describe(ui.列表框1, QStringLiteral(u"歌曲文件列表"), QStringLiteral(u"歌曲目录中的歌曲，双击播放"));
-    describe(ui.图片框1, QStringLiteral(u"联系作者"), QStringLiteral(u"在浏览器中打开联系页面"));
+    describe(ui.图片框1, QStringLiteral(u"关于 Tunora"), QStringLiteral(u"显示版本、设置文件和使用说明的位置"));
 
     describeSpin(ui.调节器1, QStringLiteral(u"开始时间"));
     describeSpin(ui.调节器2, QStringLiteral(u"结束时间"));

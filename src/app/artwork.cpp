@@ -144,7 +144,7 @@ QIcon windowIcon()
     return icon;
 }
 
-QPixmap contactBanner()
+QPixmap aboutBanner()
 {
     QPixmap pm(107, 24);
     QPainter p(&pm);
@@ -161,7 +161,7 @@ QPixmap contactBanner()
     font.setBold(true);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(QRect(22, 0, 83, 24), Qt::AlignCenter, QStringLiteral(u"联系作者"));
+    p.drawText(QRect(22, 0, 83, 24), Qt::AlignCenter, QStringLiteral(u"关于 Tunora"));
     return pm;
 }
 

@@ -16,6 +16,6 @@ inline constexpr int kMenuIconCount = 11;
 QPixmap menuIconPixmap(MenuIcon icon);          // 16 x 16
 QPixmap windowIconPixmap(int size);             // square
 QIcon windowIcon();                             // 256, 128, 48, 32, 24 and 16 pixels
-QPixmap contactBanner();                        // 107 x 24
+QPixmap aboutBanner();                          // 107 x 24
 
 } // namespace tunora

@@ -21,6 +21,18 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kIsParentRole = Qt::UserRole + 1;
 
+// The folder a typed path names: "~" and "~/Music" in the home folder, as a shell reads them,
+// a relative path from the folder shown.
+FilePath typedFolder(const QString &typed, const FilePath &shown)
+{
+    if (typed == u'~')
+        return homeFolder();
+    if (typed.startsWith(QStringLiteral("~/")))
+        return homeFolder() / typed.mid(2);
+    const FilePath path(typed);
+    return path.isAbsolute() ? path : shown / typed;
+}
+
 } // namespace
 
 FolderChooser::FolderChooser(const QString &title, const FilePath &startFolder, QWidget *parent)
@@ -60,7 +72,7 @@ FolderChooser::FolderChooser(const QString &title, const FilePath &startFolder, 
 void FolderChooser::showFolder(const FilePath &folder)
 {
     m_folder = folder;
-    m_path->setText(displayFileName(folder.text()));
+    m_path->setText(displayPath(folder.text()));
     m_problem->clear();
     m_entries->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_DirIcon);
@@ -117,12 +129,12 @@ bool FolderChooser::goToTypedPath()
     const QString typed = m_path->text().trimmed();
     // The box shows a name that is not UTF-8 decoded for reading, which does not lead back
     // to the folder; unchanged (or emptied), it stands for the folder shown.
-    if (typed.isEmpty() || typed == displayFileName(m_folder.text())) {
-        m_path->setText(displayFileName(m_folder.text()));
+    if (typed.isEmpty() || typed == displayPath(m_folder.text())) {
+        m_path->setText(displayPath(m_folder.text()));
         m_problem->clear();
         return true;
     }
-    const FilePath path = (FilePath(typed).isAbsolute() ? FilePath(typed) : m_folder / typed).cleaned();
+    const FilePath path = typedFolder(typed, m_folder).cleaned();
     if (!folderExists(path)) {
         m_problem->setText(QStringLiteral(u"找不到文件夹：") + typed);
         m_path->setModified(false);

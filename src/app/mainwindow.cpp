@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "about.h"
 #include "cuttinghandlers.h"
 #include "libraryhandlers.h"
 #include "markinghandlers.h"
@@ -22,7 +23,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QUrlQuery>
 
 namespace tunora {
 
@@ -55,7 +55,7 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
     connect(m_ui.播放器1, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
     connect(m_ui.播放器1, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
     connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
-    connect(m_ui.图片框1, &PictureBox::leftPressed, this, [this] { m_context.desktop.openUrl(contactUrl()); });
+    connect(m_ui.图片框1, &PictureBox::leftPressed, this, &MainWindow::showAbout);
     // Enter in either list plays as its double-click does.
     giveWindowKeys(this, m_ui, player, [this] { m_playback->playEntry(); },
                    [this] { m_playback->songListDoubleClicked(); });
@@ -66,16 +66,10 @@ MainWindow::~MainWindow()
     removeTrayIcon();
 }
 
-QUrl MainWindow::contactUrl()
+void MainWindow::showAbout()
 {
-    QUrl url(QStringLiteral("https://tunora.example/msgrd"));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("v"), QStringLiteral("3"));
-    query.addQueryItem(QStringLiteral("uin"), QStringLiteral("10000"));
-    query.addQueryItem(QStringLiteral("site"), QStringLiteral("tunora"));
-    query.addQueryItem(QStringLiteral("menu"), QStringLiteral("yes"));
-    url.setQuery(query);
-    return url;
+    m_context.desktop.showMessage(aboutText(m_context.settings().path(), readmeFile(m_context.programDirectory)),
+                                  MessageStyle::Information, aboutTitle());
 }
 
 QString MainWindow::savedSongFolder(const SettingsFile &settings)
@@ -94,10 +88,13 @@ void MainWindow::startUp()
     const QString minimise = settings.read(kMinimiseSection, kParamKey);
     const QString autoPlay = settings.read(kAutoPlaySection, kParamKey);
     const bool startMinimised = minimise == kYes;
+    // Where a window asked to start minimised would open anyway (Wayland ignores the state
+    // until the window is mapped), it is shown and then minimised as a user would.
+    m_minimiseOnFirstFrame = startMinimised && !m_context.desktop.minimisesUnshownWindows();
 
     // The window goes on the screen before the folder is scanned: everything below is done
     // before it is first painted, so it shows the scanned list in its first frame.
-    if (!startMinimised) {
+    if (!startMinimised || m_minimiseOnFirstFrame) {
         show();
         QTimer::singleShot(kFirstFrameWaitMs, this, &MainWindow::markFirstShown);
     }
@@ -122,7 +119,7 @@ void MainWindow::startUp()
         m_context.player.play();
     }
 
-    if (!startMinimised)
+    if (!startMinimised || m_minimiseOnFirstFrame)
         return;
     // The tray and the task bar show the icon; there is no first frame to wait for.
     QTimer::singleShot(0, this, &MainWindow::markFirstShown);
@@ -148,6 +145,11 @@ void MainWindow::markFirstShown()
         return;
     m_firstShown = true;
     giveWindowIcon();
+    if (m_minimiseOnFirstFrame) {
+        m_minimiseOnFirstFrame = false;
+        // Into the tray where there is one, as a user's minimise goes (changeEvent).
+        setWindowState(windowState() | Qt::WindowMinimized);
+    }
     Q_EMIT firstShown();
 }
 

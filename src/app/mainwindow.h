@@ -41,7 +41,8 @@ public:
     void shutdown();
     void restoreFromTray();
 
-    static QUrl contactUrl();
+    // The banner 图片框1: the version and where the settings file and the README are.
+    void showAbout();
 
 Q_SIGNALS:
     // Once: when the window's first frame is on the screen, or when it started minimised, or
@@ -73,6 +74,7 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
     bool m_firstShown = false;
+    bool m_minimiseOnFirstFrame = false;
 };
 
 } // namespace tunora

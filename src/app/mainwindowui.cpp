@@ -122,7 +122,7 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
     列表框1->setUniformItemSizes(true);
 
     图片框1 = place(new PictureBox(client), u"图片框1", 496, 400, 107, 24);
-    图片框1->setPixmapSource(contactBanner);
+    图片框1->setPixmapSource(aboutBanner);
     图片框1->setCursor(Qt::PointingHandCursor);
 
     超级菜单1 = new MenuSkin(window);

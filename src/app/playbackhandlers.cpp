@@ -161,6 +161,11 @@ void PlaybackHandlers::停止Chosen()
 
 void PlaybackHandlers::openStateChanged(OpenState newState)
 {
+    if (newState == OpenState::MediaFailed) {
+        // The player passes over it as over a finished song, and its move on is its own.
+        m_programSwitchPending = false;
+        return;
+    }
     if (newState != OpenState::MediaOpen)
         return;
     m_programSwitchPending = false;

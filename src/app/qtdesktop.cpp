@@ -2,7 +2,7 @@
 
 #include "folderchooser.h"
 
-#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
@@ -22,17 +22,18 @@ void QtDesktop::showMessage(const QString &text, MessageStyle style, const QStri
     else if (style == MessageStyle::Exclamation)
         icon = QMessageBox::Warning;
     QMessageBox box(icon, title, text, QMessageBox::Ok, m_window);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse); // a path in it can be copied
     box.exec();
-}
-
-void QtDesktop::openUrl(const QUrl &url)
-{
-    QDesktopServices::openUrl(url);
 }
 
 bool QtDesktop::hasSystemTray() const
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtDesktop::minimisesUnshownWindows() const
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace tunora

@@ -14,8 +14,8 @@ public:
 
     FilePath browseForFolder(const QString &title, const FilePath &startFolder) override;
     void showMessage(const QString &text, MessageStyle style, const QString &title) override;
-    void openUrl(const QUrl &url) override;
     bool hasSystemTray() const override;
+    bool minimisesUnshownWindows() const override;
 
 private:
     QPointer<QWidget> m_window;

@@ -233,6 +233,40 @@ TEST(FolderChooser, OpensOnTheStartFolderElseHomeAndGoesWhereAPathIsTyped)
     EXPECT_EQ(chooser.chosenFolder().text(), top + QStringLiteral("/a"));
 }
 
+TEST(FolderChooser, ATildeInThePathBoxIsTheHomeFolder)
+{
+    SongFolder home;
+    home.addFolder(QStringLiteral("Music"));
+    home.addFolder(decodeFileName(kGbkName));
+    home.addFolder(QStringLiteral("~"));
+    const QString homePath = withoutSeparator(home.path());
+    const QByteArray previousHome = qgetenv("HOME");
+    qputenv("HOME", encodeFileName(homePath));
+
+    FolderChooser chooser(QStringLiteral(u"选择音乐文件夹"), FilePath(QStringLiteral("/")));
+    chooser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+    struct Typed { QString text; QString shown; };
+    const Typed cases[] = {
+        {QStringLiteral("~"), homePath},
+        {QStringLiteral("/"), QStringLiteral("/")},
+        {QStringLiteral("~/Music"), homePath + QStringLiteral("/Music")},
+        {QStringLiteral("~/"), homePath},
+        {QStringLiteral("~/") + decodeFileName(kGbkName), homePath + u'/' + decodeFileName(kGbkName)},
+        // Only a leading "~" alone or before "/" is the home folder; "./~" is a folder named so.
+        {homePath + QStringLiteral("/Music/../~"), homePath + QStringLiteral("/~")},
+    };
+    for (const Typed &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        typePath(chooser, c.text);
+        EXPECT_TRUE(problemOf(chooser).isEmpty()) << problemOf(chooser).toStdString();
+        EXPECT_EQ(chooser.shownFolder().bytes(), encodeFileName(c.shown));
+    }
+    typePath(chooser, QStringLiteral("~Music"));
+    EXPECT_EQ(problemOf(chooser), QStringLiteral(u"找不到文件夹：~Music"));
+    qputenv("HOME", previousHome);
+}
+
 // The real desktop's chooser behind 歌曲目录, driven while it is modal as a user would: it
 // opens on the song folder, and a folder named in GBK is scanned and stored byte for byte.
 TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)

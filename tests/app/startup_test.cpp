@@ -1,12 +1,17 @@
 #include "support/windowfixture.h"
 
+#include "app/about.h"
 #include "app/artwork.h"
 #include "app/menuskin.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStringListModel>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tunora;
@@ -131,6 +136,36 @@ TEST_F(StartUp, WithoutTrayStartMinimisedOnlyMinimises)
     EXPECT_FALSE(window().windowIcon().isNull()); // the task bar shows it
 }
 
+// Where a window cannot open minimised (Wayland), it opens and then minimises once its first
+// frame is up: into the tray where there is one, else it stays minimised.
+TEST_F(StartUp, StartMinimisedWhereTheStateIsIgnoredBeforeTheFirstShowMinimisesAfterIt)
+{
+    m_desktop.waylandLike = true;
+    for (const bool tray : {true, false}) {
+        SCOPED_TRACE(tray ? "tray" : "no tray");
+        m_desktop.trayAvailable = tray;
+        writeSettingsGbk(QStringLiteral(u"[最小化]\r\n参数=是\r\n[自动播放]\r\n参数=自动\r\n"));
+        int shown = 0;
+        start([&](MainWindow &w) { QObject::connect(&w, &MainWindow::firstShown, [&] { ++shown; }); });
+        EXPECT_TRUE(window().isVisible());
+        EXPECT_FALSE(window().isMinimized()) << "minimised before the first frame";
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+        QTRY_COMPARE(shown, 1);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(window().isMinimized());
+        EXPECT_EQ(window().isVisible(), !tray);
+        EXPECT_EQ(trayIconCount(window()), tray ? 1 : 0);
+        EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("play")}));
+        m_player.clearLog();
+        if (tray) {
+            window().restoreFromTray();
+            EXPECT_TRUE(window().isVisible());
+            EXPECT_FALSE(window().isMinimized());
+            EXPECT_EQ(trayIconCount(window()), 0);
+        }
+    }
+}
+
 // What waits for the first frame (the engine's loading, the window icon) runs once: after
 // that frame, or a moment after start-up when the screen never draws the window.
 TEST_F(StartUp, WorkAfterTheFirstFrameRunsOnceWhenItIsDrawnOrSoonWithoutIt)
@@ -185,17 +220,33 @@ TEST_F(StartUp, ClosingTheWindowEndsTheProgram)
     EXPECT_EQ(m_exitCodes, QList<int>({0}));
 }
 
-TEST_F(StartUp, ContactPictureOpensTheContactUrl)
+TEST_F(StartUp, TheBannerShowsTheAboutBoxWithTheVersionTheSettingsFileAndTheReadme)
 {
     start();
     QTest::mousePress(ui().图片框1, Qt::LeftButton);
-    ASSERT_EQ(m_desktop.openedUrls.size(), 1);
-    const QUrl url = m_desktop.openedUrls.first();
-    EXPECT_EQ(url.path(), QStringLiteral("/msgrd"));
-    EXPECT_TRUE(url.query().startsWith(QStringLiteral("v=")));
-    EXPECT_TRUE(url.query().contains(QStringLiteral("&uin=")));
-    EXPECT_LT(url.query().indexOf(QStringLiteral("uin=")), url.query().indexOf(QStringLiteral("site=")));
-    EXPECT_LT(url.query().indexOf(QStringLiteral("site=")), url.query().indexOf(QStringLiteral("menu=")));
+    ASSERT_EQ(m_desktop.messages.size(), 1);
+    const FakeDesktop::Message about = m_desktop.messages.first();
+    EXPECT_EQ(about.title, QStringLiteral(u"关于 Tunora"));
+    EXPECT_EQ(about.style, MessageStyle::Information);
+    EXPECT_TRUE(about.text.contains(QStringLiteral(u"版本 2.3"))) << about.text.toStdString();
+    EXPECT_TRUE(about.text.contains(QStringLiteral(u"设置文件：") + settingsPath())) << about.text.toStdString();
+    // A program run from its build folder names the source tree's README.
+    const qsizetype readme = about.text.indexOf(QStringLiteral(u"使用说明："));
+    ASSERT_GE(readme, 0) << about.text.toStdString();
+    const QString readmePath = about.text.mid(readme + 5).section(QLatin1Char('\n'), 0, 0);
+    EXPECT_TRUE(readmePath.endsWith(QStringLiteral("/README.md")) && QFileInfo(readmePath).isFile())
+        << readmePath.toStdString();
     QTest::mousePress(ui().图片框1, Qt::RightButton);
-    EXPECT_EQ(m_desktop.openedUrls.size(), 1);
+    EXPECT_EQ(m_desktop.messages.size(), 1);
+}
+
+TEST_F(StartUp, TheInstalledReadmeComesFirst)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/doc/tunora")));
+    QFile readme(prefix.filePath(QStringLiteral("share/doc/tunora/README.md")));
+    ASSERT_TRUE(readme.open(QIODevice::WriteOnly));
+    readme.close();
+    EXPECT_EQ(readmeFile(FilePath(prefix.filePath(QStringLiteral("bin")))).text(), readme.fileName());
 }

@@ -5,6 +5,8 @@
                                      text box and list has a name, unique in the window
   atspi_tree.py list-items <name>    prints the items of the list (or table) with that name
   atspi_tree.py focused              prints the name of the control with the keyboard focus
+  atspi_tree.py selected-items <name>  prints its selected items
+  atspi_tree.py text <name>          prints the text in the text box with that name
 
 Runs with the system's python3 (python3-pyatspi). Exits 3 while the program is not on the bus.
 """
@@ -76,12 +78,15 @@ def check_names(window):
     return 1 if failures else 0
 
 
-def list_items(window, list_name):
+def list_items(window, list_name, selected_only=False):
     for _, node in walk(window):
         if node.getRole() in NAMED_ROLES and node.name == list_name:
             for child in node:
-                if child is not None and child.getRole() in ITEM_ROLES and child.name:
-                    print(child.name)
+                if child is None or child.getRole() not in ITEM_ROLES or not child.name:
+                    continue
+                if selected_only and not child.getState().contains(pyatspi.STATE_SELECTED):
+                    continue
+                print(child.name)
             return 0
     print("no list named %r" % list_name, file=sys.stderr)
     return 1
@@ -93,6 +98,15 @@ def focused(window):
         if node.getRole() not in ITEM_ROLES and node.getState().contains(pyatspi.STATE_FOCUSED):
             print(node.name)
             return 0
+    return 1
+
+
+def text_of(window, box_name):
+    for _, node in walk(window):
+        if node.getRole() in NAMED_ROLES and node.name == box_name:
+            print(node.queryText().getText(0, -1))
+            return 0
+    print("no text box named %r" % box_name, file=sys.stderr)
     return 1
 
 
@@ -109,6 +123,10 @@ def run():
         return list_items(window, sys.argv[2])
     if command == "focused":
         return focused(window)
+    if command == "text":
+        return text_of(window, sys.argv[2])
+    if command == "selected-items":
+        return list_items(window, sys.argv[2], selected_only=True)
     print("unknown command %r" % command, file=sys.stderr)
     return 2
 

@@ -22,7 +22,7 @@ cp "$built_settings" "$E2E_SETTINGS"
 
 e2e_make_song "$E2E_SONGS/first.mp3" 2 440 64
 e2e_make_song "$E2E_SONGS/second.mp3" 2 550 64
-sox -D -n -r 8000 -c 1 "$E2E_SONGS/notes.wav" synth 1 sine 300   # not a listed format
+sox -D -n -r 8000 -c 1 "$E2E_SONGS/notes.au" synth 1 sine 300   # not a listed format
 
 e2e_start_xvfb
 e2e_start_tunora_for_atspi
@@ -54,5 +54,5 @@ songs=$(e2e_wait 15 "the two songs in the song-file list" has_both)
 e2e_screenshot songs-listed
 e2e_log "listed: $songs"
 # The program never writes the formats; they still come from the build's file.
-iconv -f GBK -t UTF-8 "$E2E_SETTINGS" | grep -qx $'格式=mp3,wma\r' || e2e_fail "the formats are gone from the settings file"
+iconv -f GBK -t UTF-8 "$E2E_SETTINGS" | grep -qx $'格式=mp3,wma,wav,flac,ogg,m4a\r' || e2e_fail "the formats are gone from the settings file"
 e2e_log "PASS"

@@ -370,3 +370,34 @@ e2e_start_in_tray() {
     read -r icon icon_x icon_y icon_w icon_h <<<"$found"
     e2e_log "tray icon $icon at $icon_x,$icon_y"
 }
+
+# A headless Wayland compositor (weston with its desktop shell and panel), for runs of the
+# program on Qt's native Wayland platform. Sets XDG_RUNTIME_DIR and WAYLAND_DISPLAY and drops
+# DISPLAY, so nothing reaches an X server.
+e2e_start_weston() {
+    e2e_require weston weston-screenshooter
+    export XDG_RUNTIME_DIR="$e2e_dir/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR" "$e2e_dir/shots"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export WAYLAND_DISPLAY=wayland-e2e
+    unset DISPLAY QT_QPA_PLATFORM
+    # --debug opens the screenshot protocol to clients.
+    weston --backend=headless-backend.so --shell=desktop-shell.so --use-pixman --debug \
+        --socket="$WAYLAND_DISPLAY" --width=1024 --height=768 --idle-time=0 \
+        >"$e2e_dir/weston.log" 2>&1 &
+    e2e_pids+=($!)
+    socket_up() { [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && echo up; }
+    e2e_wait 30 "weston's socket" socket_up >/dev/null
+    e2e_log "weston on $WAYLAND_DISPLAY"
+}
+
+# e2e_weston_screenshot <name>: the compositor's output as artifacts/<name>.png; prints the path.
+e2e_weston_screenshot() {
+    local shot
+    rm -f "$e2e_dir/shots"/*.png
+    (cd "$e2e_dir/shots" && weston-screenshooter) >/dev/null 2>&1 || return 1
+    shot=$(ls "$e2e_dir/shots"/*.png 2>/dev/null | head -n 1)
+    [ -n "$shot" ] || return 1
+    mv "$shot" "$E2E_ARTIFACTS/$1.png"
+    echo "$E2E_ARTIFACTS/$1.png"
+}

@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QStringList>
-#include <QUrl>
 
 namespace tunora::test {
 
@@ -27,15 +26,16 @@ public:
     {
         messages.append({text, style, title});
     }
-    void openUrl(const QUrl &url) override { openedUrls.append(url); }
     bool hasSystemTray() const override { return trayAvailable; }
+    bool minimisesUnshownWindows() const override { return !waylandLike; }
 
     QStringList folderAnswers;
     QStringList browseTitles;
     QStringList browseStarts;
     QList<Message> messages;
-    QList<QUrl> openedUrls;
     bool trayAvailable = true;
+    // A platform that opens a window minimised before its first show anyway (Wayland).
+    bool waylandLike = false;
 };
 
 } // namespace tunora::test

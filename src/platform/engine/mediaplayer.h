@@ -10,7 +10,9 @@ namespace tunora {
 // on to the next item by itself (the current one ended).
 enum class PlayState { Undefined, Stopped, Paused, Playing, Transitioning };
 // MediaOpen: the current item is open and its length known, as far as it can be.
-enum class OpenState { Undefined, MediaOpen };
+// MediaFailed: the current item cannot be played (no audio, damaged, gone); the player then
+// moves on as at the end of a song.
+enum class OpenState { Undefined, MediaOpen, MediaFailed };
 
 // A length in seconds as text, the form the song list keeps it in: decimal seconds with three
 // places ("245.512"); empty when the length is unknown (negative or not a number).

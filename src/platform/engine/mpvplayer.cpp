@@ -175,7 +175,7 @@ void MpvPlayer::onPlaybackRestart()
         return;
     m_clock.release(position);
     m_played = true;
-    m_silentEnds = 0;
+    m_endedUnplayed.clear();
 }
 
 void MpvPlayer::onEndFile(std::int64_t entryId, EndReason reason)
@@ -185,13 +185,38 @@ void MpvPlayer::onEndFile(std::int64_t entryId, EndReason reason)
     m_loadId = -1;
     m_open = false;
     m_clock.setRunning(false);
-    if (reason == EndReason::Finished) {
-        m_silentEnds = m_played ? 0 : m_silentEnds + 1;
-        if (m_silentEnds < m_playlist.size()) {
-            advanceByItself();
-            return;
-        }
+    if (reason == EndReason::Failed) {
+        loadFailed();
+        return;
     }
+    if (reason == EndReason::Finished) {
+        moveOnAfterEnd();
+        return;
+    }
+    m_clock.reset(0);
+    reportNow(PlayState::Stopped);
+}
+
+// A song that cannot be played is passed over as every player does: said, then left as a
+// finished song is, so the random advance answers it as well.
+void MpvPlayer::loadFailed()
+{
+    const quint64 switches = m_switches;
+    Q_EMIT openStateChanged(OpenState::MediaFailed);
+    if (switches == m_switches) // the handler may have picked a song of its own
+        moveOnAfterEnd();
+}
+
+void MpvPlayer::moveOnAfterEnd()
+{
+    if (!m_played && m_index >= 0)
+        m_endedUnplayed.insert(m_index);
+    if (m_endedUnplayed.size() < m_playlist.size()) {
+        advanceByItself();
+        return;
+    }
+    // Nothing here plays: stop after one round rather than try the same files forever.
+    m_endedUnplayed.clear();
     m_clock.reset(0);
     reportNow(PlayState::Stopped);
 }
@@ -278,9 +303,15 @@ void MpvPlayer::load(double startAt)
 
     mpv_node result{};
     if (mpv().commandNode(handle(), &command, &result) < 0) {
+        // Refused at once: a failure like any other, reported after this call returns.
         m_loadId = -1;
         m_clock.reset(0);
-        reportNow(PlayState::Stopped);
+        QMetaObject::invokeMethod(
+            this, [this, switches = m_switches] {
+                if (switches == m_switches && m_loadId < 0 && !m_loadQueued)
+                    loadFailed();
+            },
+            Qt::QueuedConnection);
         return;
     }
     m_loadId = -1;
@@ -417,6 +448,7 @@ void MpvPlayer::clearPlaylist()
 {
     m_playlist.clear();
     m_index = -1;
+    m_endedUnplayed.clear();
 }
 
 void MpvPlayer::insertItem(int index, const QString &path)
@@ -425,11 +457,13 @@ void MpvPlayer::insertItem(int index, const QString &path)
     m_playlist.insert(index, path);
     if (m_index >= index)
         ++m_index;
+    m_endedUnplayed.clear(); // the indexes moved
 }
 
 void MpvPlayer::setPlaylist(const QStringList &paths)
 {
     m_playlist = paths;
+    m_endedUnplayed.clear();
     indexAfterPlaylistChange();
 }
 

@@ -3,6 +3,7 @@
 #include "mediaplayer.h"
 #include "positionclock.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -30,8 +31,11 @@ struct LibMpv;
 // Playing, or Paused once paused, so that a play/pause toggle pressed during the wait pauses it.
 //
 // After the last item the player starts again at the first, so the playlist keeps looping.
-// stop() keeps the current media (its path and duration); play() then starts it again from
-// the beginning.
+// An item that cannot be played is reported (MediaFailed) and left as a finished one is: the
+// player moves on by itself, or a handler of Transitioning picks another. Once every item of
+// the playlist has ended without playing since a song last played, the player stops instead
+// of trying them again. stop() keeps the current media (its path and duration); play() then
+// starts it again from the beginning.
 class MpvPlayer final : public MediaPlayer {
     Q_OBJECT
 
@@ -90,6 +94,8 @@ private:
 
     void startQueuedLoad();
     void load(double startAt);
+    void loadFailed();
+    void moveOnAfterEnd();
     void advanceByItself();
     void seek(double seconds);
     // The pause intent, given to the engine (if there is one yet) and the clock.
@@ -122,10 +128,10 @@ private:
     bool m_wantPause = false;
     std::optional<double> m_seekWhenOpen;
     double m_duration = -1;
-    // Items that ended without playing, in a row; a whole round of them stops the player
-    // instead of spinning through the playlist.
+    // Items that ended without playing (failed, or empty) since a song last played; once they
+    // are the whole playlist the player stops instead of spinning through it.
     bool m_played = false;
-    int m_silentEnds = 0;
+    QSet<int> m_endedUnplayed;
 
     PositionClock m_clock;
     int m_volume = 100;

@@ -196,21 +196,88 @@ TEST_F(MpvPlayerTest, StopKeepsTheMediaAtPositionZeroAndLetsNothingAdvance)
     EXPECT_LT(player().currentPosition(), 0.5);
 }
 
-TEST_F(MpvPlayerTest, AFileThatCannotBePlayedStopsThePlayer)
-{
-    QTemporaryDir dir;
-    const QString broken = dir.filePath(QStringLiteral(u"broken.mp3"));
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("this is no audio");
-    file.close();
+// Files that are no songs: a broken download, the "._" file macOS leaves beside each song.
+class UnplayableFiles : public MpvPlayerTest {
+protected:
+    QString add(const QString &name, const QByteArray &content)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            ADD_FAILURE() << "cannot write " << name.toStdString();
+        return path;
+    }
+    QString broken() { return add(QStringLiteral(u"broken.mp3"), "this is no audio"); }
+    QString appleDouble() { return add(QStringLiteral(u"._a.mp3"), QByteArray("\0\5\26\7\0\2\0\0Mac OS X", 16)); }
 
-    player().setPlaylist({broken, fixture(QStringLiteral(u"tone-1s.mp3"))});
+    QTemporaryDir m_dir;
+};
+
+TEST_F(UnplayableFiles, AreSaidAndPassedOverAsAFinishedSongIs)
+{
+    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), broken(), appleDouble(),
+                          fixture(QStringLiteral(u"tone-picture.mp3"))});
     player().playItem(0);
-    ASSERT_TRUE(log().waitFor(kStopped)) << log().text();
-    QTest::qWait(300);
-    EXPECT_EQ(log().events(), QStringList({kStopped}));
-    EXPECT_EQ(player().playState(), PlayState::Stopped);
+    ASSERT_TRUE(log().waitFor(kOpenPicture)) << log().text();
+    ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
+    player().stop();
+    EXPECT_EQ(log().events(), QStringList({kOpen1s, kPlaying, kTransitioning, QStringLiteral(u"failed broken.mp3"),
+                                           kTransitioning, QStringLiteral(u"failed ._a.mp3"), kTransitioning,
+                                           kOpenPicture, kPlaying}));
+}
+
+// The random advance picks on Transitioning; after a failed pick it is asked again.
+TEST_F(UnplayableFiles, APickThatFailsIsFollowedByAnotherPick)
+{
+    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), broken(), fixture(QStringLiteral(u"tone-2s.mp3"))});
+    QList<int> picks = {1, 2};
+    QObject context;
+    QObject::connect(&player(), &MediaPlayer::playStateChanged, &context, [&](PlayState state) {
+        if (state == PlayState::Transitioning && !picks.isEmpty())
+            player().playItem(picks.takeFirst());
+    });
+    player().playItem(0);
+    ASSERT_TRUE(log().waitFor(kOpen2s)) << log().text();
+    ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
+    player().stop();
+    EXPECT_EQ(log().events(), QStringList({kOpen1s, kPlaying, kTransitioning, QStringLiteral(u"failed broken.mp3"),
+                                           kTransitioning, kOpen2s, kPlaying}));
+}
+
+// A folder of nothing but such files: one round, then the player stops and stays stopped.
+TEST_F(UnplayableFiles, WhenNothingPlaysThePlayerStopsAfterOneRound)
+{
+    const QStringList bad = {broken(), appleDouble(), add(QStringLiteral(u"empty.mp3"), {})};
+    struct Case {
+        const char *what;
+        QList<int> picks; // the random advance's picks, none in loop mode
+        int tries;
+    };
+    const Case cases[] = {
+        {"loop", {}, 3},
+        // A pick of a file that failed before counts, but only every file failed ends it.
+        {"random", {0, 0, 2, 1, 1}, 4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        log().clear();
+        player().setPlaylist(bad);
+        QList<int> picks = c.picks;
+        QObject context;
+        QObject::connect(&player(), &MediaPlayer::playStateChanged, &context, [&](PlayState state) {
+            if (state == PlayState::Transitioning && !picks.isEmpty())
+                player().playItem(picks.takeFirst());
+        });
+        player().playItem(1);
+        ASSERT_TRUE(log().waitFor(kStopped)) << log().text();
+        QTest::qWait(500);
+        EXPECT_EQ(log().count(kStopped), 1) << log().text();
+        // Every try but the last ends in a move on.
+        EXPECT_EQ(log().count(kTransitioning), c.tries - 1) << log().text();
+        EXPECT_EQ(log().events().filter(QStringLiteral(u"failed ")).size(), c.tries) << log().text();
+        EXPECT_EQ(log().events().last(), kStopped);
+        EXPECT_EQ(player().playState(), PlayState::Stopped);
+    }
 }
 
 TEST_F(MpvPlayerTest, PlaysAFileWhoseNameIsNotUtf8)

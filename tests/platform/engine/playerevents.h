@@ -39,7 +39,8 @@ inline QString stateName(PlayState state)
     return QStringLiteral("?");
 }
 
-// The player's events in the order they came, each MediaOpen with the file then current.
+// The player's events in the order they came, each MediaOpen and MediaFailed with the file
+// then current.
 class EventLog {
 public:
     explicit EventLog(MediaPlayer &player)
@@ -47,6 +48,9 @@ public:
         QObject::connect(&player, &MediaPlayer::openStateChanged, &m_context, [this, &player](OpenState state) {
             if (state == OpenState::MediaOpen)
                 m_events.append(QStringLiteral(u"open ")
+                            + QFileInfo(player.currentSourceUrl()).fileName());
+            else if (state == OpenState::MediaFailed)
+                m_events.append(QStringLiteral(u"failed ")
                             + QFileInfo(player.currentSourceUrl()).fileName());
         });
         QObject::connect(&player, &MediaPlayer::playStateChanged, &m_context, [this](PlayState state) {

@@ -58,10 +58,11 @@ TEST_F(SettingsTemplateTest, ShippedDefaultsGiveANewUserTheMusicFormats)
 {
     const QByteArray shipped = bytesOf(QStringLiteral(TUNORA_DEFAULT_SETTINGS));
     // Like the Windows program's own files: GBK text, CRLF line ends.
-    EXPECT_EQ(shipped, encodeGbk(u"[音乐格式]\r\n格式=mp3,wma\r\n"_s));
+    // Every format the program plays and cuts is listed.
+    EXPECT_EQ(shipped, encodeGbk(u"[音乐格式]\r\n格式=mp3,wma,wav,flac,ogg,m4a\r\n"_s));
     writeBytes(templateFile(), shipped);
 
-    EXPECT_EQ(installed().read(u"音乐格式"_s, u"格式"_s), u"mp3,wma"_s);
+    EXPECT_EQ(installed().read(u"音乐格式"_s, u"格式"_s), u"mp3,wma,wav,flac,ogg,m4a"_s);
     EXPECT_FALSE(QFile::exists(userFile())) << "reading created the user's file";
 }
 
