@@ -26,10 +26,14 @@ apple_double() { printf '\0\5\26\7\0\2\0\0Mac OS X        ' >"$1"; }
 opens="$e2e_dir/opens"
 watch_folder() { # folder
     : >"$opens"
-    python3 "$E2E_LIB_DIR/watch_opens.py" "$1" >>"$opens" &
+    rm -f "$opens.ready"
+    python3 "$E2E_LIB_DIR/watch_opens.py" "$1" "$opens.ready" >>"$opens" &
     e2e_pids+=($!)
     watcher=$!
-    sleep 0.3
+    # A file that fails to play is opened and closed within milliseconds: the watch must be
+    # in place before the double-click.
+    watching() { [ -e "$opens.ready" ] && echo yes; }
+    e2e_wait 15 "the watch on $1" watching >/dev/null
 }
 stop_watching() { kill "$watcher"; wait "$watcher" 2>/dev/null || true; }
 opened() { uniq "$opens" | tr '\n' ' '; }

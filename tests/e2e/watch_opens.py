@@ -1,7 +1,8 @@
 """Prints the name of every file opened in a folder, one line each, as it happens (inotify).
 
-  watch_opens.py <folder>
+  watch_opens.py <folder> [ready file]
 
+Creates the ready file once the watch is in place, so nothing opened after that is missed.
 Runs until it is ended. Each line is flushed, so a test can follow the file it writes to.
 """
 import ctypes
@@ -21,6 +22,8 @@ def main():
         sys.exit("inotify_init: %s" % os.strerror(ctypes.get_errno()))
     if libc.inotify_add_watch(fd, os.fsencode(sys.argv[1]), IN_OPEN) < 0:
         sys.exit("inotify_add_watch: %s" % os.strerror(ctypes.get_errno()))
+    if len(sys.argv) > 2:
+        open(sys.argv[2], "w").close()
     out = sys.stdout.buffer
     while True:
         data = os.read(fd, 65536)
