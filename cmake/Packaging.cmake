@@ -14,7 +14,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tunora.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so invisible to dpkg-shlibdeps: the window's platform plugin, libmpv
-# (the media engine, loaded behind the window), and a font that has the window's Chinese texts.
+# (the media engine, loaded behind the window), and a font that has the window's Chinese texts;
+# Qt's Wayland platform, so that in a Wayland session the window is the compositor's own rather
+# than one through XWayland.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libmpv2")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, qt6-wayland")
 include(CPack)

@@ -11,7 +11,7 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xdotool x11-utils imagemagick lame sox libsox-fmt-mp3 trayer python3 ffmpeg clang libclang-rt-14-dev
-    desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi weston qt6-wayland)
+    desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi playerctl weston qt6-wayland)
 fi
 
 missing=()

@@ -73,9 +73,13 @@ void LibraryHandlers::歌曲目录Chosen()
 {
     const FilePath chosen =
         m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), FilePath(m_context.songFolder));
-    if (chosen.isEmpty())
-        return;
-    m_context.songFolder = withTrailingSeparator(chosen.text());
+    if (!chosen.isEmpty())
+        useSongFolder(chosen);
+}
+
+void LibraryHandlers::useSongFolder(const FilePath &folder)
+{
+    m_context.songFolder = withTrailingSeparator(folder.text());
     scanSongFolder();
 }
 

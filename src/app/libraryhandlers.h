@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
 #include <QObject>
 
 namespace tunora {
@@ -15,6 +17,9 @@ public:
     explicit LibraryHandlers(AppContext &context, QObject *parent = nullptr);
 
     void scanSongFolder();
+    // A folder chosen as the song folder: stored, shown and scanned. The folder chooser and
+    // a song opened from outside both end here.
+    void useSongFolder(const FilePath &folder);
     void 按钮7Clicked();
     void 歌曲目录Chosen();
 

@@ -1,16 +1,20 @@
 // Program start: the application and the main window, then the event loop, with the media
-// engine coming up behind the window. When the display or the engine cannot start, the
-// program says so and exits 255.
+// engine and the session bus's media controls coming up behind the window. When the display
+// or the engine cannot start, the program says so and exits 255. A launch while the program
+// runs hands its songs to the running one and ends.
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
+#include "app/mpris/mprisservice.h"
 #include "app/startup/commandline.h"
 #include "app/startup/displayprobe.h"
+#include "app/startup/runninginstance.h"
 #include "app/startup/startupwork.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/files/hostpaths.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -18,6 +22,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -34,8 +39,9 @@ void reportEngineFailure(const QString &error)
 int main(int argc, char **argv)
 {
     std::fesetenv(FE_DFL_ENV);
-    if (const std::optional<int> answered = tunora::handleCommandLine(argc, argv))
-        return *answered;
+    const tunora::CommandLineAnswer commandLine = tunora::handleCommandLine(argc, argv);
+    if (commandLine.exitCode)
+        return *commandLine.exitCode;
     tunora::DisplayConnection probeConnection;
     if (const QString problem = tunora::displayProblem(argc, argv, &probeConnection); !problem.isEmpty()) {
         std::fprintf(stderr, "tunora: %s\n", qPrintable(problem));
@@ -51,6 +57,10 @@ int main(int argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
+    // Qt's accessibility bridge connects to the session bus at start anyway; asking it for a
+    // running program costs one round trip more.
+    if (tunora::handedToRunningProgram(QDBusConnection::sessionBus(), commandLine.songFiles))
+        return 0;
 
     tunora::MpvPlayer player;
     tunora::QtDesktop desktop;
@@ -68,7 +78,13 @@ int main(int argc, char **argv)
         // the first frame's drawing may need, so it starts after it. What the user does
         // meanwhile waits in the player.
         QObject::connect(&window, &tunora::MainWindow::firstShown, &work, [&] { work.loadEngine(player); });
+        // The desktop's media controls find the program once its first frame is on the screen.
+        std::unique_ptr<tunora::MprisService> mpris;
+        QObject::connect(&window, &tunora::MainWindow::firstShown, &window, [&] {
+            mpris = tunora::MprisService::registerOn(QDBusConnection::sessionBus(), window);
+        });
         window.startUp();
+        window.openSongFiles(commandLine.songFiles);
         exitCode = QApplication::exec();
     }
     return exitCode;

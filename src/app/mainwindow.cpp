@@ -11,6 +11,7 @@
 #include "playercontrol.h"
 #include "settingskeys.h"
 #include "shortcuts.h"
+#include "songfileopener.h"
 #include "songlistedithandlers.h"
 
 #include "marking/endmarktimer.h"
@@ -50,6 +51,7 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
     m_marking = std::make_unique<MarkingHandlers>(m_context, [this] { m_playback->playSelectedRow(); });
     m_cutting = std::make_unique<CuttingHandlers>(m_context);
     m_songListEdit = std::make_unique<SongListEditHandlers>(m_context);
+    m_songFileOpener = std::make_unique<SongFileOpener>(m_context, *m_library, *m_playback);
 
     // The player face's own skip buttons switch as the program's next and previous do.
     connect(m_ui.播放器1, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
@@ -205,6 +207,23 @@ void MainWindow::restoreFromTray()
     }
     activateWindow();
     removeTrayIcon();
+}
+
+void MainWindow::raiseWindow()
+{
+    if (!isVisible()) {
+        restoreFromTray();
+        return;
+    }
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+bool MainWindow::openSongFiles(const QList<FilePath> &paths)
+{
+    return m_songFileOpener->openFirst(paths);
 }
 
 void MainWindow::removeTrayIcon()

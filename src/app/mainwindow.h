@@ -17,6 +17,7 @@ class LibraryHandlers;
 class MarkingHandlers;
 class OptionHandlers;
 class PlaybackHandlers;
+class SongFileOpener;
 class SongListEditHandlers;
 
 // The one window, and the composition root that connects its controls to the handlers.
@@ -40,6 +41,12 @@ public:
 
     void shutdown();
     void restoreFromTray();
+    // Brings the window before the user: out of the tray, out of the task bar, or to the front.
+    void raiseWindow();
+
+    // Songs opened from outside: the first that opens plays, its folder listed (the others
+    // before it are reported in message boxes). False when none opens.
+    bool openSongFiles(const QList<FilePath> &paths);
 
     // The banner 图片框1: the version and where the settings file and the README are.
     void showAbout();
@@ -71,6 +78,7 @@ private:
     std::unique_ptr<MarkingHandlers> m_marking;
     std::unique_ptr<CuttingHandlers> m_cutting;
     std::unique_ptr<SongListEditHandlers> m_songListEdit;
+    std::unique_ptr<SongFileOpener> m_songFileOpener;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
     bool m_firstShown = false;

@@ -106,13 +106,8 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     layout->addLayout(top);
     layout->addLayout(bottom);
 
-    connect(m_playPause, &QToolButton::clicked, this, [this] {
-        if (m_player.playState() == PlayState::Playing)
-            m_player.pause();
-        else
-            m_player.play();
-    });
-    connect(m_stop, &QToolButton::clicked, this, [this] { m_player.stop(); });
+    connect(m_playPause, &QToolButton::clicked, this, &PlayerControl::playPauseClicked);
+    connect(m_stop, &QToolButton::clicked, this, &PlayerControl::stopClicked);
     connect(m_previous, &QToolButton::clicked, this, &PlayerControl::previousRequested);
     connect(m_next, &QToolButton::clicked, this, &PlayerControl::nextRequested);
     connect(m_mute, &QToolButton::toggled, this, [this](bool on) {
@@ -123,13 +118,33 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     connect(m_seek, &QSlider::sliderPressed, this, [this] { m_seeking = true; });
     connect(m_seek, &QSlider::sliderReleased, this, [this] {
         m_seeking = false;
-        m_player.setCurrentPosition(m_seek->value() / 1000.0);
+        seekBarClicked(m_seek->value() / 1000.0);
     });
     connect(&m_player, &MediaPlayer::playStateChanged, this, &PlayerControl::onPlayStateChanged);
     connect(&m_player, &MediaPlayer::openStateChanged, this, [this] { refresh(); });
     connect(m_refreshTimer, &QTimer::timeout, this, &PlayerControl::refresh);
     m_refreshTimer->start(250);
     nameForScreenReaders();
+}
+
+void PlayerControl::playPauseClicked()
+{
+    if (m_player.playState() == PlayState::Playing)
+        m_player.pause();
+    else
+        m_player.play();
+}
+
+void PlayerControl::stopClicked()
+{
+    m_player.stop();
+}
+
+void PlayerControl::seekBarClicked(double seconds)
+{
+    m_player.setCurrentPosition(seconds);
+    if (!m_seeking)
+        m_seek->setValue(int(seconds * 1000));
 }
 
 // The buttons show only icons and the sliders no text; screen readers announce these names.

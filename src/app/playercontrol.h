@@ -30,6 +30,12 @@ public:
 
     // The keys that play and pause, named in ⏯'s tooltip whichever way it points.
     void setPlayPauseKeys(const QString &keys);
+    // What the face's controls do, for callers from outside the window (the desktop's
+    // media controls) as well.
+    void playPauseClicked();
+    void stopClicked();
+    // A click on the seek bar at `seconds`: playback goes on from there.
+    void seekBarClicked(double seconds);
 
 Q_SIGNALS:
     // ⏮ and ⏭: the program decides the song, as random mode picks at random.

@@ -13,6 +13,13 @@ QStringList extensionsOfFormat(const QString &format)
     return extensions;
 }
 
+bool formatListsName(const QString &format, const QString &fileName)
+{
+    const QStringList extensions = extensionsOfFormat(format);
+    return std::any_of(extensions.begin(), extensions.end(),
+                       [&](const QString &extension) { return hasExtension(fileName, extension); });
+}
+
 FolderScan scanFolder(const QString &folder, const QString &format)
 {
     FolderScan scan;

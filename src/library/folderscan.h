@@ -17,6 +17,9 @@ struct FolderScan {
 // that no search ever looks for every file ending in a dot.
 QStringList extensionsOfFormat(const QString &format);
 
+// Whether a scan under this format lists a (regular) file of that name.
+bool formatListsName(const QString &format, const QString &fileName);
+
 // Every file of `folder` (ending with "/") with one of the extensions, each extension's
 // files in the file search's order, every new find placed at the top: the last file found
 // for the last extension ends up first.

@@ -7,6 +7,9 @@
   atspi_tree.py focused              prints the name of the control with the keyboard focus
   atspi_tree.py selected-items <name>  prints its selected items
   atspi_tree.py text <name>          prints the text in the text box with that name
+  atspi_tree.py name-starting <text> prints the name of the first node whose name starts so
+  atspi_tree.py checked <name>       prints yes or no: whether the node (a menu item) is checked
+  atspi_tree.py value <name>         prints the current value of the node (a slider)
 
 Runs with the system's python3 (python3-pyatspi). Exits 3 while the program is not on the bus.
 """
@@ -110,6 +113,39 @@ def text_of(window, box_name):
     return 1
 
 
+def find(window, name):
+    for _, node in walk(window):
+        if node.name == name:
+            return node
+    print("no node named %r" % name, file=sys.stderr)
+    return None
+
+
+def name_starting(window, prefix):
+    for _, node in walk(window):
+        if (node.name or "").startswith(prefix):
+            print(node.name)
+            return 0
+    print("no node's name starts with %r" % prefix, file=sys.stderr)
+    return 1
+
+
+def checked(window, name):
+    node = find(window, name)
+    if node is None:
+        return 1
+    print("yes" if node.getState().contains(pyatspi.STATE_CHECKED) else "no")
+    return 0
+
+
+def value(window, name):
+    node = find(window, name)
+    if node is None:
+        return 1
+    print("%g" % node.queryValue().currentValue)
+    return 0
+
+
 def run():
     window = main_window()
     if window is None:
@@ -127,6 +163,12 @@ def run():
         return text_of(window, sys.argv[2])
     if command == "selected-items":
         return list_items(window, sys.argv[2], selected_only=True)
+    if command == "name-starting":
+        return name_starting(window, sys.argv[2])
+    if command == "checked":
+        return checked(window, sys.argv[2])
+    if command == "value":
+        return value(window, sys.argv[2])
     print("unknown command %r" % command, file=sys.stderr)
     return 2
 

@@ -208,10 +208,10 @@ e2e_require_atspi() {
 }
 atspi() { /usr/bin/python3 "$E2E_LIB_DIR/atspi_tree.py" "$@"; }
 
-# Starts the program with Qt's accessibility bridge on and waits until its window is on the
-# accessibility bus.
+# Starts the program (with the arguments given) with Qt's accessibility bridge on and waits
+# until its window is on the accessibility bus.
 e2e_start_tunora_for_atspi() {
-    (cd "$E2E_CWD" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
+    (cd "$E2E_CWD" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$E2E_PROGRAM" "$@") >"$e2e_dir/tunora.log" 2>&1 &
     E2E_TUNORA_PID=$!
     e2e_pids+=("$E2E_TUNORA_PID")
     e2e_wait_main_window 30

@@ -81,3 +81,24 @@ TEST_F(Scan, AMissingFolderGivesEmptyLists)
     EXPECT_TRUE(scan.entries.isEmpty());
     EXPECT_TRUE(scan.paths.isEmpty());
 }
+
+// A song opened from outside is checked by the same rule the scan lists by: every name and
+// format agree with what a scan of a folder holding that name lists.
+TEST(FormatSetting, ListsANameExactlyWhenTheScanWould)
+{
+    const QStringList names = {QStringLiteral("a.mp3"), QStringLiteral("B.MP3"), QStringLiteral("c.mp3x"),
+                               QStringLiteral("mp3"), QStringLiteral("d.wma"), QStringLiteral("e."),
+                               QStringLiteral("f.tar.gz"), QStringLiteral("g.gz")};
+    const QString formats[] = {QStringLiteral("mp3"), QStringLiteral("mp3,wma"), QStringLiteral("WMA,,"),
+                               QString(), QStringLiteral("tar.gz"), QStringLiteral(",")};
+    for (const QString &format : formats) {
+        for (const QString &name : names) {
+            SCOPED_TRACE(QString(format + QStringLiteral(" / ") + name).toStdString());
+            SongFolder folder;
+            folder.addFile(name);
+            EXPECT_EQ(formatListsName(format, name), scanFolder(folder.path(), format).entries.contains(name));
+        }
+    }
+    EXPECT_TRUE(formatListsName(QStringLiteral("mp3,wma"), QStringLiteral("B.MP3")));
+    EXPECT_FALSE(formatListsName(QStringLiteral("mp3"), QStringLiteral("c.mp3x")));
+}

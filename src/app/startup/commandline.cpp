@@ -1,5 +1,8 @@
 #include "commandline.h"
 
+#include "platform/files/filenames.h"
+#include "platform/files/hostpaths.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -49,35 +52,39 @@ CommandLineAnswer answerCommandLine(const QStringList &arguments)
     parser.setApplicationDescription(u"播放音乐文件夹中的歌曲并剪切铃声。"_s);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(u"文件"_s, u"要播放的歌曲；它所在的文件夹成为歌曲目录。"_s, u"[文件…]"_s);
     acceptQtOptions(parser);
 
     if (!parser.parse(arguments))
-        return {kUsageError, {}, parser.errorText() + u"\n\n"_s + parser.helpText()};
+        return {kUsageError, {}, parser.errorText() + u"\n\n"_s + parser.helpText(), {}};
     // Qt adds --help-all once an application object exists; it answers like --help.
     if (parser.isSet(help) || parser.optionNames().contains(u"help-all"_s))
-        return {0, parser.helpText(), {}};
+        return {0, parser.helpText(), {}, {}};
     if (parser.isSet(version))
-        return {0, versionText(), {}};
-    return {};
+        return {0, versionText(), {}, {}};
+    CommandLineAnswer start;
+    for (const QString &file : parser.positionalArguments())
+        start.songFiles.append(absolutePath(FilePath(file)));
+    return start;
 }
 
-std::optional<int> handleCommandLine(int argc, char **argv)
+CommandLineAnswer handleCommandLine(int argc, char **argv)
 {
     // A plain start has nothing to parse.
     if (argc <= 1)
-        return std::nullopt;
+        return {};
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (!answerCommandLine(arguments).exitCode)
-        return std::nullopt;
+        arguments.append(decodeFileName(QByteArray(argv[i])));
+    if (CommandLineAnswer start = answerCommandLine(arguments); !start.exitCode)
+        return start;
     // The help names the program as it was called, which Qt reads from an application object;
     // a window-less one is enough, and the program ends right after.
     QCoreApplication app(argc, argv);
     const CommandLineAnswer answer = answerCommandLine(arguments);
     std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(answer.standardError.toLocal8Bit().constData(), stderr);
-    return answer.exitCode;
+    return answer;
 }
 
 } // namespace tunora

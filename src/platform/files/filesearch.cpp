@@ -89,6 +89,13 @@ private:
 
 } // namespace
 
+bool hasExtension(QStringView name, QStringView extension)
+{
+    const qsizetype dot = name.size() - extension.size() - 1;
+    return !extension.isEmpty() && dot >= 0 && name.at(dot) == QLatin1Char('.')
+        && name.endsWith(extension, Qt::CaseInsensitive);
+}
+
 QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QStringList &extensions)
 {
     QList<QStringList> result(extensions.size());
@@ -96,15 +103,14 @@ QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QString
     QStringList suffixes;
     QList<int> suffixOf;
     for (const QString &extension : extensions) {
-        const QString suffix = QLatin1Char('.') + extension;
         qsizetype at = -1;
         for (qsizetype i = 0; i < suffixes.size() && at < 0; ++i) {
-            if (suffixes[i].compare(suffix, Qt::CaseInsensitive) == 0)
+            if (suffixes[i].compare(extension, Qt::CaseInsensitive) == 0)
                 at = i;
         }
         if (at < 0 && !extension.isEmpty()) {
             at = suffixes.size();
-            suffixes.append(suffix);
+            suffixes.append(extension);
         }
         suffixOf.append(int(at));
     }
@@ -122,7 +128,7 @@ QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QString
         const QString name = decodeFileName(QByteArray(entry->d_name));
         int regular = -1; // asked only for names that match
         for (qsizetype i = 0; i < suffixes.size(); ++i) {
-            if (!name.endsWith(suffixes[i], Qt::CaseInsensitive))
+            if (!hasExtension(name, suffixes[i]))
                 continue;
             if (regular < 0)
                 regular = isRegularFile(fd, entry) ? 1 : 0;

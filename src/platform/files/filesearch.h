@@ -8,6 +8,11 @@
 
 namespace tunora {
 
+// Whether `name` ends with "." + `extension`, without regard to letter case ("A.MP3" has
+// "mp3"); never for an empty extension. The one rule every search and check of a song's
+// kind goes by.
+bool hasExtension(QStringView name, QStringView extension);
+
 // The names of the regular files in `folder` whose extension is `extension`, compared
 // without regard to letter case (A.MP3 is found for "mp3"). Folders never count. Names
 // come in a fixed order: ascending without regard to case, as a Windows file system lists

@@ -45,6 +45,13 @@ FilePath currentFolder()
     return FilePath::fromBytes(QByteArray(buffer.constData()));
 }
 
+FilePath absolutePath(const FilePath &path)
+{
+    if (path.isEmpty())
+        return {};
+    return (path.isAbsolute() ? path : currentFolder() / path.text()).cleaned();
+}
+
 FilePath homeFolder()
 {
     const QByteArray home = qgetenv("HOME");

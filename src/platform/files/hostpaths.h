@@ -14,6 +14,9 @@ FilePath programFolderFrom(const QByteArray &executableLink);
 
 // The process's current working directory; empty when it cannot be told (it was removed).
 FilePath currentFolder();
+// `path` made absolute against the current folder, with "." and ".." taken by name (as a
+// shell's cd takes them); an absolute path is only tidied. Empty stays empty.
+FilePath absolutePath(const FilePath &path);
 
 // $HOME, else "/".
 FilePath homeFolder();

@@ -1,4 +1,5 @@
 #include "app/startup/commandline.h"
+#include "platform/files/hostpaths.h"
 
 #include <gtest/gtest.h>
 
@@ -56,4 +57,30 @@ TEST(CommandLine, UsageOnErrorIsTheHelpAndKeepsQtOptionsOutOfIt)
     EXPECT_TRUE(refused.standardError.endsWith(help.standardOutput)) << refused.standardError.toStdString();
     for (const QString &qtOption : {u"-platform"_s, u"-style"_s, u"-reverse"_s})
         EXPECT_FALSE(help.standardOutput.contains(qtOption)) << help.standardOutput.toStdString();
+}
+
+TEST(CommandLine, EveryOtherArgumentIsASongFileMadeAbsolute)
+{
+    const FilePath here = currentFolder();
+    const auto m = [](const QString &path) { return FilePath(path); };
+    struct FilesCase {
+        const char *what;
+        QStringList arguments;
+        QList<FilePath> files;
+    };
+    const FilesCase cases[] = {
+        {"none", {u"tunora"_s}, {}},
+        {"absolute, in order", {u"tunora"_s, u"/m/b.mp3"_s, u"/m/a.mp3"_s}, {m(u"/m/b.mp3"_s), m(u"/m/a.mp3"_s)}},
+        {"relative to the current directory", {u"tunora"_s, u"songs/../a.mp3"_s}, {here / u"a.mp3"_s}},
+        {"a Qt option's value is none", {u"tunora"_s, u"-platform"_s, u"offscreen"_s, u"/m/a.mp3"_s}, {m(u"/m/a.mp3"_s)}},
+        {"after -- a dash starts a name", {u"tunora"_s, u"--"_s, u"-a.mp3"_s}, {here / u"-a.mp3"_s}},
+    };
+    for (const FilesCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        const CommandLineAnswer answer = answerCommandLine(c.arguments);
+        EXPECT_FALSE(answer.exitCode);
+        EXPECT_EQ(answer.songFiles, c.files);
+    }
+    // An unknown option still ends the start, files or not.
+    EXPECT_EQ(answerCommandLine({u"tunora"_s, u"/m/a.mp3"_s, u"--bogus"_s}).exitCode, 2);
 }

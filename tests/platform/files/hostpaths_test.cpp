@@ -78,3 +78,21 @@ TEST(HostPaths, UserConfigFolderFollowsTheEnvironmentByItsBytes)
         EXPECT_EQ(homeFolder().bytes(), c.home.value_or("/"));
     }
 }
+
+TEST(HostPaths, AbsolutePathTakesRelativeOnesFromTheCurrentFolderDotsByName)
+{
+    const FilePath here = currentFolder();
+    ASSERT_TRUE(here.isAbsolute());
+    struct Case { QString given; FilePath expected; };
+    const Case cases[] = {
+        {u"song.mp3"_s, here / u"song.mp3"_s},
+        {u"./a/../song.mp3"_s, here / u"song.mp3"_s},
+        {u"../song.mp3"_s, here.folder() / u"song.mp3"_s},
+        {u"/music//x/./y.mp3"_s, FilePath(u"/music/x/y.mp3"_s)},
+        {QString(), FilePath()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.given.toStdString());
+        EXPECT_EQ(absolutePath(FilePath(c.given)), c.expected);
+    }
+}

@@ -1,0 +1,21 @@
+#include "mimetypes.h"
+
+#include "library/folderscan.h"
+
+#include <QMimeDatabase>
+
+namespace tunora {
+
+QStringList mimeTypesOfFormat(const QString &format)
+{
+    const QMimeDatabase database;
+    QStringList types;
+    for (const QString &extension : extensionsOfFormat(format)) {
+        const QMimeType type = database.mimeTypeForFile(QStringLiteral("song.") + extension, QMimeDatabase::MatchExtension);
+        if (type.isValid() && !type.isDefault() && !types.contains(type.name()))
+            types.append(type.name());
+    }
+    return types;
+}
+
+} // namespace tunora

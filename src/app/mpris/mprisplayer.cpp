@@ -1,0 +1,141 @@
+#include "mprisplayer.h"
+
+#include "mprisnames.h"
+#include "mprisstate.h"
+
+#include "app/mainwindow.h"
+#include "app/playercontrol.h"
+
+#include "platform/engine/mediaplayer.h"
+#include "platform/files/fileurl.h"
+
+#include <QAction>
+#include <QSlider>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tunora {
+
+namespace {
+
+const QString kPlaylistLoop = QStringLiteral("Playlist");
+const QString kNoLoop = QStringLiteral("None");
+
+} // namespace
+
+MprisPlayer::MprisPlayer(MainWindow &window, MprisState &state, QObject *service)
+    : QDBusAbstractAdaptor(service)
+    , m_window(window)
+    , m_state(state)
+{
+    connect(&m_state, &MprisState::seeked, this, &MprisPlayer::Seeked);
+}
+
+QString MprisPlayer::playbackStatus() const { return m_state.playbackStatus(); }
+QString MprisPlayer::loopStatus() const { return m_state.loopStatus(); }
+bool MprisPlayer::shuffle() const { return m_state.shuffle(); }
+QVariantMap MprisPlayer::metadata() const { return m_state.metadata(); }
+double MprisPlayer::volume() const { return m_state.volume(); }
+qlonglong MprisPlayer::position() const { return m_state.positionMicroseconds(); }
+bool MprisPlayer::canGoNext() const { return m_state.canGoNext(); }
+bool MprisPlayer::canGoPrevious() const { return m_state.canGoPrevious(); }
+bool MprisPlayer::canPlay() const { return m_state.canPlay(); }
+bool MprisPlayer::canPause() const { return m_state.canPause(); }
+bool MprisPlayer::canSeek() const { return m_state.canSeek(); }
+
+void MprisPlayer::setLoopStatus(const QString &status)
+{
+    // No play mode repeats one song: "Track" changes nothing.
+    const MainWindowUi &ui = m_window.ui();
+    if (status == kPlaylistLoop && !ui.循环->isChecked())
+        ui.循环->trigger();
+    else if (status == kNoLoop && ui.循环->isChecked())
+        ui.随机->trigger();
+}
+
+void MprisPlayer::setShuffle(bool on)
+{
+    const MainWindowUi &ui = m_window.ui();
+    if (on != ui.随机->isChecked())
+        ui.随机->trigger();
+}
+
+void MprisPlayer::setVolume(double volume)
+{
+    QSlider *slider = m_window.ui().播放器1->volumeSlider();
+    const double clamped = std::isfinite(volume) ? std::clamp(volume, 0.0, 1.0) : 0.0;
+    slider->setValue(int(std::lround(clamped * slider->maximum())));
+}
+
+bool MprisPlayer::playing() const
+{
+    return m_window.context().player.playState() == PlayState::Playing;
+}
+
+void MprisPlayer::Next()
+{
+    m_window.ui().下一首->trigger();
+}
+
+void MprisPlayer::Previous()
+{
+    m_window.ui().上一首->trigger();
+}
+
+void MprisPlayer::Pause()
+{
+    if (playing())
+        m_window.ui().播放器1->playPauseClicked();
+}
+
+void MprisPlayer::PlayPause()
+{
+    m_window.ui().播放器1->playPauseClicked();
+}
+
+void MprisPlayer::Stop()
+{
+    m_window.ui().播放器1->stopClicked();
+}
+
+void MprisPlayer::Play()
+{
+    if (!playing())
+        m_window.ui().播放器1->playPauseClicked();
+}
+
+void MprisPlayer::Seek(qlonglong Offset)
+{
+    if (!canSeek())
+        return;
+    const qint64 target = std::max<qint64>(0, m_state.positionMicroseconds() + Offset);
+    if (target > m_state.lengthMicroseconds()) {
+        Next(); // past the end, as the song would end there
+        return;
+    }
+    m_window.ui().播放器1->seekBarClicked(double(target) / 1e6);
+}
+
+void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
+{
+    // A request meant for a song that is no longer the current one is stale.
+    if (!canSeek() || TrackId != m_state.trackId() || Position < 0 || Position > m_state.lengthMicroseconds())
+        return;
+    m_window.ui().播放器1->seekBarClicked(double(Position) / 1e6);
+}
+
+void MprisPlayer::OpenUri(const QString &Uri)
+{
+    // The window says why a song does not open; the caller learns that it did not.
+    const FilePath path = pathOfFileUrl(Uri);
+    if (path.isEmpty()) {
+        if (calledFromDBus())
+            sendErrorReply(mpris::kCannotOpenError, QStringLiteral("not a local file URI: %1").arg(Uri));
+        return;
+    }
+    if (!m_window.openSongFiles({path}) && calledFromDBus())
+        sendErrorReply(mpris::kCannotOpenError, QStringLiteral("cannot play %1").arg(Uri));
+}
+
+} // namespace tunora

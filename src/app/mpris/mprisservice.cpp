@@ -1,0 +1,52 @@
+#include "mprisservice.h"
+
+#include "mprisnames.h"
+#include "mprisplayer.h"
+#include "mprisroot.h"
+#include "mprisstate.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+
+namespace tunora {
+
+using namespace mpris;
+
+MprisService::MprisService(const QDBusConnection &bus, MainWindow &window)
+    : m_bus(bus)
+    , m_state(new MprisState(window, this))
+{
+    new MprisRoot(window, this);
+    new MprisPlayer(window, *m_state, this);
+    connect(m_state, &MprisState::propertiesChanged, this, &MprisService::announce);
+}
+
+MprisService::~MprisService()
+{
+    if (m_registered)
+        m_bus.unregisterService(kServiceName);
+    m_bus.unregisterObject(kObjectPath);
+}
+
+std::unique_ptr<MprisService> MprisService::registerOn(const QDBusConnection &bus, MainWindow &window)
+{
+    if (!bus.isConnected())
+        return nullptr;
+    std::unique_ptr<MprisService> service(new MprisService(bus, window));
+    // The objects first: a desktop that sees the name appear asks them at once.
+    if (!service->m_bus.registerObject(kObjectPath, service.get()))
+        return nullptr;
+    if (!service->m_bus.registerService(kServiceName))
+        return nullptr;
+    service->m_registered = true;
+    return service;
+}
+
+void MprisService::announce(const QVariantMap &changed)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, kPropertiesInterface, QStringLiteral("PropertiesChanged"));
+    signal << kPlayerInterface << changed << QStringList();
+    m_bus.send(signal);
+}
+
+} // namespace tunora

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+
+#include <memory>
+
+namespace tunora {
+
+class MainWindow;
+class MprisState;
+
+// The program on the session bus as a media player the desktop controls (its media keys,
+// its panel's player, playerctl), and the one a second launch hands its songs to.
+class MprisService : public QObject {
+    Q_OBJECT
+
+public:
+    // Registered on `bus`, or nullptr when that is not possible (no session bus, the name
+    // taken): the program then runs as it would without, and says nothing.
+    static std::unique_ptr<MprisService> registerOn(const QDBusConnection &bus, MainWindow &window);
+    ~MprisService() override;
+
+private:
+    MprisService(const QDBusConnection &bus, MainWindow &window);
+    void announce(const QVariantMap &changed);
+
+    QDBusConnection m_bus;
+    MprisState *m_state;
+    bool m_registered = false;
+};
+
+} // namespace tunora

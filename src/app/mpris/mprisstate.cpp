@@ -1,0 +1,201 @@
+#include "mprisstate.h"
+
+#include "app/mainwindow.h"
+#include "app/markinghandlers.h"
+#include "app/playercontrol.h"
+
+#include "platform/engine/mediaplayer.h"
+#include "platform/files/filenames.h"
+#include "platform/files/fileurl.h"
+
+#include <QAction>
+#include <QSlider>
+#include <QStringListModel>
+#include <QTimer>
+
+#include <cmath>
+
+namespace tunora {
+
+namespace {
+
+const QString kPlaying = QStringLiteral("Playing");
+const QString kPaused = QStringLiteral("Paused");
+const QString kStopped = QStringLiteral("Stopped");
+
+qint64 microseconds(double seconds)
+{
+    return std::isfinite(seconds) && seconds > 0 ? qint64(std::llround(seconds * 1e6)) : 0;
+}
+
+} // namespace
+
+MprisState::MprisState(MainWindow &window, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+{
+    MediaPlayer &player = m_window.context().player;
+    const PlayState now = player.playState();
+    m_status = now == PlayState::Playing ? kPlaying : now == PlayState::Paused ? kPaused : kStopped;
+    if (!player.currentSourceUrl().isEmpty())
+        m_openedSongs = 1;
+    m_announced = announcedProperties();
+
+    MainWindowUi &ui = m_window.ui();
+    connect(&player, &MediaPlayer::openStateChanged, this, [this](int state) {
+        if (state == int(OpenState::MediaOpen))
+            ++m_openedSongs;
+        scheduleAnnouncement();
+    });
+    connect(&player, &MediaPlayer::playStateChanged, this, &MprisState::onPlayStateChanged);
+    connect(&player, &MediaPlayer::seeked, this, [this] { Q_EMIT seeked(positionMicroseconds()); });
+    for (QAction *mode : {ui.随机, ui.循环})
+        connect(mode, &QAction::changed, this, &MprisState::scheduleAnnouncement);
+    connect(ui.播放器1->volumeSlider(), &QSlider::valueChanged, this, &MprisState::scheduleAnnouncement);
+    // A new song folder decides whether there is anything to play or skip to.
+    connect(ui.songFiles, &QAbstractItemModel::modelReset, this, &MprisState::scheduleAnnouncement);
+    connect(ui.songFiles, &QAbstractItemModel::rowsInserted, this, &MprisState::scheduleAnnouncement);
+    connect(ui.songFiles, &QAbstractItemModel::rowsRemoved, this, &MprisState::scheduleAnnouncement);
+}
+
+void MprisState::onPlayStateChanged(int state)
+{
+    switch (PlayState(state)) {
+    case PlayState::Playing:
+        m_status = kPlaying;
+        break;
+    case PlayState::Paused:
+        m_status = kPaused;
+        break;
+    case PlayState::Stopped:
+    case PlayState::Undefined:
+        m_status = kStopped;
+        break;
+    case PlayState::Transitioning:
+        break;
+    }
+    scheduleAnnouncement();
+}
+
+QString MprisState::playbackStatus() const
+{
+    return m_status;
+}
+
+QString MprisState::loopStatus() const
+{
+    return m_window.ui().循环->isChecked() ? QStringLiteral("Playlist") : QStringLiteral("None");
+}
+
+bool MprisState::shuffle() const
+{
+    return m_window.ui().随机->isChecked();
+}
+
+QDBusObjectPath MprisState::trackId() const
+{
+    if (m_window.context().player.currentSourceUrl().isEmpty())
+        return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+    return QDBusObjectPath(QStringLiteral("/tunora/track/%1").arg(m_openedSongs));
+}
+
+QVariantMap MprisState::metadata() const
+{
+    QVariantMap data;
+    data.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId()));
+    const QString source = m_window.context().player.currentSourceUrl();
+    if (source.isEmpty())
+        return data;
+    if (const qint64 length = lengthMicroseconds(); length > 0)
+        data.insert(QStringLiteral("mpris:length"), length);
+    // The song as 标签1 names it, which is what the marks go by.
+    data.insert(QStringLiteral("xesam:title"), displayFileName(currentSongName(m_window.ui())));
+    data.insert(QStringLiteral("xesam:url"), fileUrlOf(FilePath(source)));
+    return data;
+}
+
+double MprisState::volume() const
+{
+    const QSlider *slider = m_window.ui().播放器1->volumeSlider();
+    return double(slider->value()) / slider->maximum();
+}
+
+qint64 MprisState::positionMicroseconds() const
+{
+    return microseconds(m_window.context().player.currentPosition());
+}
+
+qint64 MprisState::lengthMicroseconds() const
+{
+    const QString duration = m_window.context().player.currentDuration();
+    return microseconds(duration.isEmpty() ? 0 : duration.toDouble());
+}
+
+bool MprisState::canPlay() const
+{
+    const MediaPlayer &player = m_window.context().player;
+    return player.itemCount() > 0 || !player.currentSourceUrl().isEmpty();
+}
+
+bool MprisState::canPause() const
+{
+    return !m_window.context().player.currentSourceUrl().isEmpty();
+}
+
+bool MprisState::canSeek() const
+{
+    return canPause() && lengthMicroseconds() > 0;
+}
+
+bool MprisState::canGoNext() const
+{
+    // Random play picks from the song-file list, the player's next from its playlist:
+    // both are filled by the same scan.
+    return m_window.context().player.itemCount() > 0;
+}
+
+bool MprisState::canGoPrevious() const
+{
+    return canGoNext();
+}
+
+QVariantMap MprisState::announcedProperties() const
+{
+    return {
+        {QStringLiteral("PlaybackStatus"), playbackStatus()},
+        {QStringLiteral("LoopStatus"), loopStatus()},
+        {QStringLiteral("Shuffle"), shuffle()},
+        {QStringLiteral("Metadata"), metadata()},
+        {QStringLiteral("Volume"), volume()},
+        {QStringLiteral("CanPlay"), canPlay()},
+        {QStringLiteral("CanPause"), canPause()},
+        {QStringLiteral("CanSeek"), canSeek()},
+        {QStringLiteral("CanGoNext"), canGoNext()},
+        {QStringLiteral("CanGoPrevious"), canGoPrevious()},
+    };
+}
+
+void MprisState::scheduleAnnouncement()
+{
+    if (m_announcementDue)
+        return;
+    m_announcementDue = true;
+    // Queued: the window's own handlers of the same event (标签1 after a song opened) run first.
+    QTimer::singleShot(0, this, &MprisState::announce);
+}
+
+void MprisState::announce()
+{
+    m_announcementDue = false;
+    const QVariantMap now = announcedProperties();
+    QVariantMap changed;
+    for (auto it = now.begin(); it != now.end(); ++it) {
+        if (m_announced.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    m_announced = now;
+    if (!changed.isEmpty())
+        Q_EMIT propertiesChanged(changed);
+}
+
+} // namespace tunora
