@@ -28,6 +28,7 @@ MprisPlayer::MprisPlayer(MainWindow &window, MprisState &state, QObject *service
     : QDBusAbstractAdaptor(service)
     , m_window(window)
     , m_state(state)
+    , m_call(dynamic_cast<const QDBusContext *>(service))
 {
     connect(&m_state, &MprisState::seeked, this, &MprisPlayer::Seeked);
 }
@@ -129,13 +130,16 @@ void MprisPlayer::OpenUri(const QString &Uri)
 {
     // The window says why a song does not open; the caller learns that it did not.
     const FilePath path = pathOfFileUrl(Uri);
-    if (path.isEmpty()) {
-        if (calledFromDBus())
-            sendErrorReply(mpris::kCannotOpenError, QStringLiteral("not a local file URI: %1").arg(Uri));
-        return;
-    }
-    if (!m_window.openSongFiles({path}) && calledFromDBus())
-        sendErrorReply(mpris::kCannotOpenError, QStringLiteral("cannot play %1").arg(Uri));
+    if (path.isEmpty())
+        refuseCall(QStringLiteral("not a local file URI: %1").arg(Uri));
+    else if (!m_window.openSongFiles({path}))
+        refuseCall(QStringLiteral("cannot play %1").arg(Uri));
+}
+
+void MprisPlayer::refuseCall(const QString &why) const
+{
+    if (m_call && m_call->calledFromDBus())
+        m_call->sendErrorReply(mpris::kCannotOpenError, why);
 }
 
 } // namespace tunora

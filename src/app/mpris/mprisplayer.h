@@ -13,7 +13,7 @@ class MprisState;
 // The bus's player controls (org.mpris.MediaPlayer2.Player). Every command goes through
 // what the window offers a person: the player face's buttons and seek bar, the menu's
 // commands and play-mode items, the volume slider; nothing here plays on its own terms.
-class MprisPlayer : public QDBusAbstractAdaptor, protected QDBusContext {
+class MprisPlayer : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
@@ -33,6 +33,8 @@ class MprisPlayer : public QDBusAbstractAdaptor, protected QDBusContext {
     Q_PROPERTY(bool CanControl READ canControl CONSTANT)
 
 public:
+    // A service that is a QDBusContext learns of the calls it answers: OpenUri answers a song
+    // it cannot open with an error then.
     MprisPlayer(MainWindow &window, MprisState &state, QObject *service);
 
     QString playbackStatus() const;
@@ -72,9 +74,12 @@ Q_SIGNALS:
 
 private:
     bool playing() const;
+    void refuseCall(const QString &why) const;
 
     MainWindow &m_window;
     MprisState &m_state;
+    // The call being answered; Qt keeps it with the object the adaptors belong to.
+    const QDBusContext *m_call;
 };
 
 } // namespace tunora

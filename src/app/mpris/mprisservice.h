@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QObject>
 
 #include <memory>
@@ -11,8 +12,9 @@ class MainWindow;
 class MprisState;
 
 // The program on the session bus as a media player the desktop controls (its media keys,
-// its panel's player, playerctl), and the one a second launch hands its songs to.
-class MprisService : public QObject {
+// its panel's player, playerctl), and the one a second launch hands its songs to. The object
+// on the bus: its adaptors answer the calls, with the call they answer kept here.
+class MprisService : public QObject, public QDBusContext {
     Q_OBJECT
 
 public:

@@ -108,8 +108,10 @@ QVariantMap MprisState::metadata() const
         return data;
     if (const qint64 length = lengthMicroseconds(); length > 0)
         data.insert(QStringLiteral("mpris:length"), length);
-    // The song as 标签1 names it, which is what the marks go by.
-    data.insert(QStringLiteral("xesam:title"), displayFileName(currentSongName(m_window.ui())));
+    // The song as 标签1 names it, which is what the marks go by; a song 标签1 does not name
+    // (one outside the song-file list) is left to its URL.
+    if (const QString title = displayFileName(currentSongName(m_window.ui())); !title.isEmpty())
+        data.insert(QStringLiteral("xesam:title"), title);
     data.insert(QStringLiteral("xesam:url"), fileUrlOf(FilePath(source)));
     return data;
 }
