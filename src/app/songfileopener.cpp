@@ -67,7 +67,7 @@ bool SongFileOpener::open(const FilePath &path)
     return true;
 }
 
-bool SongFileOpener::openFirst(const QStringList &paths)
+bool SongFileOpener::openFirst(const QList<FilePath> &paths)
 {
     for (const FilePath &path : paths) {
         if (open(path))

@@ -54,7 +54,7 @@ protected:
         state = new MprisState(window(), &service);
         player = new MprisPlayer(window(), *state, &service);
         root = new MprisRoot(window(), &service);
-        m_player.setDuration(QStringLiteral("30.000"));
+        m_player.setDuration(30.0);
         m_player.clearLog();
     }
     void SetUp() override { startWith(QStringLiteral(u"[歌曲目录]\r\n路径=") + songs.path() + QStringLiteral("\r\n")); }
@@ -177,7 +177,7 @@ TEST_F(Mpris, NothingOpenNothingToSeek)
 
 TEST_F(Mpris, ShuffleAndLoopChooseThePlayModeAsTheMenuDoes)
 {
-    const auto mode = [this] { return SettingsFile(programDirectory()).read(QStringLiteral(u"播放方式"), QStringLiteral(u"参数")); };
+    const auto mode = [this] { return SettingsFile(FilePath(programDirectory())).read(QStringLiteral(u"播放方式"), QStringLiteral(u"参数")); };
     const auto checkMarks = [this] {
         QString marks;
         marks += MenuSkin::itemIcon(ui().随机) == int(MenuIcon::Check) ? u'R' : u'-';
@@ -283,7 +283,7 @@ TEST_F(Mpris, EveryChangeIsToldOnceWithOnlyWhatChanged)
         {"pause", [&] { ui().播放器1->playPauseClicked(); }, {{QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")}}},
         {"volume slider", [&] { ui().播放器1->volumeSlider()->setValue(30); }, {{QStringLiteral("Volume"), 0.3}}},
         // In loop mode: in random mode the player's own switch is answered with a random pick.
-        {"a switch between songs is neither stopped nor playing", [&] { m_player.emitPlayState(int(PlayState::Transitioning)); }, {}},
+        {"a switch between songs is neither stopped nor playing", [&] { m_player.emitPlayState(PlayState::Transitioning); }, {}},
         {"the menu's 随机", [&] { ui().随机->trigger(); },
          {{QStringLiteral("Shuffle"), true}, {QStringLiteral("LoopStatus"), QStringLiteral("None")}}},
         {"a position set", [&] { ui().播放器1->seekBarClicked(3); }, {}},
@@ -369,7 +369,7 @@ TEST(MimeTypes, OfTheFormatSettingAndOfTheMenuEntry)
     // The menu entry offers the program for the kinds its default format lists.
     QTemporaryDir program;
     ASSERT_TRUE(QFile::copy(QStringLiteral(TUNORA_DEFAULT_SETTINGS), program.filePath(QStringLiteral(u"初始化配置.ini"))));
-    const QString format = SettingsFile(program.path()).read(QStringLiteral(u"音乐格式"), QStringLiteral(u"格式"));
+    const QString format = SettingsFile(FilePath(program.path())).read(QStringLiteral(u"音乐格式"), QStringLiteral(u"格式"));
     ASSERT_FALSE(format.isEmpty());
     QFile entry(QStringLiteral(TUNORA_DESKTOP_ENTRY));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));

@@ -7,10 +7,7 @@
 # Usage: first_run_songs.sh <tunora binary>
 source "$(dirname "$0")/lib.sh"
 
-if [ -z "${E2E_SESSION_BUS:-}" ]; then
-    e2e_require dbus-run-session
-    E2E_SESSION_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-fi
+e2e_in_own_session "$@"
 
 built_settings="$(dirname "$1")/初始化配置.ini"
 e2e_init first_run_songs "$1"

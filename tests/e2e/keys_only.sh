@@ -10,10 +10,7 @@
 source "$(dirname "$0")/lib.sh"
 
 # A session bus of the run's own, so the accessibility bus it starts is ours alone.
-if [ -z "${E2E_SESSION_BUS:-}" ]; then
-    e2e_require dbus-run-session
-    E2E_SESSION_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-fi
+e2e_in_own_session "$@"
 
 e2e_init keys_only "$1"
 e2e_require sox lame python3

@@ -58,6 +58,7 @@ e2e_cleanup() {
         cp "$e2e_dir/tunora.log" "$E2E_ARTIFACTS/" 2>/dev/null || true
         rm -rf "$e2e_dir"
     fi
+    if [ -n "${E2E_OWN_RUNTIME:-}" ]; then rm -rf "$E2E_OWN_RUNTIME"; fi
     exit "$status"
 }
 
@@ -197,7 +198,19 @@ e2e_start_tunora() {
     e2e_log "tunora started, pid $E2E_TUNORA_PID"
 }
 
-# Screen-reader runs, inside a session bus of their own (dbus-run-session) so the
+# e2e_in_own_session "$@": runs the script again inside a session bus of its own
+# (dbus-run-session) and a runtime folder of its own, where the accessibility bus keeps its
+# socket (without XDG_RUNTIME_DIR it would be the user's one ~/.cache/at-spi, and one run's
+# end would remove another's). Returns at once inside it.
+e2e_in_own_session() {
+    [ -n "${E2E_SESSION_BUS:-}" ] && return 0
+    e2e_require dbus-run-session
+    local runtime
+    runtime=$(mktemp -d "${TMPDIR:-/tmp}/tunora-e2e-runtime.XXXXXX")
+    E2E_SESSION_BUS=1 E2E_OWN_RUNTIME=$runtime XDG_RUNTIME_DIR=$runtime exec dbus-run-session -- bash "$0" "$@"
+}
+
+# Screen-reader runs, inside a session bus of their own (e2e_in_own_session) so the
 # accessibility bus it starts is theirs alone. Debian's pyatspi lives in the system Python.
 e2e_require_atspi() {
     e2e_require /usr/bin/python3

@@ -8,10 +8,7 @@
 # Usage: mpris_playerctl.sh <tunora binary>
 source "$(dirname "$0")/lib.sh"
 
-if [ -z "${E2E_SESSION_BUS:-}" ]; then
-    e2e_require dbus-run-session
-    E2E_SESSION_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-fi
+e2e_in_own_session "$@"
 
 e2e_init mpris_playerctl "$1"
 e2e_require sox lame playerctl dbus-monitor dbus-send

@@ -6,10 +6,7 @@
 # Usage: wayland.sh <tunora binary>
 source "$(dirname "$0")/lib.sh"
 
-if [ -z "${E2E_SESSION_BUS:-}" ]; then
-    e2e_require dbus-run-session
-    E2E_SESSION_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-fi
+e2e_in_own_session "$@"
 
 e2e_init wayland "$1"
 e2e_require weston sox lame dbus-send
@@ -20,23 +17,10 @@ e2e_require_atspi
 }
 
 e2e_make_song "$E2E_SONGS/wave.mp3" 5 440 32
-e2e_settings_file UTF-8 <<EOF
-[歌曲目录]
-路径=$E2E_SONGS/
-[音乐格式]
-格式=mp3
-EOF
+e2e_song_settings "$E2E_SONGS" mp3
 
-# The compositor's socket lives in a runtime folder of the run's own.
-export XDG_RUNTIME_DIR="$e2e_dir/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DISPLAY QT_QPA_PLATFORM
-weston --backend=headless-backend.so --socket=wayland-tunora --idle-time=0 >"$e2e_dir/weston.log" 2>&1 &
-e2e_pids+=($!)
-socket() { [ -S "$XDG_RUNTIME_DIR/wayland-tunora" ] && echo yes; }
-e2e_wait 20 "Weston's socket" socket >/dev/null
-
-(cd "$E2E_CWD" && WAYLAND_DISPLAY=wayland-tunora XDG_SESSION_TYPE=wayland QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+e2e_start_weston
+(cd "$E2E_CWD" && XDG_SESSION_TYPE=wayland QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
     exec "$E2E_PROGRAM") >"$e2e_dir/tunora.log" 2>&1 &
 E2E_TUNORA_PID=$!
 e2e_pids+=("$E2E_TUNORA_PID")

@@ -42,8 +42,8 @@ MprisState::MprisState(MainWindow &window, QObject *parent)
     m_announced = announcedProperties();
 
     MainWindowUi &ui = m_window.ui();
-    connect(&player, &MediaPlayer::openStateChanged, this, [this](int state) {
-        if (state == int(OpenState::MediaOpen))
+    connect(&player, &MediaPlayer::openStateChanged, this, [this](OpenState state) {
+        if (state == OpenState::MediaOpen)
             ++m_openedSongs;
         scheduleAnnouncement();
     });
@@ -58,9 +58,9 @@ MprisState::MprisState(MainWindow &window, QObject *parent)
     connect(ui.songFiles, &QAbstractItemModel::rowsRemoved, this, &MprisState::scheduleAnnouncement);
 }
 
-void MprisState::onPlayStateChanged(int state)
+void MprisState::onPlayStateChanged(PlayState state)
 {
-    switch (PlayState(state)) {
+    switch (state) {
     case PlayState::Playing:
         m_status = kPlaying;
         break;
@@ -129,8 +129,7 @@ qint64 MprisState::positionMicroseconds() const
 
 qint64 MprisState::lengthMicroseconds() const
 {
-    const QString duration = m_window.context().player.currentDuration();
-    return microseconds(duration.isEmpty() ? 0 : duration.toDouble());
+    return microseconds(m_window.context().player.duration());
 }
 
 bool MprisState::canPlay() const

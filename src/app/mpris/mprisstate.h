@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/engine/mediaplayer.h"
+
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QVariantMap>
@@ -48,7 +50,7 @@ Q_SIGNALS:
 private:
     void scheduleAnnouncement();
     void announce();
-    void onPlayStateChanged(int state);
+    void onPlayStateChanged(PlayState state);
 
     MainWindow &m_window;
     // Counts the songs opened, so every song opened has a track id of its own.
