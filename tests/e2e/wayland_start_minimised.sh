@@ -22,7 +22,10 @@ e2e_wait 20 "a screenshot of the bare desktop" baseline >/dev/null
 
 # Pixels below the panel that differ from the bare desktop (the panel's clock moves).
 differs_from_desktop() { # screenshot
-    compare -metric AE -crop 1024x720+0+40 "$E2E_ARTIFACTS/baseline.png" "$1" null: 2>&1 >/dev/null | cut -d' ' -f1
+    # compare exits 1 when the images differ, which is no failure here. Two frames of the bare
+    # desktop differ in the last bit of many pixels: only a real change counts.
+    { compare -metric AE -fuzz 5% -crop 1024x720+0+40 "$E2E_ARTIFACTS/baseline.png" "$1" null: 2>&1 >/dev/null || true; } |
+        cut -d' ' -f1
 }
 
 start_on_wayland() { # log file
@@ -58,10 +61,14 @@ asked_minimised() { grep -m1 -n 'xdg_toplevel@[0-9]*\.set_minimized()' "$log" | 
 line=$(e2e_wait 30 "the window to ask to be minimised" asked_minimised)
 first_buffer=$(grep -m1 -n 'wl_surface@[0-9]*\.attach(wl_buffer@' "$log" | cut -d: -f1 || true)
 [ -n "$first_buffer" ] && [ "$first_buffer" -lt "$line" ] || e2e_fail "minimised before the window was mapped"
-sleep 1
-shot=$(e2e_weston_screenshot minimised) || e2e_fail "no screenshot"
-pixels=$(differs_from_desktop "$shot")
-[ "${pixels%.*}" -lt 100 ] || e2e_fail "the window is still on the screen ($pixels pixels differ)"
+# The compositor takes the request in its own time; on a busy machine that can be seconds.
+desktop_bare() {
+    local shot pixels
+    shot=$(e2e_weston_screenshot minimised) || return 1
+    pixels=$(differs_from_desktop "$shot")
+    [ "${pixels%.*}" -lt 100 ] && echo "$pixels"
+}
+e2e_wait 15 "the window to leave the screen" desktop_bare >/dev/null
 kill -0 "$E2E_TUNORA_PID" 2>/dev/null || e2e_fail "the program ended"
 e2e_log "minimised after its first frame; the desktop is bare again"
 e2e_log "PASS"
