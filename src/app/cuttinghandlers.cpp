@@ -3,6 +3,7 @@
 #include "appcontext.h"
 #include "listselection.h"
 #include "mainwindowui.h"
+#include "poolhandover.h"
 
 #include "app/desktop.h"
 #include "cutting/cutengine.h"
@@ -12,8 +13,8 @@
 
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QTreeView>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace tunora {
 
@@ -101,7 +102,8 @@ void CuttingHandlers::run(std::function<Outcome()> work, const QString &label)
     m_busy = true;
     m_progressLabel = label;
     m_progressDelay.start();
-    m_watcher.setFuture(QtConcurrent::run([gate = m_workGate, work = std::move(work)] {
+    // Qt's global pool: the application waits for it when it ends.
+    m_watcher.setFuture(runOnPool(*QThreadPool::globalInstance(), [gate = m_workGate, work = std::move(work)] {
         if (gate)
             gate();
         return work();

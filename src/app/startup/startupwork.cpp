@@ -1,10 +1,10 @@
 #include "startupwork.h"
 
+#include "app/poolhandover.h"
 #include "platform/engine/mpvhandle.h"
 #include "platform/engine/mpvplayer.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace tunora {
 
@@ -41,7 +41,7 @@ void StartupWork::loadEngine(MpvPlayer &player, EngineOpener open)
         else
             Q_EMIT engineFailed(load.error);
     });
-    m_engine.setFuture(QtConcurrent::run(&pool(), [open = std::move(open)] {
+    m_engine.setFuture(runOnPool(pool(), [open = std::move(open)] {
         EngineLoad load;
         load.handle = open(&load.error);
         return load;
