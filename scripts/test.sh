@@ -31,9 +31,8 @@ echo "== Tests under ThreadSanitizer =="
 # Any report fails the run; tests/tsan.supp leaves out what happens inside Qt and the libraries
 # under libmpv, each entry with its reason. Exported before the build, which runs a program of
 # its own (the icon writer) on Qt's thread pool. The longest history keeps the earlier access of a
-# report, so its suppression can match. QProcess starts its children by a vfork, which
-# ThreadSanitizer takes for the fork of a threaded process; the child only runs exec.
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:history_size=7:die_after_fork=0:suppressions=$PWD/tests/tsan.supp"
+# report, so its suppression can match.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:history_size=7:suppressions=$PWD/tests/tsan.supp"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNORA_SANITIZE=thread \
   -DTUNORA_BUILD_BENCH=OFF -DTUNORA_WERROR=ON
 cmake --build build-tsan -j"$jobs"

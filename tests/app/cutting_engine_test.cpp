@@ -1,6 +1,7 @@
 // A cut opened by the real media engine: the output of two marks lasts as long as the
 // marks are apart, also when the song's tag holds a picture that is no audio.
 #include "support/fakedesktop.h"
+#include "support/runprogram.h"
 #include "support/windowfixture.h"
 
 #include "app/listselection.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -131,8 +131,8 @@ TEST_F(CuttingEngine, AWmaCutIsASongTheEngineOpensWithTheMarkedLength)
     // A WMA tone made by the fixture script; a copy with its header cut short beside it.
     QTemporaryDir songs;
     ASSERT_TRUE(songs.isValid());
-    ASSERT_EQ(QProcess::execute(u"sh"_s, {QStringLiteral(TUNORA_TEST_DATA_DIR "/make_fixtures.sh"), u"containers"_s,
-                                          songs.path()}),
+    ASSERT_EQ(test::runProgram(u"sh"_s, {QStringLiteral(TUNORA_TEST_DATA_DIR "/make_fixtures.sh"), u"containers"_s,
+                                         songs.path()}),
               0)
         << "make_fixtures.sh needs sox and ffmpeg (scripts/install-deps.sh --test)";
     QFile whole(songs.filePath(u"steps.wma"_s));
