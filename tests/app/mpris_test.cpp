@@ -115,10 +115,11 @@ TEST_F(Mpris, NextAndPreviousInRandomModePickFromTheSongFileList)
 {
     ui().随机->trigger();
     ASSERT_TRUE(ui().随机->isChecked());
-    for (const auto &skip : {&MprisPlayer::Next, &MprisPlayer::Previous}) {
+    const std::function<void()> skips[] = {[this] { player->Next(); }, [this] { player->Previous(); }};
+    for (const std::function<void()> &skip : skips) {
         for (int i = 0; i < 10; ++i) {
             m_player.clearLog();
-            (player->*skip)();
+            skip();
             ASSERT_EQ(m_player.log().size(), 1);
             const QString call = m_player.log().first();
             ASSERT_TRUE(call.startsWith(QStringLiteral("playItem "))) << call.toStdString();
