@@ -1,5 +1,5 @@
 // The song folder scan on folders of 1,000, 10,000 and 100,000 songs: the whole refresh
-// (settings write, 标签2, the song-file list shown, the playlist in the real engine), timed
+// (settings write, songFolderLabel, the song-file list shown, the playlist in the real engine), timed
 // against a plain listing of the same folder in the same run.
 #include "app/mainwindow.h"
 #include "app/qtdesktop.h"
@@ -109,7 +109,7 @@ int main(int argc, char **argv)
         const double listing = medianSeconds([&] { listFolder(folder); });
         const double scan = medianSeconds([&] {
             window.context().songFolder = folder;
-            window.ui().按钮7->click();
+            window.ui().refreshButton->click();
             QCoreApplication::processEvents(); // the list laid out and painted
         });
         if (window.ui().songFiles->rowCount() != count || player->itemCount() != count) {

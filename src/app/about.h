@@ -6,7 +6,7 @@
 
 namespace tunora {
 
-// The About box that the banner 图片框1 opens: the version, where the settings file is and
+// The About box that the banner bannerPicture opens: the version, where the settings file is and
 // where the README is, so a user can find both without an address on the web.
 QString aboutTitle();
 QString aboutText(const FilePath &settingsFile, const FilePath &readme);

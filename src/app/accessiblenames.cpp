@@ -37,22 +37,22 @@ void describeSpin(SpinControl *spin, const QString &mark)
 
 void nameControlsForScreenReaders(MainWindowUi &ui)
 {
-    describe(ui.组合框1, QStringLiteral(u"搜索歌曲"), QStringLiteral(u"输入文字，在歌曲文件列表中查找歌曲"));
-    if (QLineEdit *search = ui.组合框1->lineEdit())
+    describe(ui.searchBox, QStringLiteral(u"搜索歌曲"), QStringLiteral(u"输入文字，在歌曲文件列表中查找歌曲"));
+    if (QLineEdit *search = ui.searchBox->lineEdit())
         describe(search, QStringLiteral(u"搜索文字"));
-    describe(ui.组合框1->view(), QStringLiteral(u"搜索结果"));
-    describe(ui.列表框1, QStringLiteral(u"歌曲文件列表"), QStringLiteral(u"歌曲目录中的歌曲，双击播放"));
-    describe(ui.图片框1, QStringLiteral(u"关于 Tunora"), QStringLiteral(u"显示版本、设置文件和使用说明的位置"));
+    describe(ui.searchBox->view(), QStringLiteral(u"搜索结果"));
+    describe(ui.songFileList, QStringLiteral(u"歌曲文件列表"), QStringLiteral(u"歌曲目录中的歌曲，双击播放"));
+    describe(ui.bannerPicture, QStringLiteral(u"关于 Tunora"), QStringLiteral(u"显示版本、设置文件和使用说明的位置"));
 
-    describeSpin(ui.调节器1, QStringLiteral(u"开始时间"));
-    describeSpin(ui.调节器2, QStringLiteral(u"结束时间"));
-    describe(ui.编辑框3, QStringLiteral(u"开始时间定位"), QStringLiteral(u"输入开始时间（秒）"));
-    describe(ui.编辑框4, QStringLiteral(u"结束时间定位"), QStringLiteral(u"输入结束时间（秒）"));
-    describe(ui.编辑框2, QStringLiteral(u"调整步长"), QStringLiteral(u"微调箭头每按一次移动的秒数"));
-    describe(ui.编辑框5, QStringLiteral(u"试听秒数"), QStringLiteral(u"试听结束时间时，从结束时间之前多少秒开始播放"));
-    describe(ui.超级列表框1, QStringLiteral(u"歌曲列表"),
+    describeSpin(ui.startSpin, QStringLiteral(u"开始时间"));
+    describeSpin(ui.endSpin, QStringLiteral(u"结束时间"));
+    describe(ui.startEntryBox, QStringLiteral(u"开始时间定位"), QStringLiteral(u"输入开始时间（秒）"));
+    describe(ui.endEntryBox, QStringLiteral(u"结束时间定位"), QStringLiteral(u"输入结束时间（秒）"));
+    describe(ui.stepBox, QStringLiteral(u"调整步长"), QStringLiteral(u"微调箭头每按一次移动的秒数"));
+    describe(ui.previewLeadBox, QStringLiteral(u"试听秒数"), QStringLiteral(u"试听结束时间时，从结束时间之前多少秒开始播放"));
+    describe(ui.songListView, QStringLiteral(u"歌曲列表"),
              QStringLiteral(u"已标记的歌曲：歌曲名、开始时间、结束时间、剪切长度、歌曲长度"));
-    describe(ui.编辑框1, QStringLiteral(u"使用说明"));
+    describe(ui.instructionsBox, QStringLiteral(u"使用说明"));
 }
 
 QString tipWithKeys(const QString &tip, const QString &keys)

@@ -53,9 +53,9 @@ CuttingHandlers::CuttingHandlers(AppContext &context, QObject *parent)
     , m_context(context)
 {
     MainWindowUi &ui = m_context.ui;
-    connect(ui.按钮5, &QPushButton::clicked, this, &CuttingHandlers::cutSelected);
-    connect(ui.按钮9, &QPushButton::clicked, this, &CuttingHandlers::cutAll);
-    connect(ui.按钮1, &QPushButton::clicked, this, &CuttingHandlers::mergeAll);
+    connect(ui.cutSelectedButton, &QPushButton::clicked, this, &CuttingHandlers::cutSelected);
+    connect(ui.cutAllButton, &QPushButton::clicked, this, &CuttingHandlers::cutAll);
+    connect(ui.mergeAllButton, &QPushButton::clicked, this, &CuttingHandlers::mergeAll);
     connect(&m_watcher, &QFutureWatcher<Outcome>::finished, this, &CuttingHandlers::workDone);
     m_progressDelay.setSingleShot(true);
     m_progressDelay.setInterval(kProgressDelayMs);
@@ -71,7 +71,7 @@ CuttingHandlers::~CuttingHandlers()
 void CuttingHandlers::cutSelected()
 {
     const MainWindowUi &ui = m_context.ui;
-    const int row = selectedRow(ui.超级列表框1);
+    const int row = selectedRow(ui.songListView);
     if (row == -1 || m_busy)
         return;
     run([folder = m_context.songFolder, song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
@@ -112,7 +112,7 @@ void CuttingHandlers::run(std::function<Outcome()> work, const QString &label)
 
 void CuttingHandlers::showProgress()
 {
-    QWidget *window = m_context.ui.按钮5->window();
+    QWidget *window = m_context.ui.cutSelectedButton->window();
     m_progress = new QProgressDialog(m_progressLabel, QString(), 0, 0, window);
     m_progress->setObjectName(QStringLiteral("cutProgress"));
     m_progress->setWindowTitle(window->windowTitle());

@@ -16,8 +16,8 @@ namespace tunora {
 
 struct AppContext;
 
-// The buttons of 剪切工具 that write files: 按钮5 cuts the selected row, 按钮9 every row,
-// 按钮1 merges all rows into one file. The song folder, the rows and the output folders are
+// The buttons of 剪切工具 that write files: cutSelectedButton cuts the selected row, cutAllButton every row,
+// mergeAllButton merges all rows into one file. The song folder, the rows and the output folders are
 // taken at the click; the work runs on a worker thread, so the window keeps answering, and
 // its outcome is told when it is over. Work that lasts shows a progress dialog, modal to the
 // window; a click while a cut runs starts nothing. Quitting meanwhile lets the running work

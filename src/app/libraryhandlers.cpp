@@ -32,10 +32,10 @@ LibraryHandlers::LibraryHandlers(AppContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
 {
-    connect(m_context.ui.按钮7, &QPushButton::clicked, this, &LibraryHandlers::按钮7Clicked);
-    connect(m_context.ui.歌曲目录, &QAction::triggered, this, &LibraryHandlers::歌曲目录Chosen);
+    connect(m_context.ui.refreshButton, &QPushButton::clicked, this, &LibraryHandlers::onRefreshClicked);
+    connect(m_context.ui.songFolderItem, &QAction::triggered, this, &LibraryHandlers::onSongFolderChosen);
 
-    SearchComboBox *box = m_context.ui.组合框1;
+    SearchComboBox *box = m_context.ui.searchBox;
     // Only the user's typing is search text: the drop-down rebuild and a chosen entry
     // change the edit text too, and must not replace what was typed.
     box->setCompleter(nullptr);
@@ -53,23 +53,23 @@ void LibraryHandlers::scanSongFolder()
     const QString &folder = m_context.songFolder;
     const SettingsFile settings = m_context.settings();
     settings.write(kFolderSection, kFolderKey, folder);
-    m_context.ui.标签2->setName(folder);
+    m_context.ui.songFolderLabel->setName(folder);
     const QString format = settings.read(kFormatSection, kFormatKey);
     FolderScan scan = scanFolder(folder, format);
     m_context.ui.songFiles->setStringList(scan.entries);
     m_context.player.setPlaylist(scan.paths);
 }
 
-void LibraryHandlers::按钮7Clicked()
+void LibraryHandlers::onRefreshClicked()
 {
     if (m_context.songFolder.isEmpty()) {
         m_context.songFolder = withTrailingSeparator(m_context.programDirectory.text());
-        m_context.ui.标签2->setName(m_context.songFolder);
+        m_context.ui.songFolderLabel->setName(m_context.songFolder);
     }
     scanSongFolder();
 }
 
-void LibraryHandlers::歌曲目录Chosen()
+void LibraryHandlers::onSongFolderChosen()
 {
     const FilePath chosen =
         m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), FilePath(m_context.songFolder));
@@ -90,7 +90,7 @@ void LibraryHandlers::searchTextEdited(const QString &text)
 
 void LibraryHandlers::searchDropDownOpening()
 {
-    SearchComboBox *box = m_context.ui.组合框1;
+    SearchComboBox *box = m_context.ui.searchBox;
     const QString text = m_context.searchText;
     box->clear();
     // Each entry shows the name as the song-file list does and carries the file's name.
@@ -104,11 +104,11 @@ void LibraryHandlers::searchDropDownOpening()
 
 void LibraryHandlers::searchEntryChosen(int index)
 {
-    const QVariant name = m_context.ui.组合框1->itemData(index);
-    const QString song = name.isValid() ? name.toString() : m_context.ui.组合框1->itemText(index);
+    const QVariant name = m_context.ui.searchBox->itemData(index);
+    const QString song = name.isValid() ? name.toString() : m_context.ui.searchBox->itemText(index);
     const int entry = int(m_context.ui.songFiles->stringList().indexOf(song));
     if (entry >= 0)
-        selectRow(m_context.ui.列表框1, entry);
+        selectRow(m_context.ui.songFileList, entry);
 }
 
 } // namespace tunora

@@ -20,10 +20,10 @@ public:
     // A folder chosen as the song folder: stored, shown and scanned. The folder chooser and
     // a song opened from outside both end here.
     void useSongFolder(const FilePath &folder);
-    void 按钮7Clicked();
-    void 歌曲目录Chosen();
+    void onRefreshClicked();
+    void onSongFolderChosen();
 
-    // The search box 组合框1: the typed text, the drop-down of the songs containing it,
+    // The search box searchBox: the typed text, the drop-down of the songs containing it,
     // and the chosen song selected (not played) in the song-file list.
     void searchTextEdited(const QString &text);
     void searchDropDownOpening();

@@ -43,7 +43,7 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
 {
     m_ui.setupUi(this, player);
     m_endMarkTimer = std::make_unique<EndMarkTimer>(
-        player, *m_ui.songList, [this] { return currentSongName(m_ui); }, *m_ui.时钟1);
+        player, *m_ui.songList, [this] { return currentSongName(m_ui); }, *m_ui.endMarkClock);
     m_context.endMarkTimer = m_endMarkTimer.get();
     m_options = std::make_unique<OptionHandlers>(m_context);
     m_library = std::make_unique<LibraryHandlers>(m_context);
@@ -54,10 +54,10 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
     m_songFileOpener = std::make_unique<SongFileOpener>(m_context, *m_library, *m_playback);
 
     // The player face's own skip buttons switch as the program's next and previous do.
-    connect(m_ui.播放器1, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
-    connect(m_ui.播放器1, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
-    connect(m_ui.退出, &QAction::triggered, this, &MainWindow::shutdown);
-    connect(m_ui.图片框1, &PictureBox::leftPressed, this, &MainWindow::showAbout);
+    connect(m_ui.playerFace, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
+    connect(m_ui.playerFace, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
+    connect(m_ui.quitItem, &QAction::triggered, this, &MainWindow::shutdown);
+    connect(m_ui.bannerPicture, &PictureBox::leftPressed, this, &MainWindow::showAbout);
     // Enter in either list plays as its double-click does.
     giveWindowKeys(this, m_ui, player, [this] { m_playback->playEntry(); },
                    [this] { m_playback->songListDoubleClicked(); });
@@ -107,16 +107,16 @@ void MainWindow::startUp()
     }
 
     if (mode == kRandom) {
-        m_options->随机Chosen();
+        m_options->onRandomChosen();
     } else {
-        m_options->循环Chosen();
+        m_options->onLoopChosen();
     }
 
     if (startMinimised)
-        m_ui.开启最小化->setChecked(true);
+        m_ui.startMinimisedItem->setChecked(true);
 
     if (autoPlay == kAuto) {
-        m_ui.自动播放->setChecked(true);
+        m_ui.autoPlayItem->setChecked(true);
         m_playback->nextSong();
         m_context.player.play();
     }
@@ -183,7 +183,7 @@ void MainWindow::minimiseToTray()
             m_tray = new QSystemTrayIcon(windowIcon(), this);
             m_tray->setObjectName(QStringLiteral("trayIcon"));
             m_tray->setToolTip(windowTitle());
-            m_tray->setContextMenu(m_ui.托盘菜单);
+            m_tray->setContextMenu(m_ui.trayMenu);
             connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     restoreFromTray();

@@ -48,7 +48,7 @@ public:
     // before it are reported in message boxes). False when none opens.
     bool openSongFiles(const QList<FilePath> &paths);
 
-    // The banner 图片框1: the version and where the settings file and the README are.
+    // The banner bannerPicture: the version and where the settings file and the README are.
     void showAbout();
 
 Q_SIGNALS:

@@ -28,67 +28,68 @@ class SearchComboBox;
 class SongListModel;
 class SpinControl;
 
-// The main window's controls, named as the window description names them (member names
-// and objectName alike), the way a designer-generated form names its widgets.
+// The main window's controls, named by their job. Each keeps the name the window description
+// gives it as its objectName, set where the window is built, so screen-reader runs, tests and
+// anyone comparing with that description find it by that name.
 struct MainWindowUi {
     // Window
-    PlayerControl *播放器1 = nullptr;
-    SearchComboBox *组合框1 = nullptr;
-    QListView *列表框1 = nullptr;
-    PictureBox *图片框1 = nullptr;
-    MenuSkin *超级菜单1 = nullptr;
-    QTimer *时钟1 = nullptr;
+    PlayerControl *playerFace = nullptr;
+    SearchComboBox *searchBox = nullptr;
+    QListView *songFileList = nullptr;
+    PictureBox *bannerPicture = nullptr;
+    MenuSkin *menuSkin = nullptr;
+    QTimer *endMarkClock = nullptr;
     // 歌曲信息
-    QGroupBox *分组框1 = nullptr;
-    NameLabel *标签1 = nullptr;   // 歌曲名： and the current song
-    NameLabel *标签2 = nullptr;   // 歌曲路径： and the song folder
+    QGroupBox *songInfoGroup = nullptr;
+    NameLabel *songNameLabel = nullptr;   // 歌曲名： and the current song
+    NameLabel *songFolderLabel = nullptr;   // 歌曲路径： and the song folder
     // 剪切工具
-    QGroupBox *分组框2 = nullptr;
-    QPushButton *按钮3 = nullptr;
-    SpinControl *调节器1 = nullptr;
-    QLabel *标签3 = nullptr;
-    QLabel *标签9 = nullptr;
-    QLineEdit *编辑框3 = nullptr;
-    QLabel *标签7 = nullptr;
-    QLineEdit *编辑框2 = nullptr;
-    QPushButton *按钮4 = nullptr;
-    SpinControl *调节器2 = nullptr;
-    QLabel *标签4 = nullptr;
-    QLabel *标签10 = nullptr;
-    QLineEdit *编辑框4 = nullptr;
-    QLabel *标签6 = nullptr;
-    QLineEdit *编辑框5 = nullptr;
-    QPushButton *按钮7 = nullptr;
-    QPushButton *按钮5 = nullptr;
-    QPushButton *按钮9 = nullptr;
-    QPushButton *按钮1 = nullptr;
-    QPushButton *按钮6 = nullptr;
-    QTreeView *超级列表框1 = nullptr;
-    QPlainTextEdit *编辑框1 = nullptr;
+    QGroupBox *cutToolsGroup = nullptr;
+    QPushButton *markStartButton = nullptr;
+    SpinControl *startSpin = nullptr;
+    QLabel *startMarkLabel = nullptr;
+    QLabel *startEntryCaption = nullptr;
+    QLineEdit *startEntryBox = nullptr;
+    QLabel *stepCaption = nullptr;
+    QLineEdit *stepBox = nullptr;
+    QPushButton *markEndButton = nullptr;
+    SpinControl *endSpin = nullptr;
+    QLabel *endMarkLabel = nullptr;
+    QLabel *endEntryCaption = nullptr;
+    QLineEdit *endEntryBox = nullptr;
+    QLabel *previewLeadCaption = nullptr;
+    QLineEdit *previewLeadBox = nullptr;
+    QPushButton *refreshButton = nullptr;
+    QPushButton *cutSelectedButton = nullptr;
+    QPushButton *cutAllButton = nullptr;
+    QPushButton *mergeAllButton = nullptr;
+    QPushButton *endPreviewButton = nullptr;
+    QTreeView *songListView = nullptr;
+    QPlainTextEdit *instructionsBox = nullptr;
 
     // The models behind the two lists are those lists' state.
-    SongFileListModel *songFiles = nullptr;  // entries of 列表框1
-    SongListModel *songList = nullptr;       // rows of 超级列表框1
+    SongFileListModel *songFiles = nullptr;  // entries of songFileList
+    SongListModel *songList = nullptr;       // rows of songListView
 
     // Menus: 初始化设置 in the menu bar; 托盘菜单 and 合并菜单 only ever pop up.
-    QMenu *初始化设置 = nullptr;
-    QAction *歌曲目录 = nullptr;
-    QAction *开启最小化 = nullptr;
-    QAction *自动播放 = nullptr;
-    QMenu *播放方式 = nullptr;
-    QAction *随机 = nullptr;
-    QAction *循环 = nullptr;
-    QMenu *托盘菜单 = nullptr;
-    QAction *播放暂停 = nullptr;   // caption "播放&&暂停"
-    QAction *停止 = nullptr;
-    QAction *上一首 = nullptr;
-    QAction *下一首 = nullptr;
-    QAction *退出 = nullptr;
-    QMenu *合并菜单 = nullptr;
-    QAction *向上移动 = nullptr;
-    QAction *向下移动 = nullptr;
-    QAction *指点删除 = nullptr;
-    QAction *清空列表 = nullptr;
+    QMenu *settingsMenu = nullptr;
+    QAction *songFolderItem = nullptr;
+    QAction *startMinimisedItem = nullptr;
+    QAction *autoPlayItem = nullptr;
+    QMenu *playModeMenu = nullptr;
+    QAction *randomItem = nullptr;
+    QAction *loopItem = nullptr;
+    QMenu *trayMenu = nullptr;
+    QAction *playPauseItem = nullptr;   // caption "播放&&暂停"
+    QAction *stopItem = nullptr;
+    QAction *previousItem = nullptr;
+    QAction *nextItem = nullptr;
+    QAction *quitItem = nullptr;
+    QMenu *songListMenu = nullptr;
+    QAction *moveUpItem = nullptr;
+    QAction *moveDownItem = nullptr;
+    QAction *deleteRowItem = nullptr;
+    QAction *clearListItem = nullptr;
 
     void setupUi(QMainWindow *window, MediaPlayer &player);
 };

@@ -52,7 +52,7 @@ private:
 
 QString currentSongName(const MainWindowUi &ui)
 {
-    return ui.标签1->name();
+    return ui.songNameLabel->name();
 }
 
 MarkingHandlers::MarkingHandlers(AppContext &context, std::function<void()> playSelectedRow,
@@ -62,28 +62,28 @@ MarkingHandlers::MarkingHandlers(AppContext &context, std::function<void()> play
     , m_playSelectedRow(std::move(playSelectedRow))
 {
     MainWindowUi &ui = m_context.ui;
-    m_startBoxRule = new BoxRule(ui.编辑框3);
-    m_endBoxRule = new BoxRule(ui.编辑框4);
+    m_startBoxRule = new BoxRule(ui.startEntryBox);
+    m_endBoxRule = new BoxRule(ui.endEntryBox);
 
-    connect(ui.按钮3, &QPushButton::clicked, this, [this] { takeMark(Mark::Start); });
-    connect(ui.按钮4, &QPushButton::clicked, this, [this] { takeMark(Mark::End); });
-    connect(ui.调节器1, &SpinControl::pressed, this, [this](int value) { stepMark(Mark::Start, value); });
-    connect(ui.调节器2, &SpinControl::pressed, this, [this](int value) { stepMark(Mark::End, value); });
+    connect(ui.markStartButton, &QPushButton::clicked, this, [this] { takeMark(Mark::Start); });
+    connect(ui.markEndButton, &QPushButton::clicked, this, [this] { takeMark(Mark::End); });
+    connect(ui.startSpin, &SpinControl::pressed, this, [this](int value) { stepMark(Mark::Start, value); });
+    connect(ui.endSpin, &SpinControl::pressed, this, [this](int value) { stepMark(Mark::End, value); });
     // textChanged, not textEdited: a mark written by the program is a change too.
-    connect(ui.编辑框3, &QLineEdit::textChanged, this, [this] { positionEntry(Mark::Start); });
-    connect(ui.编辑框4, &QLineEdit::textChanged, this, [this] { positionEntry(Mark::End); });
-    connect(ui.按钮6, &QPushButton::clicked, this, &MarkingHandlers::endPreview);
+    connect(ui.startEntryBox, &QLineEdit::textChanged, this, [this] { positionEntry(Mark::Start); });
+    connect(ui.endEntryBox, &QLineEdit::textChanged, this, [this] { positionEntry(Mark::End); });
+    connect(ui.endPreviewButton, &QPushButton::clicked, this, &MarkingHandlers::endPreview);
 }
 
 MarkingHandlers::MarkControls MarkingHandlers::controls(Mark mark) const
 {
     const MainWindowUi &ui = m_context.ui;
     if (mark == Mark::Start) {
-        return {SongListModel::Start, ui.调节器1, ui.标签3, ui_text::kStartPrefix, ui.编辑框3, m_startBoxRule,
+        return {SongListModel::Start, ui.startSpin, ui.startMarkLabel, ui_text::kStartPrefix, ui.startEntryBox, m_startBoxRule,
                 QStringLiteral(u"开始时间不可能为负数！请重新标记开始时间。"),
                 QStringLiteral(u"开始时间不能大于歌曲最大时间！请重新标记开始时间。")};
     }
-    return {SongListModel::End, ui.调节器2, ui.标签4, ui_text::kEndPrefix, ui.编辑框4, m_endBoxRule,
+    return {SongListModel::End, ui.endSpin, ui.endMarkLabel, ui_text::kEndPrefix, ui.endEntryBox, m_endBoxRule,
             QStringLiteral(u"结束时间不可能为负数！请重新标记结束时间。"),
             QStringLiteral(u"结束时间不能大于歌曲最大时间！请重新标记结束时间。")};
 }
@@ -128,7 +128,7 @@ void MarkingHandlers::stepMark(Mark mark, int pressValue)
     const int row = songs.rowOfSong(song);
     if (row >= 0) {
         const MarkControls c = controls(mark);
-        const MarkStep step = markAfterStep(songs.cell(row, c.column), m_context.ui.编辑框2->text(),
+        const MarkStep step = markAfterStep(songs.cell(row, c.column), m_context.ui.stepBox->text(),
                                             durationText(m_context.player.duration()),
                                             pressValue == SpinControl::kDownValue);
         if (step.outcome == MarkStep::Outcome::Accepted) {
@@ -163,13 +163,13 @@ void MarkingHandlers::positionEntry(Mark mark)
 
 void MarkingHandlers::endPreview()
 {
-    const int row = selectedRow(m_context.ui.超级列表框1);
+    const int row = selectedRow(m_context.ui.songListView);
     if (row < 0)
         return;
     m_playSelectedRow();
     const SongListModel &songs = *m_context.ui.songList;
     const double endMark = numberFromText(songs.cell(row, SongListModel::End));
-    const double leadIn = numberFromText(m_context.ui.编辑框5->text());
+    const double leadIn = numberFromText(m_context.ui.previewLeadBox->text());
     // Set at once, before the player reports the song open; the player applies it then.
     m_context.player.setCurrentPosition(endMark - leadIn);
 }

@@ -14,7 +14,7 @@ class SpinControl;
 struct AppContext;
 struct MainWindowUi;
 
-// The name of the song the marks go to: the name `标签1` holds after its prefix (the file's
+// The name of the song the marks go to: the name `songNameLabel` holds after its prefix (the file's
 // name, not the decoded text shown). Empty when there is no current song.
 QString currentSongName(const MainWindowUi &ui);
 
@@ -30,14 +30,14 @@ public:
     MarkingHandlers(AppContext &context, std::function<void()> playSelectedRow,
                     QObject *parent = nullptr);
 
-    // 按钮3 / 按钮4: the play position becomes the current song's mark; the first mark of
+    // markStartButton / markEndButton: the play position becomes the current song's mark; the first mark of
     // a song creates its row at the top of the song list.
     void takeMark(Mark mark);
-    // 调节器1 / 调节器2: the mark one step earlier (press value 1) or later (any other).
+    // startSpin / endSpin: the mark one step earlier (press value 1) or later (any other).
     void stepMark(Mark mark, int pressValue);
-    // Every change of 编辑框3 / 编辑框4, typed or written by the program.
+    // Every change of startEntryBox / endEntryBox, typed or written by the program.
     void positionEntry(Mark mark);
-    // 按钮6: plays the selected row from shortly before its end mark.
+    // endPreviewButton: plays the selected row from shortly before its end mark.
     void endPreview();
 
 private:

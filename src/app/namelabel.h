@@ -4,7 +4,7 @@
 
 namespace tunora {
 
-// A caption of a fixed prefix and a file name or folder (标签1, 标签2). It holds the name as
+// A caption of a fixed prefix and a file name or folder (songNameLabel, songFolderLabel). It holds the name as
 // it leads to the file and shows it as a person reads it, so a name from a Windows archive
 // shows decoded while marks, cuts and playback keep using its bytes. Handlers read name(),
 // never the shown text.

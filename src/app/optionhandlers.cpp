@@ -17,10 +17,10 @@ OptionHandlers::OptionHandlers(AppContext &context, QObject *parent)
     MainWindowUi &ui = m_context.ui;
     // The items are checkable so their state shows, but every change goes through the
     // handlers: Qt's own toggle on trigger is undone first.
-    connect(ui.开启最小化, &QAction::triggered, this, [this, &ui] { ui.开启最小化->setChecked(!ui.开启最小化->isChecked()); 开启最小化Chosen(); });
-    connect(ui.自动播放, &QAction::triggered, this, [this, &ui] { ui.自动播放->setChecked(!ui.自动播放->isChecked()); 自动播放Chosen(); });
-    connect(ui.随机, &QAction::triggered, this, [this, &ui] { ui.随机->setChecked(!ui.随机->isChecked()); 随机Chosen(); });
-    connect(ui.循环, &QAction::triggered, this, [this, &ui] { ui.循环->setChecked(!ui.循环->isChecked()); 循环Chosen(); });
+    connect(ui.startMinimisedItem, &QAction::triggered, this, [this, &ui] { ui.startMinimisedItem->setChecked(!ui.startMinimisedItem->isChecked()); onStartMinimisedChosen(); });
+    connect(ui.autoPlayItem, &QAction::triggered, this, [this, &ui] { ui.autoPlayItem->setChecked(!ui.autoPlayItem->isChecked()); onAutoPlayChosen(); });
+    connect(ui.randomItem, &QAction::triggered, this, [this, &ui] { ui.randomItem->setChecked(!ui.randomItem->isChecked()); onRandomChosen(); });
+    connect(ui.loopItem, &QAction::triggered, this, [this, &ui] { ui.loopItem->setChecked(!ui.loopItem->isChecked()); onLoopChosen(); });
 }
 
 void OptionHandlers::toggle(QAction *item, const QString &section, const QString &onValue, const QString &offValue)
@@ -30,50 +30,50 @@ void OptionHandlers::toggle(QAction *item, const QString &section, const QString
     m_context.settings().write(section, kParamKey, nowOn ? onValue : offValue);
 }
 
-void OptionHandlers::开启最小化Chosen()
+void OptionHandlers::onStartMinimisedChosen()
 {
     // Takes effect at the next start; the window stays as it is.
-    toggle(m_context.ui.开启最小化, kMinimiseSection, kYes, kNo);
+    toggle(m_context.ui.startMinimisedItem, kMinimiseSection, kYes, kNo);
 }
 
-void OptionHandlers::自动播放Chosen()
+void OptionHandlers::onAutoPlayChosen()
 {
-    toggle(m_context.ui.自动播放, kAutoPlaySection, kAuto, kNoAuto);
+    toggle(m_context.ui.autoPlayItem, kAutoPlaySection, kAuto, kNoAuto);
 }
 
 void OptionHandlers::loopFallback()
 {
     MainWindowUi &ui = m_context.ui;
-    if (ui.随机->isChecked() || ui.循环->isChecked())
+    if (ui.randomItem->isChecked() || ui.loopItem->isChecked())
         return;
-    ui.循环->setChecked(true);
+    ui.loopItem->setChecked(true);
     m_context.settings().write(kModeSection, kParamKey, kLoop);
 }
 
-void OptionHandlers::随机Chosen()
+void OptionHandlers::onRandomChosen()
 {
     MainWindowUi &ui = m_context.ui;
-    if (ui.随机->isChecked()) {
-        ui.随机->setChecked(false);
+    if (ui.randomItem->isChecked()) {
+        ui.randomItem->setChecked(false);
         loopFallback();
         return;
     }
-    ui.随机->setChecked(true);
-    ui.循环->setChecked(false);
+    ui.randomItem->setChecked(true);
+    ui.loopItem->setChecked(false);
     m_context.settings().write(kModeSection, kParamKey, kRandom);
 }
 
-void OptionHandlers::循环Chosen()
+void OptionHandlers::onLoopChosen()
 {
     MainWindowUi &ui = m_context.ui;
-    if (ui.循环->isChecked()) {
+    if (ui.loopItem->isChecked()) {
         // Choosing loop while in loop stays in loop, and writes it again.
-        ui.循环->setChecked(false);
+        ui.loopItem->setChecked(false);
         loopFallback();
         return;
     }
-    ui.循环->setChecked(true);
-    ui.随机->setChecked(false);
+    ui.loopItem->setChecked(true);
+    ui.randomItem->setChecked(false);
     m_context.settings().write(kModeSection, kParamKey, kLoop);
 }
 

@@ -17,10 +17,10 @@ class OptionHandlers : public QObject {
 public:
     explicit OptionHandlers(AppContext &context, QObject *parent = nullptr);
 
-    void 开启最小化Chosen();
-    void 自动播放Chosen();
-    void 随机Chosen();
-    void 循环Chosen();
+    void onStartMinimisedChosen();
+    void onAutoPlayChosen();
+    void onRandomChosen();
+    void onLoopChosen();
 
 private:
     void toggle(QAction *item, const QString &section, const QString &onValue, const QString &offValue);

@@ -44,14 +44,14 @@ PlaybackHandlers::PlaybackHandlers(AppContext &context, QObject *parent)
 {
     MainWindowUi &ui = m_context.ui;
     // Only the user's left double-click plays; the program's selection changes never do.
-    acceptOnlyLeftDoubleClicks(ui.列表框1);
-    acceptOnlyLeftDoubleClicks(ui.超级列表框1);
-    connect(ui.列表框1, &QListView::doubleClicked, this, &PlaybackHandlers::playEntry);
-    connect(ui.超级列表框1, &QTreeView::doubleClicked, this, &PlaybackHandlers::songListDoubleClicked);
-    connect(ui.播放暂停, &QAction::triggered, this, &PlaybackHandlers::播放暂停Chosen);
-    connect(ui.停止, &QAction::triggered, this, &PlaybackHandlers::停止Chosen);
-    connect(ui.上一首, &QAction::triggered, this, &PlaybackHandlers::previousSong);
-    connect(ui.下一首, &QAction::triggered, this, &PlaybackHandlers::nextSong);
+    acceptOnlyLeftDoubleClicks(ui.songFileList);
+    acceptOnlyLeftDoubleClicks(ui.songListView);
+    connect(ui.songFileList, &QListView::doubleClicked, this, &PlaybackHandlers::playEntry);
+    connect(ui.songListView, &QTreeView::doubleClicked, this, &PlaybackHandlers::songListDoubleClicked);
+    connect(ui.playPauseItem, &QAction::triggered, this, &PlaybackHandlers::onPlayPauseChosen);
+    connect(ui.stopItem, &QAction::triggered, this, &PlaybackHandlers::onStopChosen);
+    connect(ui.previousItem, &QAction::triggered, this, &PlaybackHandlers::previousSong);
+    connect(ui.nextItem, &QAction::triggered, this, &PlaybackHandlers::nextSong);
     connect(&m_context.player, &MediaPlayer::openStateChanged, this, &PlaybackHandlers::openStateChanged);
     connect(&m_context.player, &MediaPlayer::playStateChanged, this, &PlaybackHandlers::playStateChanged);
 }
@@ -80,13 +80,13 @@ void PlaybackHandlers::switchToPrevious()
 
 void PlaybackHandlers::playEntry()
 {
-    switchToItem(selectedRow(m_context.ui.列表框1));
+    switchToItem(selectedRow(m_context.ui.songFileList));
 }
 
 void PlaybackHandlers::playSelectedRow()
 {
     MainWindowUi &ui = m_context.ui;
-    const int row = selectedRow(ui.超级列表框1);
+    const int row = selectedRow(ui.songListView);
     const QString name = ui.songList->cell(row, SongListModel::Name);
 
     const QStringList entries = ui.songFiles->stringList();
@@ -96,11 +96,11 @@ void PlaybackHandlers::playSelectedRow()
             match = i; // the last equal entry, as a top-down pass selecting each would leave it
     }
     if (match >= 0)
-        selectRow(ui.列表框1, match);
+        selectRow(ui.songFileList, match);
 
-    ui.标签1->setName(name);
-    ui.标签3->setText(ui_text::kStartPrefix + ui.songList->cell(row, SongListModel::Start));
-    ui.标签4->setText(ui_text::kEndPrefix + ui.songList->cell(row, SongListModel::End));
+    ui.songNameLabel->setName(name);
+    ui.startMarkLabel->setText(ui_text::kStartPrefix + ui.songList->cell(row, SongListModel::Start));
+    ui.endMarkLabel->setText(ui_text::kEndPrefix + ui.songList->cell(row, SongListModel::End));
     playEntry();
     if (m_context.endMarkTimer)
         m_context.endMarkTimer->arm();
@@ -109,7 +109,7 @@ void PlaybackHandlers::playSelectedRow()
 void PlaybackHandlers::songListDoubleClicked()
 {
     MainWindowUi &ui = m_context.ui;
-    const int row = selectedRow(ui.超级列表框1);
+    const int row = selectedRow(ui.songListView);
     if (row < 0)
         return;
     playSelectedRow();
@@ -123,13 +123,13 @@ void PlaybackHandlers::randomPick()
     if (count == 0)
         return;
     std::uniform_int_distribution<int> pick(0, count - 1);
-    selectRow(m_context.ui.列表框1, pick(m_random));
+    selectRow(m_context.ui.songFileList, pick(m_random));
     playEntry();
 }
 
 void PlaybackHandlers::nextSong()
 {
-    if (m_context.ui.随机->isChecked())
+    if (m_context.ui.randomItem->isChecked())
         randomPick();
     else
         switchToNext();
@@ -137,24 +137,24 @@ void PlaybackHandlers::nextSong()
 
 void PlaybackHandlers::previousSong()
 {
-    if (m_context.ui.随机->isChecked())
+    if (m_context.ui.randomItem->isChecked())
         randomPick();
     else
         switchToPrevious();
 }
 
-void PlaybackHandlers::播放暂停Chosen()
+void PlaybackHandlers::onPlayPauseChosen()
 {
     if (m_context.player.playState() == PlayState::Playing) {
         m_context.player.pause();
-        MenuSkin::setItemIcon(m_context.ui.播放暂停, MenuIcon::Play);
+        MenuSkin::setItemIcon(m_context.ui.playPauseItem, MenuIcon::Play);
     } else {
         m_context.player.play();
-        MenuSkin::setItemIcon(m_context.ui.播放暂停, MenuIcon::Pause);
+        MenuSkin::setItemIcon(m_context.ui.playPauseItem, MenuIcon::Pause);
     }
 }
 
-void PlaybackHandlers::停止Chosen()
+void PlaybackHandlers::onStopChosen()
 {
     m_context.player.stop();
 }
@@ -180,35 +180,35 @@ void PlaybackHandlers::openStateChanged(OpenState newState)
     }
     if (match < 0)
         return;
-    selectRow(ui.列表框1, match);
-    ui.标签1->setName(entries[match]);
+    selectRow(ui.songFileList, match);
+    ui.songNameLabel->setName(entries[match]);
 }
 
 bool PlaybackHandlers::randomAdvanceWanted() const
 {
     const MainWindowUi &ui = m_context.ui;
-    if (!ui.随机->isChecked() || m_programSwitchPending)
+    if (!ui.randomItem->isChecked() || m_programSwitchPending)
         return false;
     // A control the user has just started a song from still holds the focus: the player's
     // own choice stands then.
-    return !ui.列表框1->hasFocus() && !ui.超级列表框1->hasFocus() && !ui.按钮6->hasFocus();
+    return !ui.songFileList->hasFocus() && !ui.songListView->hasFocus() && !ui.endPreviewButton->hasFocus();
 }
 
 void PlaybackHandlers::playStateChanged(PlayState state)
 {
     MainWindowUi &ui = m_context.ui;
     if (state == PlayState::Stopped || state == PlayState::Paused)
-        MenuSkin::setItemIcon(ui.播放暂停, MenuIcon::Play);
+        MenuSkin::setItemIcon(ui.playPauseItem, MenuIcon::Play);
     if (state == PlayState::Playing)
-        MenuSkin::setItemIcon(ui.播放暂停, MenuIcon::Pause);
+        MenuSkin::setItemIcon(ui.playPauseItem, MenuIcon::Pause);
     if (state == PlayState::Stopped)
         m_programSwitchPending = false; // a switch that failed to open ends here
     if (state == PlayState::Transitioning && randomAdvanceWanted())
         randomPick();
     // The player takes the focus so that the random advance can tell the player's own switch
     // from the user's; but keys typed into a box while songs change must all land there.
-    if (!isTypingBox(ui.播放器1->window()->focusWidget()))
-        ui.播放器1->setFocus();
+    if (!isTypingBox(ui.playerFace->window()->focusWidget()))
+        ui.playerFace->setFocus();
 }
 
 } // namespace tunora

@@ -23,13 +23,13 @@ public:
     // The selected song-list row: selects its song in the song-file list, shows its name and
     // marks, plays it and arms the end-mark timer. The caller makes sure a row is selected.
     void playSelectedRow();
-    // 超级列表框1 double-clicked: the selected row from its start mark.
+    // songListView double-clicked: the selected row from its start mark.
     void songListDoubleClicked();
     void randomPick();
     void nextSong();
     void previousSong();
-    void 播放暂停Chosen();
-    void 停止Chosen();
+    void onPlayPauseChosen();
+    void onStopChosen();
 
     // Player events.
     void openStateChanged(OpenState newState);

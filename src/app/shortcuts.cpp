@@ -174,11 +174,11 @@ void seekBy(MediaPlayer &player, double seconds)
 // By the top edge of each control, then by its left edge, as the window reads.
 void orderTabs(MainWindowUi &ui)
 {
-    QWidget *const order[] = {ui.播放器1, ui.组合框1, ui.列表框1,
-                                    ui.按钮3, ui.编辑框3, ui.编辑框2,
-                                    ui.按钮4, ui.编辑框4, ui.编辑框5,
-                                    ui.按钮7, ui.按钮5, ui.按钮9, ui.按钮1, ui.按钮6,
-                                    ui.超级列表框1};
+    QWidget *const order[] = {ui.playerFace, ui.searchBox, ui.songFileList,
+                                    ui.markStartButton, ui.startEntryBox, ui.stepBox,
+                                    ui.markEndButton, ui.endEntryBox, ui.previewLeadBox,
+                                    ui.refreshButton, ui.cutSelectedButton, ui.cutAllButton, ui.mergeAllButton, ui.endPreviewButton,
+                                    ui.songListView};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -191,9 +191,9 @@ void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, MediaPlayer &player,
     window->installEventFilter(new FocusKeepsItsKeys(window));
 
     // Single keys, as cutters and players have them.
-    pressWith(window, ui.按钮3, Qt::Key_I);
-    pressWith(window, ui.按钮4, Qt::Key_O);
-    pressWith(window, ui.按钮6, Qt::Key_P);
+    pressWith(window, ui.markStartButton, Qt::Key_I);
+    pressWith(window, ui.markEndButton, Qt::Key_O);
+    pressWith(window, ui.endPreviewButton, Qt::Key_P);
     const QKeySequence back(Qt::Key_Left);
     const QKeySequence forward(Qt::Key_Right);
     for (const QKeySequence &key : {back, forward}) {
@@ -202,57 +202,57 @@ void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, MediaPlayer &player,
         QObject::connect(seek, &QShortcut::activated, window, [&player, step] { seekBy(player, step); });
     }
     const QString seconds = QString::number(kSeekKeySeconds);
-    announceKeys(ui.播放器1->seekSlider(), keyName(back) + QStringLiteral(u" 后退 ") + seconds + QStringLiteral(u" 秒，")
+    announceKeys(ui.playerFace->seekSlider(), keyName(back) + QStringLiteral(u" 后退 ") + seconds + QStringLiteral(u" 秒，")
                                                 + keyName(forward) + QStringLiteral(u" 前进 ") + seconds
                                                 + QStringLiteral(u" 秒"));
 
     // The buttons that rescan and write files.
-    pressWith(window, ui.按钮7, Qt::Key_F5);
-    pressWith(window, ui.按钮5, Qt::CTRL | Qt::Key_X);
-    pressWith(window, ui.按钮9, Qt::CTRL | Qt::SHIFT | Qt::Key_X);
-    pressWith(window, ui.按钮1, Qt::CTRL | Qt::Key_M);
+    pressWith(window, ui.refreshButton, Qt::Key_F5);
+    pressWith(window, ui.cutSelectedButton, Qt::CTRL | Qt::Key_X);
+    pressWith(window, ui.cutAllButton, Qt::CTRL | Qt::SHIFT | Qt::Key_X);
+    pressWith(window, ui.mergeAllButton, Qt::CTRL | Qt::Key_M);
 
     // Menu commands; the player face's buttons that do the same show the same keys.
-    giveKeys(ui.歌曲目录, {Qt::CTRL | Qt::Key_O});
-    giveKeys(ui.开启最小化, {Qt::CTRL | Qt::SHIFT | Qt::Key_M});
-    giveKeys(ui.自动播放, {Qt::CTRL | Qt::SHIFT | Qt::Key_P});
-    giveKeys(ui.随机, {Qt::CTRL | Qt::Key_H});
-    giveKeys(ui.循环, {Qt::CTRL | Qt::Key_T});
-    giveKeys(ui.播放暂停, {Qt::Key_Space, Qt::CTRL | Qt::Key_P}, window);
-    giveKeys(ui.停止, {Qt::CTRL | Qt::Key_S}, window);
-    giveKeys(ui.上一首, {Qt::CTRL | Qt::Key_B}, window);
-    giveKeys(ui.下一首, {Qt::CTRL | Qt::Key_F}, window);
-    giveKeys(ui.退出, {Qt::CTRL | Qt::Key_Q}, window);
-    PlayerControl *face = ui.播放器1;
-    const QString playPause = keyNames(ui.播放暂停->shortcuts());
+    giveKeys(ui.songFolderItem, {Qt::CTRL | Qt::Key_O});
+    giveKeys(ui.startMinimisedItem, {Qt::CTRL | Qt::SHIFT | Qt::Key_M});
+    giveKeys(ui.autoPlayItem, {Qt::CTRL | Qt::SHIFT | Qt::Key_P});
+    giveKeys(ui.randomItem, {Qt::CTRL | Qt::Key_H});
+    giveKeys(ui.loopItem, {Qt::CTRL | Qt::Key_T});
+    giveKeys(ui.playPauseItem, {Qt::Key_Space, Qt::CTRL | Qt::Key_P}, window);
+    giveKeys(ui.stopItem, {Qt::CTRL | Qt::Key_S}, window);
+    giveKeys(ui.previousItem, {Qt::CTRL | Qt::Key_B}, window);
+    giveKeys(ui.nextItem, {Qt::CTRL | Qt::Key_F}, window);
+    giveKeys(ui.quitItem, {Qt::CTRL | Qt::Key_Q}, window);
+    PlayerControl *face = ui.playerFace;
+    const QString playPause = keyNames(ui.playPauseItem->shortcuts());
     announceKeys(face->playPauseButton(), playPause);
     face->setPlayPauseKeys(playPause);
-    announceKeys(face->stopButton(), keyNames(ui.停止->shortcuts()));
-    announceKeys(face->previousButton(), keyNames(ui.上一首->shortcuts()));
-    announceKeys(face->nextButton(), keyNames(ui.下一首->shortcuts()));
+    announceKeys(face->stopButton(), keyNames(ui.stopItem->shortcuts()));
+    announceKeys(face->previousButton(), keyNames(ui.previousItem->shortcuts()));
+    announceKeys(face->nextButton(), keyNames(ui.nextItem->shortcuts()));
 
     // The lists.
-    QTreeView *songList = ui.超级列表框1;
-    giveKeys(ui.向上移动, {Qt::CTRL | Qt::Key_Up}, songList, Qt::WidgetShortcut);
-    giveKeys(ui.向下移动, {Qt::CTRL | Qt::Key_Down}, songList, Qt::WidgetShortcut);
-    giveKeys(ui.指点删除, {Qt::Key_Delete}, songList, Qt::WidgetShortcut);
-    giveKeys(ui.清空列表, {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete}, songList, Qt::WidgetShortcut);
+    QTreeView *songList = ui.songListView;
+    giveKeys(ui.moveUpItem, {Qt::CTRL | Qt::Key_Up}, songList, Qt::WidgetShortcut);
+    giveKeys(ui.moveDownItem, {Qt::CTRL | Qt::Key_Down}, songList, Qt::WidgetShortcut);
+    giveKeys(ui.deleteRowItem, {Qt::Key_Delete}, songList, Qt::WidgetShortcut);
+    giveKeys(ui.clearListItem, {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete}, songList, Qt::WidgetShortcut);
     const QString enter = keyName(Qt::Key_Enter);
-    new EnterChooses(ui.列表框1, std::move(playEntry));
+    new EnterChooses(ui.songFileList, std::move(playEntry));
     new EnterChooses(songList, std::move(playRow));
-    announceKeys(ui.列表框1, enter + QStringLiteral(u" 播放"));
+    announceKeys(ui.songFileList, enter + QStringLiteral(u" 播放"));
     QStringList songListKeys{enter + QStringLiteral(u" 从开始时间播放")};
-    for (QAction *command : {ui.向上移动, ui.向下移动, ui.指点删除, ui.清空列表})
+    for (QAction *command : {ui.moveUpItem, ui.moveDownItem, ui.deleteRowItem, ui.clearListItem})
         songListKeys << keyName(command->shortcut()) + u' ' + command->text();
     announceKeys(songList, songListKeys.join(QStringLiteral(u"，")));
 
     // The position boxes step their marks.
-    new StepKeys(ui.编辑框3, ui.调节器1);
-    new StepKeys(ui.编辑框4, ui.调节器2);
+    new StepKeys(ui.startEntryBox, ui.startSpin);
+    new StepKeys(ui.endEntryBox, ui.endSpin);
     const QString stepKeys = keyName(Qt::Key_Up) + QStringLiteral(u" 推后、") + keyName(Qt::Key_Down)
                              + QStringLiteral(u" 提前一个调整步长");
-    announceKeys(ui.编辑框3, stepKeys);
-    announceKeys(ui.编辑框4, stepKeys);
+    announceKeys(ui.startEntryBox, stepKeys);
+    announceKeys(ui.endEntryBox, stepKeys);
 
     orderTabs(ui);
 }

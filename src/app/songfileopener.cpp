@@ -62,7 +62,7 @@ bool SongFileOpener::open(const FilePath &path)
         reportLater(unreadableText(shown));
         return false;
     }
-    selectRow(m_context.ui.列表框1, entry);
+    selectRow(m_context.ui.songFileList, entry);
     m_playback.playEntry();
     return true;
 }

@@ -19,35 +19,35 @@ SongListEditHandlers::SongListEditHandlers(AppContext &context, QObject *parent)
 {
     MainWindowUi &ui = m_context.ui;
     // The list view has already selected the row under the mouse, if any, when it asks.
-    connect(ui.超级列表框1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        QTreeView *list = m_context.ui.超级列表框1;
+    connect(ui.songListView, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        QTreeView *list = m_context.ui.songListView;
         showEditMenu(list->viewport()->mapToGlobal(pos));
     });
-    connect(ui.向上移动, &QAction::triggered, this, [this] { moveRow(RowMove::Up); });
-    connect(ui.向下移动, &QAction::triggered, this, [this] { moveRow(RowMove::Down); });
-    connect(ui.指点删除, &QAction::triggered, this, &SongListEditHandlers::deleteSelectedRow);
-    connect(ui.清空列表, &QAction::triggered, this, &SongListEditHandlers::clearList);
+    connect(ui.moveUpItem, &QAction::triggered, this, [this] { moveRow(RowMove::Up); });
+    connect(ui.moveDownItem, &QAction::triggered, this, [this] { moveRow(RowMove::Down); });
+    connect(ui.deleteRowItem, &QAction::triggered, this, &SongListEditHandlers::deleteSelectedRow);
+    connect(ui.clearListItem, &QAction::triggered, this, &SongListEditHandlers::clearList);
 }
 
 bool SongListEditHandlers::showEditMenu(const QPoint &globalPos)
 {
-    if (selectedRow(m_context.ui.超级列表框1) == -1)
+    if (selectedRow(m_context.ui.songListView) == -1)
         return false;
-    m_context.ui.合并菜单->popup(globalPos);
+    m_context.ui.songListMenu->popup(globalPos);
     return true;
 }
 
 void SongListEditHandlers::moveRow(RowMove move)
 {
     SongListModel &songs = *m_context.ui.songList;
-    if (!exchangeWithNeighbour(songs, selectedRow(m_context.ui.超级列表框1), move))
+    if (!exchangeWithNeighbour(songs, selectedRow(m_context.ui.songListView), move))
         return;
     refreshCutLengths(songs);
 }
 
 void SongListEditHandlers::deleteSelectedRow()
 {
-    QTreeView *list = m_context.ui.超级列表框1;
+    QTreeView *list = m_context.ui.songListView;
     const int row = selectedRow(list);
     if (row == -1)
         return;

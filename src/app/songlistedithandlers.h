@@ -10,7 +10,7 @@ namespace tunora {
 
 struct AppContext;
 
-// The pop-up menu 合并菜单 on the song list 超级列表框1: move the selected row up or down,
+// The pop-up menu 合并菜单 on the song list songListView: move the selected row up or down,
 // delete it, clear the list.
 class SongListEditHandlers : public QObject {
     Q_OBJECT

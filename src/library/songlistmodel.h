@@ -7,7 +7,7 @@
 namespace tunora {
 
 // The song list's rows: five text cells per marked song. This model is the state of the
-// list view `超级列表框1`; nothing else keeps a copy of the marks. The name cell holds the
+// list view `songListView`; nothing else keeps a copy of the marks. The name cell holds the
 // song's file name as it leads to the file; the list shows it decoded for reading.
 class SongListModel : public QAbstractTableModel {
     Q_OBJECT

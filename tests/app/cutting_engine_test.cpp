@@ -112,9 +112,9 @@ TEST_F(CuttingEngine, ACutLastsAsLongAsItsMarksAreApart)
         SongListModel &songs = *ui().songList;
         songs.clearSongs();
         appendRow(songs, {c.song, c.start, c.end, markText(marked), songLength});
-        selectRow(ui().超级列表框1, 0);
+        selectRow(ui().songListView, 0);
         m_desktop.messages.clear();
-        clickCut(*m_window, ui().按钮5);
+        clickCut(*m_window, ui().cutSelectedButton);
         ASSERT_EQ(m_desktop.messages.size(), 1);
         ASSERT_EQ(m_desktop.messages[0].text, u"剪切成功！"_s);
 
@@ -150,17 +150,17 @@ TEST_F(CuttingEngine, AWmaCutIsASongTheEngineOpensWithTheMarkedLength)
     appendRow(list, {u"steps.wma"_s, u"1.5"_s, u"4"_s, u"2.5"_s, songLength});
     appendRow(list, {u"broken.wma"_s, u"1.5"_s, u"4"_s, u"2.5"_s, songLength});
 
-    selectRow(ui().超级列表框1, 0);
+    selectRow(ui().songListView, 0);
     m_desktop.messages.clear();
-    clickCut(*m_window, ui().按钮5);
+    clickCut(*m_window, ui().cutSelectedButton);
     ASSERT_EQ(m_desktop.messages.size(), 1);
     EXPECT_EQ(m_desktop.messages[0].text, u"剪切成功！"_s);
     const QString cutLength = durationOf(QDir(m_programDir.path()).filePath(u"[铃声]steps.wma"_s));
     ASSERT_FALSE(cutLength.isEmpty()) << "the engine cannot open the cut";
     EXPECT_NEAR(numberFromText(cutLength), 2.5, 0.1);
 
-    selectRow(ui().超级列表框1, 1);
-    clickCut(*m_window, ui().按钮5);
+    selectRow(ui().songListView, 1);
+    clickCut(*m_window, ui().cutSelectedButton);
     ASSERT_EQ(m_desktop.messages.size(), 2);
     EXPECT_EQ(m_desktop.messages[1].text, u"剪切失败！"_s);
     EXPECT_FALSE(QFile::exists(QDir(m_programDir.path()).filePath(u"[铃声]broken.wma"_s)));

@@ -77,7 +77,7 @@ protected:
 
     SongListModel &songs() { return *ui().songList; }
     void add(const QStringList &cells) { appendRow(songs(), cells); }
-    void select(int row) { selectRow(ui().超级列表框1, row); }
+    void select(int row) { selectRow(ui().songListView, row); }
 
     // The bytes of song `name` at the marks (start, end) in seconds at 16 bytes per ms.
     QByteArray slice(const QString &name, int startMs, int endMs) const
@@ -114,7 +114,7 @@ TEST_F(Cutting, CutSelectedWritesTheSliceAndMovesItIntoTheProgramDirectory)
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
     select(1);
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
 
     EXPECT_EQ(outputs(), QStringList{u"[铃声]b.mp3"_s});
     EXPECT_EQ(output(u"[铃声]b.mp3"_s), slice(u"b.mp3"_s, 500, 625));
@@ -123,7 +123,7 @@ TEST_F(Cutting, CutSelectedWritesTheSliceAndMovesItIntoTheProgramDirectory)
 
     // The same song again, at other marks, replaces the first cut.
     songs().setCell(1, SongListModel::Start, u"0.125"_s);
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(output(u"[铃声]b.mp3"_s), slice(u"b.mp3"_s, 125, 625));
 }
 
@@ -147,7 +147,7 @@ TEST_F(Cutting, CutSelectedWithNothingToCutIsSilent)
         add(c.row);
         if (c.selectedRow != -1)
             select(c.selectedRow);
-        clickCut(ui().按钮5);
+        clickCut(ui().cutSelectedButton);
         EXPECT_TRUE(outputs().isEmpty());
         EXPECT_TRUE(workDirEntries().isEmpty());
         EXPECT_TRUE(m_desktop.messages.isEmpty());
@@ -161,7 +161,7 @@ TEST_F(Cutting, CutSelectedReadsTheSongFolderChosenLast)
     SongFolder other;
     other.addFile(u"a.mp3"_s, patternBytes(16'000, 9));
     showSongFolder(other.path());
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(output(u"[铃声]a.mp3"_s), patternBytes(16'000, 9).mid(3'999, 4'000));
 }
 
@@ -171,14 +171,14 @@ TEST_F(Cutting, CutSelectedThatCannotWriteSaysSo)
     select(0);
     // The working directory holds a folder of the output's name.
     ASSERT_TRUE(QDir(m_workDir.path()).mkdir(u"[铃声]a.mp3"_s));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_TRUE(outputs().isEmpty());
     expectMessages({{u"剪切失败！"_s, MessageStyle::Exclamation, u"提示"_s}});
 }
 
 TEST_F(Cutting, CutAllOfAnEmptyListTalliesZeroAndZero)
 {
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
     EXPECT_TRUE(outputs().isEmpty());
     expectMessages({{u"剪切成功：0首。剪切失败：0首！"_s, MessageStyle::Information, u"提示"_s}});
 }
@@ -189,7 +189,7 @@ TEST_F(Cutting, CutAllCountsUnmarkedAndUnwritableRowsAsFailed)
     add({u"b.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"c.mp3"_s, u"0.5"_s, u"0.75"_s, u"0.25"_s, u"1"_s});
     ASSERT_TRUE(QDir(m_workDir.path()).mkdir(u"[铃声]b.mp3"_s));
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
 
     EXPECT_EQ(outputs(), QStringList{u"[铃声]c.mp3"_s});
     EXPECT_EQ(output(u"[铃声]c.mp3"_s), slice(u"c.mp3"_s, 500, 750));
@@ -201,7 +201,7 @@ TEST_F(Cutting, CutAllWritesTheBottomRowFirst)
     // Two rows of one song: the output written last is the one that stays.
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"a.mp3"_s, u"0.5"_s, u"0.75"_s, u"0.25"_s, u"1"_s});
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
     EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 250, 500));
     expectMessages({{u"剪切成功：2首。剪切失败：0首！"_s, MessageStyle::Information, u"提示"_s}});
 }
@@ -210,7 +210,7 @@ TEST_F(Cutting, MergeJoinsTheBottomRowsSegmentFirst)
 {
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
 
     EXPECT_EQ(outputs(), QStringList{kMergeName});
     EXPECT_EQ(output(kMergeName), slice(u"b.mp3"_s, 500, 625) + slice(u"a.mp3"_s, 250, 500));
@@ -219,8 +219,8 @@ TEST_F(Cutting, MergeJoinsTheBottomRowsSegmentFirst)
 
     // A move changes the order; the second merge replaces the first.
     select(0);
-    ui().向下移动->trigger();
-    clickCut(ui().按钮1);
+    ui().moveDownItem->trigger();
+    clickCut(ui().mergeAllButton);
     EXPECT_EQ(output(kMergeName), slice(u"a.mp3"_s, 250, 500) + slice(u"b.mp3"_s, 500, 625));
 }
 
@@ -228,7 +228,7 @@ TEST_F(Cutting, MergeCountsUnmarkedRowsAsFailed)
 {
     add({u"a.mp3"_s, u"0.25"_s, u""_s, u""_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_EQ(output(kMergeName), slice(u"b.mp3"_s, 500, 625));
     expectMessages({{u"合并成功：1首。合并失败：1首！"_s, MessageStyle::Information, u"提示"_s}});
 }
@@ -236,7 +236,7 @@ TEST_F(Cutting, MergeCountsUnmarkedRowsAsFailed)
 TEST_F(Cutting, MergeOfOneRowIsRefused)
 {
     add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_TRUE(outputs().isEmpty());
     expectMessages({{u"合并歌曲需要两首或以上才能合并！"_s, MessageStyle::Error, u"错误"_s}});
 }
@@ -246,7 +246,7 @@ TEST_F(Cutting, MergeWithNothingMarkedOrUnwritableIsSilent)
     add({u"a.mp3"_s, u""_s, u""_s, u""_s, u"1"_s});
     add({u"b.mp3"_s, u"0.5"_s, u"0.5"_s, u"0"_s, u"1"_s});
     add({u"c.mp3"_s, u"0.5"_s, u""_s, u""_s, u"1"_s});
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(workDirEntries().isEmpty());
     EXPECT_TRUE(m_desktop.messages.isEmpty());
@@ -254,7 +254,7 @@ TEST_F(Cutting, MergeWithNothingMarkedOrUnwritableIsSilent)
     songs().setCell(2, SongListModel::End, u"0.75"_s);
     songs().setCell(2, SongListModel::CutLength, u"0.25"_s);
     ASSERT_TRUE(QDir(m_workDir.path()).mkdir(kMergeName));
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(m_desktop.messages.isEmpty());
 }
@@ -275,7 +275,7 @@ TEST_F(Cutting, ALongCutLeavesTheWindowAnsweringBehindAModalProgressDialog)
 
     QElapsedTimer clock;
     clock.start();
-    ui().按钮5->click();
+    ui().cutSelectedButton->click();
     EXPECT_LT(clock.elapsed(), 1000) << "the click returns while the cut runs";
     ASSERT_TRUE(work.waitEntered());
     EXPECT_TRUE(window().cutting().isBusy());
@@ -291,8 +291,8 @@ TEST_F(Cutting, ALongCutLeavesTheWindowAnsweringBehindAModalProgressDialog)
     EXPECT_TRUE(dialog->labelText().startsWith(u"正在剪切"_s));
 
     // No second cut starts meanwhile, whichever way its button is reached.
-    QTest::mouseClick(ui().按钮9, Qt::LeftButton);
-    ui().按钮1->click();
+    QTest::mouseClick(ui().cutAllButton, Qt::LeftButton);
+    ui().mergeAllButton->click();
     work.release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window().cutting().isBusy(); }, 20000));
     EXPECT_EQ(work.passes(), 1);
@@ -303,7 +303,7 @@ TEST_F(Cutting, ALongCutLeavesTheWindowAnsweringBehindAModalProgressDialog)
     // The next click cuts again, with no hold: no dialog ever shows for quick work.
     window().cutting().setWorkGate({});
     m_desktop.messages.clear();
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_EQ(progressDialog(), nullptr);
     expectMessages({{u"合并歌曲需要两首或以上才能合并！"_s, MessageStyle::Error, u"错误"_s}});
 }
@@ -314,7 +314,7 @@ TEST_F(Cutting, RowsAndFoldersAreTakenAtTheClick)
     add({u"b.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
     WorkGate work;
     window().cutting().setWorkGate(work.gate());
-    ui().按钮9->click();
+    ui().cutAllButton->click();
     ASSERT_TRUE(work.waitEntered());
     // While the cut waits, the list, the song folder and the working directory change.
     songs().clearSongs();
@@ -335,7 +335,7 @@ TEST_F(Cutting, QuittingDuringACutLetsItFinishItsFileAndTellsNothing)
     select(0);
     WorkGate work;
     window().cutting().setWorkGate(work.gate());
-    ui().按钮5->click();
+    ui().cutSelectedButton->click();
     ASSERT_TRUE(work.waitEntered());
     QTest::qWait(600); // the progress dialog is up
     // The window goes as at the end of the program, the cut still running.

@@ -45,8 +45,8 @@ TEST(EngineLoad, APlayPauseTogglePressedWhileTheEngineLoadsIsKept)
         std::function<void(MainWindowUi &)> press;
     };
     const Case cases[] = {
-        {"menu item 播放&&暂停", [](MainWindowUi &ui) { ui.播放暂停->trigger(); }},
-        {"the player face's button", [](MainWindowUi &ui) { ui.播放器1->playPauseButton()->click(); }},
+        {"menu item 播放&&暂停", [](MainWindowUi &ui) { ui.playPauseItem->trigger(); }},
+        {"the player face's button", [](MainWindowUi &ui) { ui.playerFace->playPauseButton()->click(); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.toggle);
@@ -56,7 +56,7 @@ TEST(EngineLoad, APlayPauseTogglePressedWhileTheEngineLoadsIsKept)
         window.context().endProgram = [](int) {};
         window.startUp(); // auto-play asks for the first song
         c.press(window.ui()); // the user pauses it before the engine is up
-        window.ui().播放器1->volumeSlider()->setValue(30); // and turns it down
+        window.ui().playerFace->volumeSlider()->setValue(30); // and turns it down
 
         QString error;
         std::unique_ptr<MpvHandle> engine = MpvHandle::open(&error);

@@ -123,15 +123,15 @@ protected:
         m_player.setDuration(duration);
         m_player.playItem(entry);
         m_player.setPosition(start);
-        ui().按钮3->click();
+        ui().markStartButton->click();
         m_player.setPosition(end);
-        ui().按钮4->click();
+        ui().markEndButton->click();
     }
     void selectRowOf(const QString &song)
     {
         const int row = ui().songList->rowOfSong(song);
         ASSERT_GE(row, 0) << song.toStdString();
-        ui().超级列表框1->selectionModel()->setCurrentIndex(
+        ui().songListView->selectionModel()->setCurrentIndex(
             ui().songList->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     // The texts of the message boxes shown since the last call.
@@ -203,8 +203,8 @@ TEST_F(Faults, StartUpWithBrokenSettingsFilesAppliesWhatItCanReadAndLosesNothing
         writeSettings(c.bytes);
         start();
         EXPECT_TRUE(window().isVisible());
-        EXPECT_EQ(ui().随机->isChecked(), c.random);
-        EXPECT_EQ(ui().循环->isChecked(), !c.random);
+        EXPECT_EQ(ui().randomItem->isChecked(), c.random);
+        EXPECT_EQ(ui().loopItem->isChecked(), !c.random);
         EXPECT_EQ(entries(), c.songs);
         EXPECT_TRUE(m_desktop.messages.isEmpty());
         // Only the lines start-up writes change; every other byte is kept.
@@ -227,7 +227,7 @@ TEST_F(Faults, StartUpWithAReadOnlySettingsFileAppliesItsValues)
     ASSERT_TRUE(QFile::setPermissions(settingsPath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     start();
     EXPECT_TRUE(window().isVisible());
-    EXPECT_TRUE(ui().随机->isChecked());
+    EXPECT_TRUE(ui().randomItem->isChecked());
     EXPECT_EQ(entries(), QStringList{QStringLiteral("a.mp3")});
     // Start-up writes back what the file already holds: whether or not the write is
     // allowed, the file says the same.
@@ -240,15 +240,15 @@ TEST_F(Faults, StartUpWithAFolderInPlaceOfTheSettingsFileUsesTheDefaults)
     ASSERT_TRUE(QDir().mkpath(settingsPath() + QStringLiteral("/inner")));
     start();
     EXPECT_TRUE(window().isVisible());
-    EXPECT_TRUE(ui().循环->isChecked());
+    EXPECT_TRUE(ui().loopItem->isChecked());
     EXPECT_TRUE(entries().isEmpty());
     EXPECT_TRUE(QFileInfo(settingsPath() + QStringLiteral("/inner")).isDir());
 
     // The option items still toggle; their writes fail quietly.
-    ui().开启最小化->trigger();
-    EXPECT_TRUE(ui().开启最小化->isChecked());
-    ui().随机->trigger();
-    EXPECT_TRUE(ui().随机->isChecked());
+    ui().startMinimisedItem->trigger();
+    EXPECT_TRUE(ui().startMinimisedItem->isChecked());
+    ui().randomItem->trigger();
+    EXPECT_TRUE(ui().randomItem->isChecked());
     EXPECT_TRUE(m_desktop.messages.isEmpty());
     EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
 }
@@ -273,25 +273,25 @@ TEST_F(Faults, FilesThatAreNotWholeSongsAreListedAndCutWithoutHarm)
     mark(QStringLiteral("noise.mp3"), 1, 2);
 
     selectRowOf(QStringLiteral("empty.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_TRUE(takeMessages().isEmpty());
     EXPECT_TRUE(outputs().isEmpty());
 
     selectRowOf(QStringLiteral("truncated.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(kRingtonePrefix + "truncated.mp3"), truncated.mid(13'999, 6'000));
 
     selectRowOf(QStringLiteral("noise.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     const QByteArray cut = programFile(kRingtonePrefix + "noise.mp3");
     EXPECT_FALSE(cut.isEmpty());
     EXPECT_TRUE(noise.contains(cut));
 
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：2首。剪切失败：1首！")});
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"合并成功：2首。合并失败：1首！")});
     EXPECT_EQ(programFile(encodeFileName(kMerged)), truncated.mid(13'999, 6'000) + noise.mid(3'999, 4'000));
 }
@@ -318,12 +318,12 @@ TEST_F(Faults, SongsThatGoAwayBetweenScanAndCutWriteNothing)
     for (const QString &name : names) {
         SCOPED_TRACE(name.toStdString());
         selectRowOf(name);
-        clickCut(ui().按钮5);
+        clickCut(ui().cutSelectedButton);
         EXPECT_TRUE(takeMessages().isEmpty());
     }
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：0首。剪切失败：4首！")});
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_TRUE(takeMessages().isEmpty());
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(rawEntries(work.path()).isEmpty());
@@ -341,21 +341,21 @@ TEST_F(Faults, ARowWhoseSongIsInAnotherFolderIsCutFromTheShownFolder)
     mark(QStringLiteral("both.mp3"), 1, 2);
 
     m_desktop.folderAnswers = {other.path()};
-    ui().歌曲目录->trigger();
+    ui().songFolderItem->trigger();
     ASSERT_EQ(entries(), QStringList{QStringLiteral("both.mp3")});
     ASSERT_EQ(ui().songList->rowCount(), 2);
 
     selectRowOf(QStringLiteral("only here.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_TRUE(takeMessages().isEmpty());
     EXPECT_TRUE(outputs().isEmpty());
 
     selectRowOf(QStringLiteral("both.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(kRingtonePrefix + "both.mp3"), otherBoth.mid(3'999, 4'000));
 
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：1首。剪切失败：1首！")});
 }
 
@@ -393,7 +393,7 @@ TEST_F(Faults, AwkwardNamesAreListedCutAndKeepTheirBytes)
 
         mark(name, 1, 2);
         selectRowOf(name);
-        clickCut(ui().按钮5);
+        clickCut(ui().cutSelectedButton);
         EXPECT_EQ(takeMessages(), QStringList{kCutOk});
         EXPECT_EQ(programFile(kRingtonePrefix + names[i]), songBytes[i].mid(3'999, 4'000));
     }
@@ -417,7 +417,7 @@ TEST_F(Faults, NamesFromWindowsArchivesShowDecodedAndEveryFileOperationKeepsThei
     songs.addFile(decodeFileName(gbkFolder) + QLatin1Char('/') + utf8Name, patternBytes(40'000, 2));
     startWith(QString());
     m_desktop.folderAnswers = {folder};
-    ui().歌曲目录->trigger();
+    ui().songFolderItem->trigger();
 
     // Listed under their own names, both shown decoded; the folder too.
     ASSERT_EQ(entries().size(), 2);
@@ -427,12 +427,12 @@ TEST_F(Faults, NamesFromWindowsArchivesShowDecodedAndEveryFileOperationKeepsThei
     ASSERT_GE(utf8Entry, 0);
     for (int entry : {gbkEntry, utf8Entry})
         EXPECT_EQ(ui().songFiles->index(entry).data().toString(), shown);
-    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + displayPath(songs.path()) + QStringLiteral(u"歌曲/"));
+    EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + displayPath(songs.path()) + QStringLiteral(u"歌曲/"));
     EXPECT_EQ(encodeFileName(window().context().songFolder), encodeFileName(folder));
 
-    // Played and marked: 标签1 shows the name, the marks go to the file's own row.
+    // Played and marked: songNameLabel shows the name, the marks go to the file's own row.
     mark(gbkName, 1, 2);
-    EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：") + shown);
+    EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：") + shown);
     EXPECT_EQ(encodeFileName(m_player.currentSourceUrl()), encodeFileName(folder) + gbkSong);
     mark(utf8Name, 3, 4);
     ASSERT_EQ(ui().songList->rowCount(), 2);
@@ -442,7 +442,7 @@ TEST_F(Faults, NamesFromWindowsArchivesShowDecodedAndEveryFileOperationKeepsThei
     EXPECT_EQ(ui().songList->index(gbkRow, SongListModel::Name).data().toString(), shown);
 
     // The search finds both by what is shown, and choosing one selects that very entry.
-    SearchComboBox *box = ui().组合框1;
+    SearchComboBox *box = ui().searchBox;
     box->lineEdit()->selectAll();
     for (const QChar c : QStringLiteral(u"晴天")) { // typed as an input method commits it
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
@@ -454,14 +454,14 @@ TEST_F(Faults, NamesFromWindowsArchivesShowDecodedAndEveryFileOperationKeepsThei
         EXPECT_EQ(box->itemText(item), shown);
         box->setCurrentIndex(item);
         Q_EMIT box->activated(item);
-        EXPECT_EQ(ui().songFiles->stringList().value(ui().列表框1->currentIndex().row()),
+        EXPECT_EQ(ui().songFiles->stringList().value(ui().songFileList->currentIndex().row()),
                   box->itemData(item).toString());
     }
     box->hidePopup();
 
     // The cut reads the GBK file and names the ringtone with its bytes.
     selectRowOf(gbkName);
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(kRingtonePrefix + gbkSong), gbkBytes.mid(3'999, 4'000));
 }
@@ -476,7 +476,7 @@ TEST_F(Faults, ANameTooLongForItsOutputFailsTheCutAndLeavesNothing)
     ASSERT_EQ(entries().size(), 1);
     mark(decodeFileName(longest), 1, 2);
     selectRowOf(decodeFileName(longest));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     ASSERT_EQ(m_desktop.messages.size(), 1);
     EXPECT_EQ(m_desktop.messages[0].text, kCutFailed);
     EXPECT_EQ(m_desktop.messages[0].style, MessageStyle::Exclamation);
@@ -540,9 +540,9 @@ TEST_F(Faults, OutputsThatCannotBeWrittenAreReportedAndKeepTheOlderFiles)
         const QList<QByteArray> workBefore = rawEntries(work.path());
         c.breakIt();
         selectRowOf(QStringLiteral("a.mp3"));
-        clickCut(ui().按钮5);
-        clickCut(ui().按钮9);
-        clickCut(ui().按钮1);
+        clickCut(ui().cutSelectedButton);
+        clickCut(ui().cutAllButton);
+        clickCut(ui().mergeAllButton);
         c.repair();
 
         ASSERT_EQ(m_desktop.messages.size(), 2);
@@ -559,7 +559,7 @@ TEST_F(Faults, OutputsThatCannotBeWrittenAreReportedAndKeepTheOlderFiles)
     // With the writes possible again, the same clicks succeed.
     takeMessages();
     selectRowOf(QStringLiteral("a.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     EXPECT_EQ(takeMessages(), QStringList{kCutOk});
     EXPECT_EQ(programFile(cutName), a.mid(3'999, 4'000));
 }
@@ -573,7 +573,7 @@ TEST_F(Faults, AProgramDirectoryThatCannotTakeTheOutputLeavesItInTheWorkingDirec
     // A folder named like the output inside the program directory stops the move.
     ASSERT_TRUE(QDir(programDirectory()).mkdir(QStringLiteral(u"[铃声]a.mp3")));
     selectRowOf(QStringLiteral("a.mp3"));
-    clickCut(ui().按钮5);
+    clickCut(ui().cutSelectedButton);
     // The cut succeeded, and the box says where the ringtone is, since it is not where
     // ringtones go.
     ASSERT_EQ(m_desktop.messages.size(), 1);
@@ -603,7 +603,7 @@ TEST_F(Faults, AHundredThousandSongsStayUsable)
     EXPECT_EQ(entries().first(), QStringLiteral("song 099999.mp3"));
 
     // The list scrolls and selects by keyboard.
-    QListView *list = ui().列表框1;
+    QListView *list = ui().songFileList;
     list->setFocus();
     list->setCurrentIndex(ui().songFiles->index(0));
     QTest::keyClick(list, Qt::Key_End);
@@ -613,7 +613,7 @@ TEST_F(Faults, AHundredThousandSongsStayUsable)
     QTest::qWait(10);
 
     // The search drop-down builds, for a few matches and for every song.
-    SearchComboBox *box = ui().组合框1;
+    SearchComboBox *box = ui().searchBox;
     QTest::keyClicks(box->lineEdit(), QStringLiteral("SONG 09999"));
     box->showPopup();
     EXPECT_EQ(box->count(), 10);
@@ -643,16 +643,16 @@ TEST_F(Faults, AThousandMarkedRowsAreCutAndMerged)
         mark(name, 0.25, 0.5, 1);
     ASSERT_EQ(ui().songList->rowCount(), kRows);
 
-    QTreeView *view = ui().超级列表框1;
+    QTreeView *view = ui().songListView;
     view->setFocus();
     view->setCurrentIndex(ui().songList->index(0, 0));
     QTest::keyClick(view, Qt::Key_End);
     EXPECT_EQ(view->currentIndex().row(), kRows - 1);
 
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"剪切成功：1000首。剪切失败：0首！")});
     EXPECT_EQ(outputs().size(), kRows);
-    clickCut(ui().按钮1);
+    clickCut(ui().mergeAllButton);
     EXPECT_EQ(takeMessages(), QStringList{QStringLiteral(u"合并成功：1000首。合并失败：0首！")});
     // Rows were added at the top: the bottom row is the first song marked.
     QByteArray expected;

@@ -312,7 +312,7 @@ TEST(FolderChooser, SongFolderMenuScansAFolderWhoseNameIsNotUtf8)
         chosen = true;
     });
     driver.start(10);
-    window.ui().歌曲目录->trigger();
+    window.ui().songFolderItem->trigger();
     ASSERT_TRUE(chosen);
 
     const QByteArray folder = encodeFileName(start.path()) + kGbkName + '/';

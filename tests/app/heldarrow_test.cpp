@@ -89,7 +89,7 @@ protected:
         m_player.setPlaylist({QStringLiteral("/music/a.mp3")});
         m_player.setDuration(10);
         m_player.playItem(0);
-        ASSERT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：a.mp3"));
+        ASSERT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：a.mp3"));
     }
     MainWindowUi &ui() { return m_window->ui(); }
 
@@ -118,12 +118,12 @@ TEST_F(HeldArrow, ARefusalShowsOneBoxAndEndsThePressWhileAcceptedStepsRepeat)
         std::function<bool(double)> repeatedAway;
     };
     const Case cases[] = {
-        {"start mark toward zero", ui().按钮3, 0.5, ui().调节器1, ui().调节器1->downButton(),
-         ui().调节器1->upButton(), SongListModel::Start, ui().标签3, QStringLiteral(u"开始时间："),
+        {"start mark toward zero", ui().markStartButton, 0.5, ui().startSpin, ui().startSpin->downButton(),
+         ui().startSpin->upButton(), SongListModel::Start, ui().startMarkLabel, QStringLiteral(u"开始时间："),
          QStringLiteral("0.1"), QStringLiteral(u"开始时间不可能为负数！请重新标记开始时间。"),
          [](double m) { return m >= 0.9 - 1e-6; }},
-        {"end mark toward the song length", ui().按钮4, 9.5, ui().调节器2, ui().调节器2->upButton(),
-         ui().调节器2->downButton(), SongListModel::End, ui().标签4, QStringLiteral(u"结束时间："),
+        {"end mark toward the song length", ui().markEndButton, 9.5, ui().endSpin, ui().endSpin->upButton(),
+         ui().endSpin->downButton(), SongListModel::End, ui().endMarkLabel, QStringLiteral(u"结束时间："),
          QStringLiteral("9.9"), QStringLiteral(u"结束时间不能大于歌曲最大时间！请重新标记结束时间。"),
          [](double m) { return m <= 9.1 + 1e-6; }},
     };

@@ -69,7 +69,7 @@ protected:
         ui().songList->setCell(0, SongListModel::Start, start);
         ui().songList->setCell(0, SongListModel::End, end);
     }
-    void selectSongRow(int row) { ui().超级列表框1->setCurrentIndex(ui().songList->index(row, 0)); }
+    void selectSongRow(int row) { ui().songListView->setCurrentIndex(ui().songList->index(row, 0)); }
     // The list's keyboard focus on `row` without selecting it, as after tabbing into it.
     void focusRowWithoutSelecting(QAbstractItemView *list, int row)
     {
@@ -86,15 +86,15 @@ TEST_F(Keys, SingleKeysActWhereverTheFocusIsOutsideTextBoxes)
         bool spaceIsOurs; // a focused button presses itself with Space
     };
     const Case cases[] = {
-        {"player face", ui().播放器1, true},
-        {"song-file list", ui().列表框1, true},
-        {"song list", ui().超级列表框1, true},
-        {"a button", ui().按钮5, false},
+        {"player face", ui().playerFace, true},
+        {"song-file list", ui().songFileList, true},
+        {"song list", ui().songListView, true},
+        {"a button", ui().cutSelectedButton, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ui().songList->clearSongs();
-        ui().列表框1->setCurrentIndex(ui().songFiles->index(1));
+        ui().songFileList->setCurrentIndex(ui().songFiles->index(1));
 
         m_player.setPosition(12.346);
         press(c.focus, Qt::Key_I);
@@ -104,7 +104,7 @@ TEST_F(Keys, SingleKeysActWhereverTheFocusIsOutsideTextBoxes)
         EXPECT_EQ(cell(0, SongListModel::Name), kB);
         EXPECT_EQ(cell(0, SongListModel::Start), QStringLiteral("12.35"));
         EXPECT_EQ(cell(0, SongListModel::End), QStringLiteral("20.5"));
-        EXPECT_EQ(ui().编辑框4->text(), QStringLiteral("20.5"));
+        EXPECT_EQ(ui().endEntryBox->text(), QStringLiteral("20.5"));
 
         selectSongRow(0);
         m_player.clearLog();
@@ -129,7 +129,7 @@ TEST_F(Keys, TypingInATextBoxKeepsEveryKeyButShortcutsWithCtrlStillWork)
     const QKeyCombination singleKeys[] = {Qt::Key_I, Qt::Key_O, Qt::Key_P, Qt::Key_Space, Qt::Key_Left, Qt::Key_Right};
     addRow(kB, QStringLiteral("1"), QStringLiteral("9"));
     selectSongRow(0);
-    for (QWidget *box : std::initializer_list<QWidget *>{ui().组合框1, ui().编辑框3, ui().编辑框2, ui().编辑框5}) {
+    for (QWidget *box : std::initializer_list<QWidget *>{ui().searchBox, ui().startEntryBox, ui().stepBox, ui().previewLeadBox}) {
         SCOPED_TRACE(box->objectName().toStdString());
         m_player.clearLog();
         for (QKeyCombination key : singleKeys)
@@ -142,19 +142,19 @@ TEST_F(Keys, TypingInATextBoxKeepsEveryKeyButShortcutsWithCtrlStillWork)
         EXPECT_EQ(m_player.log(), QStringList{QStringLiteral("stop")});
     }
     // The search box took the letters and the blank as search text.
-    EXPECT_EQ(ui().组合框1->currentText(), QStringLiteral("iop "));
+    EXPECT_EQ(ui().searchBox->currentText(), QStringLiteral("iop "));
     EXPECT_EQ(window().context().searchText, QStringLiteral("iop "));
 }
 
 TEST_F(Keys, SpacePressesAFocusedButtonAndSelectsAListsUnselectedItemFirst)
 {
     m_player.setPosition(4.2);
-    press(ui().按钮3, Qt::Key_Space);
+    press(ui().markStartButton, Qt::Key_Space);
     EXPECT_EQ(cell(0, SongListModel::Start), QStringLiteral("4.2"));
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 
     struct Case { const char *name; QAbstractItemView *list; int item; };
-    const Case cases[] = {{"song-file list", ui().列表框1, 2}, {"song list", ui().超级列表框1, 0}};
+    const Case cases[] = {{"song-file list", ui().songFileList, 2}, {"song list", ui().songListView, 0}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         m_player.clearLog();
@@ -172,14 +172,14 @@ TEST_F(Keys, SpacePressesAFocusedButtonAndSelectsAListsUnselectedItemFirst)
 // that moment, there before the press has returned, and a held key does not take it again.
 TEST_F(Keys, AMarkKeyTakesThePositionOfItsPressOnce)
 {
-    QSignalSpy clicks(ui().按钮3, &QAbstractButton::clicked);
-    QWidget *face = ui().播放器1;
+    QSignalSpy clicks(ui().markStartButton, &QAbstractButton::clicked);
+    QWidget *face = ui().playerFace;
     face->setFocus();
     m_player.setPosition(7.777);
     QTest::keyPress(face, Qt::Key_I);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(cell(0, SongListModel::Start), QStringLiteral("7.78"));
-    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：7.78"));
+    EXPECT_EQ(ui().startMarkLabel->text(), QStringLiteral(u"开始时间：7.78"));
 
     m_player.setPosition(9);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_I, Qt::NoModifier, QStringLiteral("i"), true);
@@ -192,7 +192,7 @@ TEST_F(Keys, AMarkKeyTakesThePositionOfItsPressOnce)
 
 TEST_F(Keys, EnterPlaysTheFocusedItemAsADoubleClickDoes)
 {
-    QListView *files = ui().列表框1;
+    QListView *files = ui().songFileList;
     for (Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
         SCOPED_TRACE(int(enter));
         m_player.clearLog();
@@ -201,15 +201,15 @@ TEST_F(Keys, EnterPlaysTheFocusedItemAsADoubleClickDoes)
         QTest::keyClick(files, enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_EQ(m_player.log(), QStringList{QStringLiteral("playItem 2")});
         EXPECT_TRUE(files->selectionModel()->isRowSelected(2, QModelIndex()));
-        EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：c.mp3"));
+        EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：c.mp3"));
     }
 
     // The song list's row plays from its start mark and arms the end-mark timer.
     addRow(kB, QStringLiteral("12.5"), QStringLiteral("20"));
     window().context().endMarkTimer->disarm();
     m_player.clearLog();
-    focusRowWithoutSelecting(ui().超级列表框1, 0);
-    press(ui().超级列表框1, Qt::Key_Return);
+    focusRowWithoutSelecting(ui().songListView, 0);
+    press(ui().songListView, Qt::Key_Return);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1"), QStringLiteral("setCurrentPosition 12.5")}));
     EXPECT_TRUE(window().context().endMarkTimer->isArmed());
 
@@ -218,7 +218,7 @@ TEST_F(Keys, EnterPlaysTheFocusedItemAsADoubleClickDoes)
     ui().songFiles->setStringList({});
     m_player.clearLog();
     press(files, Qt::Key_Return);
-    press(ui().超级列表框1, Qt::Key_Return);
+    press(ui().songListView, Qt::Key_Return);
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 }
 
@@ -237,42 +237,42 @@ TEST_F(Keys, TheSongListsEditKeysWorkOnlyInTheSongList)
 
     for (QKeyCombination key : {QKeyCombination(Qt::Key_Delete), Qt::CTRL | Qt::Key_Down,
                                 Qt::CTRL | Qt::SHIFT | Qt::Key_Delete})
-        press(ui().列表框1, key);
+        press(ui().songFileList, key);
     EXPECT_EQ(names(), QStringList({QStringLiteral("a.mp3"), kB, QStringLiteral("c.mp3")}));
 
-    press(ui().超级列表框1, Qt::CTRL | Qt::Key_Down);
+    press(ui().songListView, Qt::CTRL | Qt::Key_Down);
     EXPECT_EQ(names(), QStringList({kB, QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}));
     EXPECT_EQ(cell(1, SongListModel::CutLength), QStringLiteral("3"));
     // The selection stays on the top row: up does nothing there, down swaps the same two back.
-    press(ui().超级列表框1, Qt::CTRL | Qt::Key_Up);
+    press(ui().songListView, Qt::CTRL | Qt::Key_Up);
     EXPECT_EQ(names(), QStringList({kB, QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}));
-    press(ui().超级列表框1, Qt::CTRL | Qt::Key_Down);
+    press(ui().songListView, Qt::CTRL | Qt::Key_Down);
     EXPECT_EQ(names(), QStringList({QStringLiteral("a.mp3"), kB, QStringLiteral("c.mp3")}));
-    press(ui().超级列表框1, Qt::Key_Delete);
+    press(ui().songListView, Qt::Key_Delete);
     EXPECT_EQ(names(), QStringList({kB, QStringLiteral("c.mp3")}));
-    press(ui().超级列表框1, Qt::Key_Delete); // nothing is selected after a delete
+    press(ui().songListView, Qt::Key_Delete); // nothing is selected after a delete
     EXPECT_EQ(names(), QStringList({kB, QStringLiteral("c.mp3")}));
-    press(ui().超级列表框1, Qt::CTRL | Qt::SHIFT | Qt::Key_Delete);
+    press(ui().songListView, Qt::CTRL | Qt::SHIFT | Qt::Key_Delete);
     EXPECT_EQ(ui().songList->rowCount(), 0);
 }
 
 TEST_F(Keys, UpAndDownInAPositionBoxStepItsMarkAsTheArrowsDo)
 {
     addRow(kB, QStringLiteral("1"), QStringLiteral("245.3"));
-    press(ui().编辑框3, Qt::Key_Up);
+    press(ui().startEntryBox, Qt::Key_Up);
     EXPECT_EQ(cell(0, SongListModel::Start), QStringLiteral("1.2"));
-    EXPECT_EQ(ui().编辑框3->text(), QStringLiteral("1.2"));
-    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：1.2"));
-    press(ui().编辑框3, Qt::KeypadModifier | Qt::Key_Down);
-    press(ui().编辑框3, Qt::Key_Down);
+    EXPECT_EQ(ui().startEntryBox->text(), QStringLiteral("1.2"));
+    EXPECT_EQ(ui().startMarkLabel->text(), QStringLiteral(u"开始时间：1.2"));
+    press(ui().startEntryBox, Qt::KeypadModifier | Qt::Key_Down);
+    press(ui().startEntryBox, Qt::Key_Down);
     EXPECT_EQ(cell(0, SongListModel::Start), QStringLiteral("0.8"));
 
     // The arrows' checks and messages come with them.
-    press(ui().编辑框4, Qt::Key_Up);
+    press(ui().endEntryBox, Qt::Key_Up);
     EXPECT_EQ(cell(0, SongListModel::End), QStringLiteral("245.3"));
     ASSERT_EQ(m_desktop.messages.size(), 1);
     EXPECT_EQ(m_desktop.messages.first().text, QStringLiteral(u"结束时间不能大于歌曲最大时间！请重新标记结束时间。"));
-    press(ui().编辑框4, Qt::Key_Down);
+    press(ui().endEntryBox, Qt::Key_Down);
     EXPECT_EQ(cell(0, SongListModel::End), QStringLiteral("245.1"));
     EXPECT_EQ(cell(0, SongListModel::CutLength), QStringLiteral("244.3"));
 }
@@ -283,8 +283,8 @@ TEST_F(Keys, EveryCommandAnswersItsKeyAndItsControlNamesIt)
 {
     addRow(kB, QStringLiteral("1"), QStringLiteral("2"));
     selectSongRow(0);
-    PlayerControl *face = ui().播放器1;
-    QTreeView *songList = ui().超级列表框1;
+    PlayerControl *face = ui().playerFace;
+    QTreeView *songList = ui().songListView;
     struct Case {
         QKeyCombination key;
         QObject *command;       // a button or a menu item
@@ -292,28 +292,28 @@ TEST_F(Keys, EveryCommandAnswersItsKeyAndItsControlNamesIt)
         QWidget *focus;
     };
     const Case cases[] = {
-        {Qt::Key_I, ui().按钮3, ui().按钮3, face},
-        {Qt::Key_O, ui().按钮4, ui().按钮4, face},
-        {Qt::Key_P, ui().按钮6, ui().按钮6, face},
-        {Qt::Key_F5, ui().按钮7, ui().按钮7, face},
-        {Qt::CTRL | Qt::Key_X, ui().按钮5, ui().按钮5, face},
-        {Qt::CTRL | Qt::SHIFT | Qt::Key_X, ui().按钮9, ui().按钮9, face},
-        {Qt::CTRL | Qt::Key_M, ui().按钮1, ui().按钮1, face},
-        {Qt::CTRL | Qt::Key_O, ui().歌曲目录, nullptr, face},
-        {Qt::CTRL | Qt::SHIFT | Qt::Key_M, ui().开启最小化, nullptr, face},
-        {Qt::CTRL | Qt::SHIFT | Qt::Key_P, ui().自动播放, nullptr, face},
-        {Qt::CTRL | Qt::Key_H, ui().随机, nullptr, face},
-        {Qt::CTRL | Qt::Key_T, ui().循环, nullptr, face},
-        {Qt::Key_Space, ui().播放暂停, face->playPauseButton(), face},
-        {Qt::CTRL | Qt::Key_P, ui().播放暂停, face->playPauseButton(), ui().编辑框3},
-        {Qt::CTRL | Qt::Key_S, ui().停止, face->stopButton(), face},
-        {Qt::CTRL | Qt::Key_B, ui().上一首, face->previousButton(), face},
-        {Qt::CTRL | Qt::Key_F, ui().下一首, face->nextButton(), face},
-        {Qt::CTRL | Qt::Key_Up, ui().向上移动, songList, songList},
-        {Qt::CTRL | Qt::Key_Down, ui().向下移动, songList, songList},
-        {Qt::Key_Delete, ui().指点删除, songList, songList},
-        {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete, ui().清空列表, songList, songList},
-        {Qt::CTRL | Qt::Key_Q, ui().退出, nullptr, face},
+        {Qt::Key_I, ui().markStartButton, ui().markStartButton, face},
+        {Qt::Key_O, ui().markEndButton, ui().markEndButton, face},
+        {Qt::Key_P, ui().endPreviewButton, ui().endPreviewButton, face},
+        {Qt::Key_F5, ui().refreshButton, ui().refreshButton, face},
+        {Qt::CTRL | Qt::Key_X, ui().cutSelectedButton, ui().cutSelectedButton, face},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_X, ui().cutAllButton, ui().cutAllButton, face},
+        {Qt::CTRL | Qt::Key_M, ui().mergeAllButton, ui().mergeAllButton, face},
+        {Qt::CTRL | Qt::Key_O, ui().songFolderItem, nullptr, face},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_M, ui().startMinimisedItem, nullptr, face},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_P, ui().autoPlayItem, nullptr, face},
+        {Qt::CTRL | Qt::Key_H, ui().randomItem, nullptr, face},
+        {Qt::CTRL | Qt::Key_T, ui().loopItem, nullptr, face},
+        {Qt::Key_Space, ui().playPauseItem, face->playPauseButton(), face},
+        {Qt::CTRL | Qt::Key_P, ui().playPauseItem, face->playPauseButton(), ui().startEntryBox},
+        {Qt::CTRL | Qt::Key_S, ui().stopItem, face->stopButton(), face},
+        {Qt::CTRL | Qt::Key_B, ui().previousItem, face->previousButton(), face},
+        {Qt::CTRL | Qt::Key_F, ui().nextItem, face->nextButton(), face},
+        {Qt::CTRL | Qt::Key_Up, ui().moveUpItem, songList, songList},
+        {Qt::CTRL | Qt::Key_Down, ui().moveDownItem, songList, songList},
+        {Qt::Key_Delete, ui().deleteRowItem, songList, songList},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete, ui().clearListItem, songList, songList},
+        {Qt::CTRL | Qt::Key_Q, ui().quitItem, nullptr, face},
     };
     for (const Case &c : cases) {
         const QString key = keyText(c.key);
@@ -337,10 +337,10 @@ TEST_F(Keys, EveryCommandAnswersItsKeyAndItsControlNamesIt)
     // The keys that have no command of their own are named on their controls too.
     const std::pair<QWidget *, QStringList> named[] = {
         {face->seekSlider(), {keyText(Qt::Key_Left), keyText(Qt::Key_Right)}},
-        {ui().列表框1, {keyText(Qt::Key_Enter)}},
+        {ui().songFileList, {keyText(Qt::Key_Enter)}},
         {songList, {keyText(Qt::Key_Enter)}},
-        {ui().编辑框3, {keyText(Qt::Key_Up), keyText(Qt::Key_Down)}},
-        {ui().编辑框4, {keyText(Qt::Key_Up), keyText(Qt::Key_Down)}},
+        {ui().startEntryBox, {keyText(Qt::Key_Up), keyText(Qt::Key_Down)}},
+        {ui().endEntryBox, {keyText(Qt::Key_Up), keyText(Qt::Key_Down)}},
     };
     for (const auto &[control, keys] : named) {
         SCOPED_TRACE(control->objectName().toStdString());
@@ -358,7 +358,7 @@ TEST_F(Keys, EveryCommandAnswersItsKeyAndItsControlNamesIt)
 
 TEST_F(Keys, TabGoesThroughTheWindowFromTheTopLeftToTheBottomRight)
 {
-    QWidget *first = ui().播放器1;
+    QWidget *first = ui().playerFace;
     first->setFocus();
     QList<QWidget *> chain;
     for (QWidget *at = first; chain.size() < 40;) {

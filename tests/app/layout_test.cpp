@@ -82,15 +82,15 @@ TEST_F(Layout, EveryControlHasItsNameParentPlaceAndText)
     for (int size : {256, 128, 48, 32, 24, 16})
         EXPECT_TRUE(iconSizes.contains(QSize(size, size))) << size;
     // The banner is drawn when the box is first painted.
-    ui().图片框1->grab();
-    EXPECT_EQ(ui().图片框1->pixmap().size(), QSize(107, 24));
-    EXPECT_EQ(ui().图片框1->cursor().shape(), Qt::PointingHandCursor);
+    ui().bannerPicture->grab();
+    EXPECT_EQ(ui().bannerPicture->pixmap().size(), QSize(107, 24));
+    EXPECT_EQ(ui().bannerPicture->cursor().shape(), Qt::PointingHandCursor);
 }
 
 TEST_F(Layout, SongListHasFiveHeadedColumnsAndStartsEmpty)
 {
     start();
-    QTreeView *list = ui().超级列表框1;
+    QTreeView *list = ui().songListView;
     const char16_t *headers[] = {u"歌曲名", u"开始时间", u"结束时间", u"剪切长度", u"歌曲长度"};
     const int widths[] = {200, 60, 60, 60, 60};
     ASSERT_EQ(list->model()->columnCount(), 5);
@@ -104,10 +104,10 @@ TEST_F(Layout, SongListHasFiveHeadedColumnsAndStartsEmpty)
 TEST_F(Layout, InstructionsAreExactReadOnlyAndRed)
 {
     start();
-    EXPECT_EQ(ui().编辑框1->toPlainText(),
+    EXPECT_EQ(ui().instructionsBox->toPlainText(),
               QStringLiteral(u"使用说明： 双击歌曲，即可试听歌曲！选中歌曲右键可对列表进行编辑！生成歌曲从下到上排序（包括全部合并）！选择歌曲才能（单个剪切）或试（听结束时间）！"));
-    EXPECT_TRUE(ui().编辑框1->isReadOnly());
-    EXPECT_EQ(ui().编辑框1->palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_TRUE(ui().instructionsBox->isReadOnly());
+    EXPECT_EQ(ui().instructionsBox->palette().color(QPalette::Text), QColor(255, 0, 0));
 }
 
 TEST_F(Layout, NumberBoxesTakeOnlyDecimalsUpToTheirLength)
@@ -115,12 +115,12 @@ TEST_F(Layout, NumberBoxesTakeOnlyDecimalsUpToTheirLength)
     start();
     struct Case { QLineEdit *box; QString typed; QString expected; };
     const Case cases[] = {
-        {ui().编辑框2, QStringLiteral("0.2a"), QStringLiteral("0.2")},   // a letter is refused
-        {ui().编辑框2, QStringLiteral("1.25"), QStringLiteral("1.2")},   // a fourth character is refused
-        {ui().编辑框3, QStringLiteral("12.347x9"), QStringLiteral("12.347")},
-        {ui().编辑框4, QStringLiteral("1.2.3"), QStringLiteral("1.23")},
-        {ui().编辑框5, QStringLiteral("345"), QStringLiteral("34")},
-        {ui().编辑框5, QStringLiteral("-1"), QStringLiteral("1")},
+        {ui().stepBox, QStringLiteral("0.2a"), QStringLiteral("0.2")},   // a letter is refused
+        {ui().stepBox, QStringLiteral("1.25"), QStringLiteral("1.2")},   // a fourth character is refused
+        {ui().startEntryBox, QStringLiteral("12.347x9"), QStringLiteral("12.347")},
+        {ui().endEntryBox, QStringLiteral("1.2.3"), QStringLiteral("1.23")},
+        {ui().previewLeadBox, QStringLiteral("345"), QStringLiteral("34")},
+        {ui().previewLeadBox, QStringLiteral("-1"), QStringLiteral("1")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.box->objectName().toStdString() + " " + c.typed.toStdString());

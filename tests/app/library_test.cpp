@@ -53,7 +53,7 @@ TEST_F(Library, ScanListsTheLastFindFirstInStepWithThePlaylist)
     const QStringList expected = {QStringLiteral("c.wma"), QStringLiteral("b.mp3"), QStringLiteral("a.mp3")};
     EXPECT_EQ(entries(), expected);
     EXPECT_EQ(m_player.playlist(), pathsIn(songs.path(), expected));
-    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + songs.path());
+    EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + songs.path());
     EXPECT_EQ(storedFolder(), songs.path());
     // Filling the lists starts nothing.
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
@@ -102,7 +102,7 @@ TEST_F(Library, AMissingFolderGivesEmptyListsAndNoMessage)
     EXPECT_TRUE(entries().isEmpty());
     EXPECT_EQ(m_player.itemCount(), 0);
     EXPECT_TRUE(m_desktop.messages.isEmpty());
-    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + missing);
+    EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + missing);
 }
 
 TEST_F(Library, AStoredFolderWithoutSeparatorIsThatFolder)
@@ -121,7 +121,7 @@ TEST_F(Library, AStoredFolderWithoutSeparatorIsThatFolder)
     EXPECT_EQ(entries(), QStringList({QStringLiteral("inside.mp3")}));
     EXPECT_EQ(m_player.playlist(), QStringList({songs.path() + QStringLiteral("inside.mp3")}));
     EXPECT_EQ(storedFolder(), songs.path());
-    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + songs.path());
+    EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + songs.path());
 }
 
 TEST_F(Library, RefreshWithoutFolderScansTheProgramDirectory)
@@ -132,10 +132,10 @@ TEST_F(Library, RefreshWithoutFolderScansTheProgramDirectory)
     song.close();
     writeSettingsGbk(settingsLines() + QStringLiteral(u"[音乐格式]\n格式=mp3\n"));
 
-    QTest::mouseClick(ui().按钮7, Qt::LeftButton);
+    QTest::mouseClick(ui().refreshButton, Qt::LeftButton);
     const QString folder = programDirectory() + QLatin1Char('/');
     EXPECT_EQ(window().context().songFolder, folder);
-    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + folder);
+    EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + folder);
     EXPECT_EQ(storedFolder(), folder);
     EXPECT_EQ(entries(), QStringList({QStringLiteral("here.mp3")}));
     EXPECT_EQ(m_player.playlist(), QStringList({folder + QStringLiteral("here.mp3")}));
@@ -146,7 +146,7 @@ TEST_F(Library, RefreshRescansTheSameFolder)
     songs.addFile(QStringLiteral("a.mp3"));
     startWith(songs.path(), QStringLiteral("mp3"));
     songs.addFile(QStringLiteral("b.mp3"));
-    QTest::mouseClick(ui().按钮7, Qt::LeftButton);
+    QTest::mouseClick(ui().refreshButton, Qt::LeftButton);
     EXPECT_EQ(entries(), QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
     EXPECT_EQ(window().context().songFolder, songs.path());
 }
@@ -156,7 +156,7 @@ TEST_F(Library, ChooserCancelChangesNothing)
     songs.addFile(QStringLiteral("a.mp3"));
     startWith(songs.path(), QStringLiteral("mp3"));
     const QByteArray settingsBefore = settingsBytes();
-    ui().歌曲目录->trigger();
+    ui().songFolderItem->trigger();
     EXPECT_EQ(m_desktop.browseTitles, QStringList({QStringLiteral(u"选择音乐文件夹")}));
     EXPECT_EQ(m_desktop.browseStarts, QStringList({songs.path()}));
     EXPECT_EQ(window().context().songFolder, songs.path());
@@ -178,9 +178,9 @@ TEST_F(Library, ChooserAddsOneSeparatorAndScans)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.answer.toStdString());
         m_desktop.folderAnswers = {c.answer};
-        ui().歌曲目录->trigger();
+        ui().songFolderItem->trigger();
         EXPECT_EQ(window().context().songFolder, c.folder);
-        EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + c.folder);
+        EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + c.folder);
         EXPECT_EQ(storedFolder(), c.folder);
         if (c.folder != QStringLiteral("/")) {
             EXPECT_EQ(entries(), QStringList({QStringLiteral("y.mp3"), QStringLiteral("x.mp3")}));
@@ -197,22 +197,22 @@ TEST_F(Library, ARescanKeepsTheMarksAndEverythingButTheLists)
     ui().songList->setCell(0, SongListModel::Start, QStringLiteral("1.5"));
     ui().songList->insertSong(0, QStringLiteral("a.mp3"));
     ui().songList->setCell(0, SongListModel::End, QStringLiteral("20"));
-    ui().超级列表框1->setCurrentIndex(ui().songList->index(1, 0));
-    ui().标签1->setName(QStringLiteral("a.mp3"));
-    ui().组合框1->setEditText(QStringLiteral("typed"));
+    ui().songListView->setCurrentIndex(ui().songList->index(1, 0));
+    ui().songNameLabel->setName(QStringLiteral("a.mp3"));
+    ui().searchBox->setEditText(QStringLiteral("typed"));
     m_player.clearLog();
 
     m_desktop.folderAnswers = {songs.path() + QStringLiteral("missing")};
-    ui().歌曲目录->trigger();
+    ui().songFolderItem->trigger();
     EXPECT_TRUE(entries().isEmpty());
     ASSERT_EQ(ui().songList->rowCount(), 2);
     EXPECT_EQ(ui().songList->cell(0, SongListModel::Name), QStringLiteral("a.mp3"));
     EXPECT_EQ(ui().songList->cell(0, SongListModel::End), QStringLiteral("20"));
     EXPECT_EQ(ui().songList->cell(1, SongListModel::Name), QStringLiteral("elsewhere.mp3"));
     EXPECT_EQ(ui().songList->cell(1, SongListModel::Start), QStringLiteral("1.5"));
-    EXPECT_EQ(ui().超级列表框1->currentIndex().row(), 1);
-    EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：a.mp3"));
-    EXPECT_EQ(ui().组合框1->currentText(), QStringLiteral("typed"));
+    EXPECT_EQ(ui().songListView->currentIndex().row(), 1);
+    EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：a.mp3"));
+    EXPECT_EQ(ui().searchBox->currentText(), QStringLiteral("typed"));
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 }
 
@@ -225,7 +225,7 @@ protected:
         startWith(songs.path(), QStringLiteral("mp3"));
         m_player.clearLog();
     }
-    SearchComboBox *box() { return ui().组合框1; }
+    SearchComboBox *box() { return ui().searchBox; }
     // Typing over whatever the box holds; empty text deletes it.
     void type(const QString &text)
     {
@@ -283,8 +283,8 @@ TEST_F(SearchBox, ChoosingAnEntrySelectsThatSongWithoutPlayingIt)
     const QModelIndex item = view->model()->index(1, 0);
     view->setCurrentIndex(item);
     QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_EQ(ui().列表框1->currentIndex().row(), 2);
-    EXPECT_TRUE(ui().列表框1->selectionModel()->isRowSelected(2, {}));
+    EXPECT_EQ(ui().songFileList->currentIndex().row(), 2);
+    EXPECT_TRUE(ui().songFileList->selectionModel()->isRowSelected(2, {}));
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
     // The search text is still what was typed, so the next drop-down lists the same songs.
     EXPECT_EQ(window().context().searchText, QStringLiteral("love"));

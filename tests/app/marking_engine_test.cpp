@@ -82,10 +82,10 @@ TEST_F(MarkingEngine, AMarkIsThePlayPositionAndThePreviewStopsAtTheEndMark)
 {
     // Played from 0 by a double-click on the song-file list.
     const QModelIndex entry = ui().songFiles->index(0);
-    ui().列表框1->selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect);
-    Q_EMIT ui().列表框1->doubleClicked(entry);
+    ui().songFileList->selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect);
+    Q_EMIT ui().songFileList->doubleClicked(entry);
     ASSERT_TRUE(runUntil([&] { return m_player->currentPosition() > 0; }));
-    ASSERT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：tone-2s.mp3"));
+    ASSERT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：tone-2s.mp3"));
 
     // The moment playback left 0, on the wall clock; a second later the start mark.
     QElapsedTimer sinceStart;
@@ -93,19 +93,19 @@ TEST_F(MarkingEngine, AMarkIsThePlayPositionAndThePreviewStopsAtTheEndMark)
     const double startedAt = m_player->currentPosition();
     ASSERT_TRUE(runUntil([&] { return sinceStart.nsecsElapsed() >= qint64((1.0 - startedAt) * 1e9); }));
     const double expected = startedAt + sinceStart.nsecsElapsed() / 1e9;
-    ui().按钮3->click();
+    ui().markStartButton->click();
     ASSERT_EQ(ui().songList->rowCount(), 1);
     const double mark = ui().songList->cell(0, SongListModel::Start).toDouble();
     EXPECT_NEAR(mark, expected, 0.02 + 0.005); // 20 ms, and the rounding to hundredths
     EXPECT_FALSE(ui().songList->cell(0, SongListModel::SongLength).isEmpty());
 
     // Preview the last second before the end mark 1.5.
-    ui().编辑框4->setText(QStringLiteral("1.5"));
-    ui().编辑框5->setText(QStringLiteral("1"));
-    ui().超级列表框1->selectionModel()->setCurrentIndex(
+    ui().endEntryBox->setText(QStringLiteral("1.5"));
+    ui().previewLeadBox->setText(QStringLiteral("1"));
+    ui().songListView->selectionModel()->setCurrentIndex(
         ui().songList->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const qsizetype stopsBefore = m_player->stops.size();
-    ui().按钮6->click();
+    ui().endPreviewButton->click();
     EXPECT_TRUE(m_window->context().endMarkTimer->isArmed());
     QList<double> positions;
     ASSERT_TRUE(runUntil([&] {

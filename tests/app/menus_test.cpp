@@ -15,20 +15,20 @@ class Menus : public WindowFixture {};
 TEST_F(Menus, OptionItemsWriteTheirNewStateEveryTime)
 {
     start();
-    ui().开启最小化->trigger();
-    EXPECT_TRUE(ui().开启最小化->isChecked());
-    EXPECT_EQ(MenuSkin::itemIcon(ui().开启最小化), int(MenuIcon::Check));
+    ui().startMinimisedItem->trigger();
+    EXPECT_TRUE(ui().startMinimisedItem->isChecked());
+    EXPECT_EQ(MenuSkin::itemIcon(ui().startMinimisedItem), int(MenuIcon::Check));
     EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[最小化]\n参数=是\n")));
     EXPECT_TRUE(window().isVisible()) << "the option takes effect at the next start";
 
-    ui().开启最小化->trigger();
-    EXPECT_FALSE(ui().开启最小化->isChecked());
-    EXPECT_EQ(MenuSkin::itemIcon(ui().开启最小化), MenuSkin::kNoIcon);
+    ui().startMinimisedItem->trigger();
+    EXPECT_FALSE(ui().startMinimisedItem->isChecked());
+    EXPECT_EQ(MenuSkin::itemIcon(ui().startMinimisedItem), MenuSkin::kNoIcon);
     EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[最小化]\n参数=否\n")));
 
-    ui().自动播放->trigger();
+    ui().autoPlayItem->trigger();
     EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[自动播放]\n参数=自动\n")));
-    ui().自动播放->trigger();
+    ui().autoPlayItem->trigger();
     EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"[自动播放]\n参数=不自动\n")));
     EXPECT_TRUE(m_player.log().isEmpty()) << "choosing auto-play starts nothing";
 
@@ -51,10 +51,10 @@ TEST_F(Menus, PlayModeItemsBehaveAsAPair)
     for (const Step &step : steps) {
         SCOPED_TRACE(i++);
         (ui().*step.item)->trigger();
-        EXPECT_EQ(ui().随机->isChecked(), step.random);
-        EXPECT_EQ(ui().循环->isChecked(), !step.random);
-        EXPECT_EQ(MenuSkin::itemIcon(ui().随机), step.random ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
-        EXPECT_EQ(MenuSkin::itemIcon(ui().循环), step.random ? MenuSkin::kNoIcon : int(MenuIcon::Check));
+        EXPECT_EQ(ui().randomItem->isChecked(), step.random);
+        EXPECT_EQ(ui().loopItem->isChecked(), !step.random);
+        EXPECT_EQ(MenuSkin::itemIcon(ui().randomItem), step.random ? int(MenuIcon::Check) : MenuSkin::kNoIcon);
+        EXPECT_EQ(MenuSkin::itemIcon(ui().loopItem), step.random ? MenuSkin::kNoIcon : int(MenuIcon::Check));
         EXPECT_EQ(settingsLines(), QStringLiteral(u"[播放方式]\n参数=") + QString::fromUtf16(step.written) + u'\n');
     }
 }
@@ -62,7 +62,7 @@ TEST_F(Menus, PlayModeItemsBehaveAsAPair)
 TEST_F(Menus, OptionCheckMarksFollowTheCheckStateHoweverItChanges)
 {
     start();
-    for (QAction *item : {ui().开启最小化, ui().自动播放, ui().随机, ui().循环}) {
+    for (QAction *item : {ui().startMinimisedItem, ui().autoPlayItem, ui().randomItem, ui().loopItem}) {
         SCOPED_TRACE(item->text().toStdString());
         for (const bool checked : {true, false, true}) {
             item->setChecked(checked);
@@ -78,16 +78,16 @@ TEST_F(Menus, TreeCaptionsAndIcons)
     start();
     struct Item { QAction *action; const char16_t *caption; int icon; };
     const Item items[] = {
-        {ui().歌曲目录, u"歌曲目录", MenuSkin::kNoIcon},
-        {ui().播放暂停, u"播放&&暂停", int(MenuIcon::Play)},
-        {ui().停止, u"停止", int(MenuIcon::Stop)},
-        {ui().上一首, u"上一首", int(MenuIcon::Previous)},
-        {ui().下一首, u"下一首", int(MenuIcon::Next)},
-        {ui().退出, u"退出", int(MenuIcon::NoEntry)},
-        {ui().向上移动, u"向上移动", int(MenuIcon::Up)},
-        {ui().向下移动, u"向下移动", int(MenuIcon::Down)},
-        {ui().指点删除, u"指点删除", int(MenuIcon::Cross)},
-        {ui().清空列表, u"清空列表", int(MenuIcon::Bin)},
+        {ui().songFolderItem, u"歌曲目录", MenuSkin::kNoIcon},
+        {ui().playPauseItem, u"播放&&暂停", int(MenuIcon::Play)},
+        {ui().stopItem, u"停止", int(MenuIcon::Stop)},
+        {ui().previousItem, u"上一首", int(MenuIcon::Previous)},
+        {ui().nextItem, u"下一首", int(MenuIcon::Next)},
+        {ui().quitItem, u"退出", int(MenuIcon::NoEntry)},
+        {ui().moveUpItem, u"向上移动", int(MenuIcon::Up)},
+        {ui().moveDownItem, u"向下移动", int(MenuIcon::Down)},
+        {ui().deleteRowItem, u"指点删除", int(MenuIcon::Cross)},
+        {ui().clearListItem, u"清空列表", int(MenuIcon::Bin)},
     };
     for (const Item &item : items) {
         SCOPED_TRACE(QString::fromUtf16(item.caption).toStdString());
@@ -100,7 +100,7 @@ TEST_F(Menus, TreeCaptionsAndIcons)
     ASSERT_EQ(bar.size(), 1);
     EXPECT_EQ(bar.first()->text(), QStringLiteral(u"初始化设置"));
     QStringList trayCaptions;
-    for (const QAction *a : ui().托盘菜单->actions())
+    for (const QAction *a : ui().trayMenu->actions())
         trayCaptions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(trayCaptions, QStringList({QStringLiteral(u"播放&&暂停"), QStringLiteral(u"停止"), QStringLiteral("-"),
                                          QStringLiteral(u"上一首"), QStringLiteral(u"下一首"), QStringLiteral("-"),

@@ -61,8 +61,8 @@ protected:
 
     void playEntry(int row)
     {
-        ui().列表框1->setCurrentIndex(ui().songFiles->index(row));
-        ui().列表框1->doubleClicked(ui().songFiles->index(row));
+        ui().songFileList->setCurrentIndex(ui().songFiles->index(row));
+        ui().songFileList->doubleClicked(ui().songFiles->index(row));
     }
     // What the desktop was told since the last call, announcement by announcement.
     QList<QVariantMap> announcements()
@@ -113,8 +113,8 @@ TEST_F(Mpris, TransportDoesWhatThePlayerFaceAndTheMenuDo)
 
 TEST_F(Mpris, NextAndPreviousInRandomModePickFromTheSongFileList)
 {
-    ui().随机->trigger();
-    ASSERT_TRUE(ui().随机->isChecked());
+    ui().randomItem->trigger();
+    ASSERT_TRUE(ui().randomItem->isChecked());
     const std::function<void()> skips[] = {[this] { player->Next(); }, [this] { player->Previous(); }};
     for (const std::function<void()> &skip : skips) {
         for (int i = 0; i < 10; ++i) {
@@ -125,7 +125,7 @@ TEST_F(Mpris, NextAndPreviousInRandomModePickFromTheSongFileList)
             ASSERT_TRUE(call.startsWith(QStringLiteral("playItem "))) << call.toStdString();
             const int item = call.mid(9).toInt();
             EXPECT_TRUE(item >= 0 && item < 3) << item;
-            EXPECT_EQ(ui().列表框1->currentIndex().row(), item);
+            EXPECT_EQ(ui().songFileList->currentIndex().row(), item);
         }
     }
 }
@@ -164,7 +164,7 @@ TEST_F(Mpris, PositionIsSetAsAClickOnTheSeekBarAndTheJumpIsTold)
     EXPECT_EQ(seeked.at(3).at(0).toLongLong(), 0);
     // The seek bar shows the new place before its next refresh.
     player->SetPosition(state->trackId(), 20 * kSecond);
-    EXPECT_EQ(ui().播放器1->seekSlider()->value(), 20'000);
+    EXPECT_EQ(ui().playerFace->seekSlider()->value(), 20'000);
 }
 
 TEST_F(Mpris, NothingOpenNothingToSeek)
@@ -181,8 +181,8 @@ TEST_F(Mpris, ShuffleAndLoopChooseThePlayModeAsTheMenuDoes)
     const auto mode = [this] { return SettingsFile(FilePath(programDirectory())).read(QStringLiteral(u"播放方式"), QStringLiteral(u"参数")); };
     const auto checkMarks = [this] {
         QString marks;
-        marks += MenuSkin::itemIcon(ui().随机) == int(MenuIcon::Check) ? u'R' : u'-';
-        marks += MenuSkin::itemIcon(ui().循环) == int(MenuIcon::Check) ? u'L' : u'-';
+        marks += MenuSkin::itemIcon(ui().randomItem) == int(MenuIcon::Check) ? u'R' : u'-';
+        marks += MenuSkin::itemIcon(ui().loopItem) == int(MenuIcon::Check) ? u'L' : u'-';
         return marks;
     };
     struct Case {
@@ -203,8 +203,8 @@ TEST_F(Mpris, ShuffleAndLoopChooseThePlayModeAsTheMenuDoes)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         c.set();
-        EXPECT_EQ(ui().随机->isChecked(), c.random);
-        EXPECT_EQ(ui().循环->isChecked(), !c.random);
+        EXPECT_EQ(ui().randomItem->isChecked(), c.random);
+        EXPECT_EQ(ui().loopItem->isChecked(), !c.random);
         EXPECT_EQ(checkMarks(), c.random ? QStringLiteral("R-") : QStringLiteral("-L"));
         EXPECT_EQ(mode(), c.random ? QStringLiteral(u"随机") : QStringLiteral(u"循环"));
         EXPECT_EQ(player->shuffle(), c.random);
@@ -214,7 +214,7 @@ TEST_F(Mpris, ShuffleAndLoopChooseThePlayModeAsTheMenuDoes)
 
 TEST_F(Mpris, VolumeIsTheVolumeSlider)
 {
-    QSlider *slider = ui().播放器1->volumeSlider();
+    QSlider *slider = ui().playerFace->volumeSlider();
     struct Case { double set; int slider; };
     const Case cases[] = {{0.25, 25}, {1.0, 100}, {1.7, 100}, {0.004, 0}, {-0.5, 0}, {0.996, 100}};
     for (const Case &c : cases) {
@@ -255,7 +255,7 @@ TEST_F(Mpris, TitleOfANameThatIsNotUtf8IsReadable)
 {
     const QString name = decodeFileName(QByteArray("\xb8\xe8.mp3")); // GBK 歌
     songs.addFile(name);
-    ui().按钮7->click(); // 刷新列表
+    ui().refreshButton->click(); // 刷新列表
     const int row = int(ui().songFiles->stringList().indexOf(name));
     ASSERT_GE(row, 0);
     playEntry(row);
@@ -281,14 +281,14 @@ TEST_F(Mpris, EveryChangeIsToldOnceWithOnlyWhatChanged)
         QVariantMap told;
     };
     const Case cases[] = {
-        {"pause", [&] { ui().播放器1->playPauseClicked(); }, {{QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")}}},
-        {"volume slider", [&] { ui().播放器1->volumeSlider()->setValue(30); }, {{QStringLiteral("Volume"), 0.3}}},
+        {"pause", [&] { ui().playerFace->playPauseClicked(); }, {{QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")}}},
+        {"volume slider", [&] { ui().playerFace->volumeSlider()->setValue(30); }, {{QStringLiteral("Volume"), 0.3}}},
         // In loop mode: in random mode the player's own switch is answered with a random pick.
         {"a switch between songs is neither stopped nor playing", [&] { m_player.emitPlayState(PlayState::Transitioning); }, {}},
-        {"the menu's 随机", [&] { ui().随机->trigger(); },
+        {"the menu's 随机", [&] { ui().randomItem->trigger(); },
          {{QStringLiteral("Shuffle"), true}, {QStringLiteral("LoopStatus"), QStringLiteral("None")}}},
-        {"a position set", [&] { ui().播放器1->seekBarClicked(3); }, {}},
-        {"stop", [&] { ui().停止->trigger(); }, {{QStringLiteral("PlaybackStatus"), QStringLiteral("Stopped")}}},
+        {"a position set", [&] { ui().playerFace->seekBarClicked(3); }, {}},
+        {"stop", [&] { ui().stopItem->trigger(); }, {{QStringLiteral("PlaybackStatus"), QStringLiteral("Stopped")}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -309,7 +309,7 @@ TEST_F(Mpris, WhatCanBeDoneFollowsTheSongFolder)
     SongFolder empty;
     window().context().songFolder = empty.path();
     listen();
-    ui().按钮7->click();
+    ui().refreshButton->click();
     EXPECT_FALSE(player->canPlay());
     EXPECT_FALSE(player->canGoNext());
     EXPECT_FALSE(player->canGoPrevious());
@@ -318,7 +318,7 @@ TEST_F(Mpris, WhatCanBeDoneFollowsTheSongFolder)
     EXPECT_EQ(told[0].value(QStringLiteral("CanPlay")), QVariant(false));
 
     window().context().songFolder = songs.path();
-    ui().按钮7->click();
+    ui().refreshButton->click();
     EXPECT_TRUE(player->canPlay());
     EXPECT_TRUE(player->canGoNext());
     told = announcements();
@@ -336,7 +336,7 @@ TEST_F(Mpris, OpenUriOpensALocalSongAsTheCommandLineDoes)
     player->OpenUri(fileUrlOf(FilePath(other.path() + QStringLiteral("far away.mp3"))));
     EXPECT_EQ(window().context().songFolder, other.path());
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 0")}));
-    EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：far away.mp3"));
+    EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：far away.mp3"));
 }
 
 TEST_F(Mpris, RaiseBringsTheWindowOutOfTheTray)

@@ -30,7 +30,7 @@ protected:
 
     int selectedEntry() const
     {
-        const QModelIndexList rows = m_window->ui().列表框1->selectionModel()->selectedRows();
+        const QModelIndexList rows = m_window->ui().songFileList->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.first().row() : -1;
     }
 
@@ -48,15 +48,15 @@ TEST_F(OpenFromOutside, TheSongsFolderBecomesTheSongFolderAndTheSongPlaysAsADoub
 
     // As 歌曲目录 sets a folder: held, shown, stored and listed.
     EXPECT_EQ(window().context().songFolder, songs.path());
-    EXPECT_EQ(ui().标签2->text(), QStringLiteral(u"歌曲路径：") + songs.path());
+    EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + songs.path());
     EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"路径=") + songs.path() + QStringLiteral("\n")))
         << settingsLines().toStdString();
     EXPECT_EQ(ui().songFiles->stringList(), QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
     EXPECT_EQ(m_player.playlist(), QStringList({songs.path() + QStringLiteral("b.mp3"), songs.path() + QStringLiteral("a.mp3")}));
-    // As a double-click on its entry: selected, its playlist item played, named in 标签1.
+    // As a double-click on its entry: selected, its playlist item played, named in songNameLabel.
     EXPECT_EQ(selectedEntry(), 1);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1")}));
-    EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：a.mp3"));
+    EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：a.mp3"));
     EXPECT_TRUE(messagesShown().isEmpty());
 }
 
@@ -97,7 +97,7 @@ TEST_F(OpenFromOutside, TheFirstSongThatOpensPlaysAndThoseBeforeItAreReported)
     const QString missing = songs.path() + QStringLiteral("missing.mp3");
     ASSERT_TRUE(window().openSongFiles({FilePath(missing), FilePath(songs.path() + QStringLiteral("b.mp3")), FilePath(songs.path() + QStringLiteral("a.mp3"))}));
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 0")}));
-    EXPECT_EQ(ui().标签1->text(), QStringLiteral(u"歌曲名：b.mp3"));
+    EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：b.mp3"));
     const QList<FakeDesktop::Message> shown = messagesShown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].text.contains(missing));

@@ -72,17 +72,17 @@ protected:
 
     void doubleClickEntry(int row)
     {
-        QListView *list = ui().列表框1;
+        QListView *list = ui().songFileList;
         const QPoint at = list->visualRect(ui().songFiles->index(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     int selectedEntry()
     {
-        const QModelIndexList rows = ui().列表框1->selectionModel()->selectedRows();
+        const QModelIndexList rows = ui().songFileList->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.first().row() : -1;
     }
-    bool labelNames(const QString &song) { return ui().标签1->text() == QStringLiteral(u"歌曲名：") + song; }
+    bool labelNames(const QString &song) { return ui().songNameLabel->text() == QStringLiteral(u"歌曲名：") + song; }
 
     // The files the player opened, in order.
     void connect()
@@ -109,13 +109,13 @@ TEST_F(PlaybackEngine, TheLabelAndSelectionFollowTheClickedSongAndTheOwnAdvance)
     m_window->show();
     doubleClickEntry(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return labelNames(QStringLiteral("b.mp3")); }, kTimeoutMs))
-        << ui().标签1->text().toStdString();
+        << ui().songNameLabel->text().toStdString();
     EXPECT_EQ(selectedEntry(), 1);
     EXPECT_EQ(m_opened, QStringList({QStringLiteral("b.mp3")}));
 
     // b.mp3 lasts a second; the player then opens a.mp3 by itself.
     ASSERT_TRUE(QTest::qWaitFor([&] { return labelNames(QStringLiteral("a.mp3")); }, kTimeoutMs))
-        << ui().标签1->text().toStdString();
+        << ui().songNameLabel->text().toStdString();
     EXPECT_EQ(selectedEntry(), 2);
     EXPECT_EQ(m_opened, QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
     EXPECT_EQ(m_player->playState(), PlayState::Playing);
@@ -124,7 +124,7 @@ TEST_F(PlaybackEngine, TheLabelAndSelectionFollowTheClickedSongAndTheOwnAdvance)
 TEST_F(PlaybackEngine, InRandomModeTheOwnAdvanceOpensExactlyOneRandomSong)
 {
     start(QStringLiteral(u"随机"));
-    ASSERT_TRUE(ui().随机->isChecked());
+    ASSERT_TRUE(ui().randomItem->isChecked());
     m_window->show();
     doubleClickEntry(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_opened.size() == 1; }, kTimeoutMs));
@@ -141,7 +141,7 @@ TEST_F(PlaybackEngine, InRandomModeTheOwnAdvanceOpensExactlyOneRandomSong)
     ASSERT_GE(selected, 0);
     const QString song = ui().songFiles->index(selected).data().toString();
     EXPECT_EQ(m_opened.last(), song);
-    EXPECT_TRUE(labelNames(song)) << ui().标签1->text().toStdString();
+    EXPECT_TRUE(labelNames(song)) << ui().songNameLabel->text().toStdString();
     EXPECT_EQ(m_player->currentSourceUrl(), m_songs.path() + song);
 }
 
@@ -149,7 +149,7 @@ TEST_F(PlaybackEngine, AutoPlayAtStartUpPlaysTheFirstSong)
 {
     start(QStringLiteral(u"循环"), QStringLiteral(u"[自动播放]\r\n参数=自动\r\n"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return labelNames(QStringLiteral("c.mp3")); }, kTimeoutMs))
-        << ui().标签1->text().toStdString();
+        << ui().songNameLabel->text().toStdString();
     EXPECT_EQ(selectedEntry(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_player->playState() == PlayState::Playing; }, kTimeoutMs));
     EXPECT_EQ(m_opened.first(), QStringLiteral("c.mp3"));

@@ -71,11 +71,11 @@ protected:
 
     int selectedEntry() const
     {
-        const QModelIndexList rows = m_window->ui().列表框1->selectionModel()->selectedRows();
+        const QModelIndexList rows = m_window->ui().songFileList->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.first().row() : -1;
     }
-    void selectEntry(int row) { ui().列表框1->setCurrentIndex(ui().songFiles->index(row)); }
-    void selectSongRow(int row) { ui().超级列表框1->setCurrentIndex(ui().songList->index(row, 0)); }
+    void selectEntry(int row) { ui().songFileList->setCurrentIndex(ui().songFiles->index(row)); }
+    void selectSongRow(int row) { ui().songListView->setCurrentIndex(ui().songList->index(row, 0)); }
     int playItemCalls() const
     {
         int count = 0;
@@ -83,7 +83,7 @@ protected:
             count += call.startsWith(QStringLiteral("playItem")) ? 1 : 0;
         return count;
     }
-    int playPauseIcon() { return MenuSkin::itemIcon(ui().播放暂停); }
+    int playPauseIcon() { return MenuSkin::itemIcon(ui().playPauseItem); }
     void addRow(const QString &name, const QString &start, const QString &end)
     {
         ui().songList->insertSong(0, name);
@@ -103,12 +103,12 @@ TEST_F(Playback, DoubleClickingAnEntryPlaysItsItemAndTheLabelFollowsTheOpenedMed
 {
     startWith();
     m_player.synchronousEvents = false;
-    doubleClick(ui().列表框1, 1);
+    doubleClick(ui().songFileList, 1);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1")}));
     // Play entry writes no label; the player's report does.
-    EXPECT_EQ(ui().标签1->text(), songLabel(QString()));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(QString()));
     m_player.emitMediaOpen();
-    EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(kB));
     EXPECT_EQ(selectedEntry(), 1);
 }
 
@@ -123,8 +123,8 @@ TEST_F(Playback, OnlyALeftDoubleClickPlaysOnEitherList)
         QStringList leftDoubleClickPlays;
     };
     const Case cases[] = {
-        {"song-file list", ui().列表框1, 1, {QStringLiteral("playItem 1")}},
-        {"song list", ui().超级列表框1, 0, {QStringLiteral("playItem 1"), QStringLiteral("setCurrentPosition 12.5")}},
+        {"song-file list", ui().songFileList, 1, {QStringLiteral("playItem 1")}},
+        {"song list", ui().songListView, 0, {QStringLiteral("playItem 1"), QStringLiteral("setCurrentPosition 12.5")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,15 +137,15 @@ TEST_F(Playback, OnlyALeftDoubleClickPlaysOnEitherList)
             QTest::mouseRelease(c.view->viewport(), button, {}, at);
             EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
             EXPECT_FALSE(window().context().endMarkTimer->isArmed());
-            EXPECT_EQ(ui().标签1->text(), songLabel(QString()));
+            EXPECT_EQ(ui().songNameLabel->text(), songLabel(QString()));
         }
         m_player.clearLog();
         QTest::mouseClick(c.view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(c.view->viewport(), Qt::LeftButton, {}, at);
         EXPECT_EQ(m_player.log(), c.leftDoubleClickPlays);
-        EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+        EXPECT_EQ(ui().songNameLabel->text(), songLabel(kB));
         m_player.stop();
-        ui().标签1->setName(QString());
+        ui().songNameLabel->setName(QString());
         window().context().endMarkTimer->disarm();
     }
 }
@@ -154,8 +154,8 @@ TEST_F(Playback, SelectingAnEntryByProgramOrSingleClickPlaysNothing)
 {
     startWith();
     selectEntry(2);
-    QTest::mouseClick(ui().列表框1->viewport(), Qt::LeftButton, {},
-                      ui().列表框1->visualRect(ui().songFiles->index(1)).center());
+    QTest::mouseClick(ui().songFileList->viewport(), Qt::LeftButton, {},
+                      ui().songFileList->visualRect(ui().songFiles->index(1)).center());
     EXPECT_EQ(selectedEntry(), 1);
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 }
@@ -163,12 +163,12 @@ TEST_F(Playback, SelectingAnEntryByProgramOrSingleClickPlaysNothing)
 TEST_F(Playback, InLoopModeTheLabelAndSelectionFollowThePlayersOwnAdvance)
 {
     startWith();
-    doubleClick(ui().列表框1, 0);
+    doubleClick(ui().songFileList, 0);
     m_player.clearLog();
     for (int expected : {1, 2, 0}) {
         m_player.finishCurrentByItself();
         EXPECT_EQ(selectedEntry(), expected);
-        EXPECT_EQ(ui().标签1->text(), songLabel(ui().songFiles->index(expected).data().toString()));
+        EXPECT_EQ(ui().songNameLabel->text(), songLabel(ui().songFiles->index(expected).data().toString()));
     }
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 }
@@ -177,23 +177,23 @@ TEST_F(Playback, MediaOpenedSelectsTheLastEqualEntryAndIgnoresUnknownSongsAndOth
 {
     startWith({}, QStringLiteral("mp3,mp3")); // b, a, b, a
     m_player.playItem(1);
-    EXPECT_EQ(ui().标签1->text(), songLabel(kA));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(kA));
     EXPECT_EQ(selectedEntry(), 3);
 
     m_player.setPlaylist({QStringLiteral("/elsewhere/zz.mp3"), QStringLiteral("no-folder.mp3")});
     for (int item : {0, 1}) {
         m_player.playItem(item);
-        EXPECT_EQ(ui().标签1->text(), songLabel(kA));
+        EXPECT_EQ(ui().songNameLabel->text(), songLabel(kA));
         EXPECT_EQ(selectedEntry(), 3);
     }
     // A name without any folder is the whole source.
     ui().songFiles->setStringList({QStringLiteral("no-folder.mp3")});
     m_player.emitMediaOpen();
-    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("no-folder.mp3")));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(QStringLiteral("no-folder.mp3")));
     // Only MediaOpen counts.
-    ui().标签1->setName(kB);
+    ui().songNameLabel->setName(kB);
     Q_EMIT m_player.openStateChanged(OpenState::Undefined);
-    EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(kB));
 }
 
 TEST_F(Playback, SongListDoubleClickPlaysTheRowFromItsStartMarkAndArmsTheTimer)
@@ -210,13 +210,13 @@ TEST_F(Playback, SongListDoubleClickPlaysTheRowFromItsStartMarkAndArmsTheTimer)
         SCOPED_TRACE(c.song.toStdString());
         window().context().endMarkTimer->disarm();
         m_player.clearLog();
-        doubleClick(ui().超级列表框1, c.row);
+        doubleClick(ui().songListView, c.row);
         EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem ") + QString::number(c.item),
                                                QStringLiteral("setCurrentPosition ") + QString::number(c.position)}));
         EXPECT_EQ(selectedEntry(), c.item);
-        EXPECT_EQ(ui().标签1->text(), songLabel(c.song));
-        EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：") + c.start);
-        EXPECT_EQ(ui().标签4->text(), QStringLiteral(u"结束时间：") + c.end);
+        EXPECT_EQ(ui().songNameLabel->text(), songLabel(c.song));
+        EXPECT_EQ(ui().startMarkLabel->text(), QStringLiteral(u"开始时间：") + c.start);
+        EXPECT_EQ(ui().endMarkLabel->text(), QStringLiteral(u"结束时间：") + c.end);
         EXPECT_TRUE(window().context().endMarkTimer->isArmed());
     }
 }
@@ -227,7 +227,7 @@ TEST_F(Playback, TheStartMarkIsReadInSinglePrecision)
     addRow(kB, QStringLiteral("83.46"), QStringLiteral("90"));
     selectSongRow(0);
     window().context().endMarkTimer->disarm();
-    doubleClick(ui().超级列表框1, 0);
+    doubleClick(ui().songListView, 0);
     EXPECT_EQ(m_player.currentPosition(), double(83.46f));
     EXPECT_NE(m_player.currentPosition(), 83.46);
 }
@@ -236,7 +236,7 @@ TEST_F(Playback, PlaySelectedRowSelectsTheLastEqualEntry)
 {
     startWith({}, QStringLiteral("mp3,mp3")); // b, a, b, a
     addRow(kB, QStringLiteral("1"), QStringLiteral("2"));
-    doubleClick(ui().超级列表框1, 0);
+    doubleClick(ui().songListView, 0);
     EXPECT_EQ(m_player.log().first(), QStringLiteral("playItem 2"));
     EXPECT_EQ(selectedEntry(), 2);
 }
@@ -247,23 +247,23 @@ TEST_F(Playback, ARowNotInTheSongFileListPlaysThePreviousSelection)
     addRow(QStringLiteral("gone.mp3"), QStringLiteral("3"), QStringLiteral("9"));
     selectEntry(2);
     m_player.synchronousEvents = false;
-    doubleClick(ui().超级列表框1, 0);
+    doubleClick(ui().songListView, 0);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 2"), QStringLiteral("setCurrentPosition 3")}));
-    // The labels show the row first; once the player opens the song, 标签1 names it.
-    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("gone.mp3")));
-    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：3"));
+    // The labels show the row first; once the player opens the song, songNameLabel names it.
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(QStringLiteral("gone.mp3")));
+    EXPECT_EQ(ui().startMarkLabel->text(), QStringLiteral(u"开始时间：3"));
     m_player.emitMediaOpen();
-    EXPECT_EQ(ui().标签1->text(), songLabel(kA));
-    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间：3"));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(kA));
+    EXPECT_EQ(ui().startMarkLabel->text(), QStringLiteral(u"开始时间：3"));
 }
 
 TEST_F(Playback, ARowNotInTheListWithNoSelectionPlaysNothing)
 {
     startWith();
     addRow(QStringLiteral("gone.mp3"), QStringLiteral("3"), QStringLiteral("9"));
-    doubleClick(ui().超级列表框1, 0);
+    doubleClick(ui().songListView, 0);
     EXPECT_EQ(playItemCalls(), 0) << m_player.log().join(u',').toStdString();
-    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("gone.mp3")));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(QStringLiteral("gone.mp3")));
     EXPECT_EQ(selectedEntry(), -1);
 }
 
@@ -272,10 +272,10 @@ TEST_F(Playback, SongListDoubleClickWithoutSelectedRowDoesNothing)
     startWith();
     addRow(kB, QStringLiteral("1"), QStringLiteral("2"));
     // A double-click whose row is no longer selected (a control-click took it away).
-    ui().超级列表框1->clearSelection();
-    Q_EMIT ui().超级列表框1->doubleClicked(ui().songList->index(0, 0));
+    ui().songListView->clearSelection();
+    Q_EMIT ui().songListView->doubleClicked(ui().songList->index(0, 0));
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
-    EXPECT_EQ(ui().标签3->text(), QStringLiteral(u"开始时间："));
+    EXPECT_EQ(ui().startMarkLabel->text(), QStringLiteral(u"开始时间："));
     EXPECT_FALSE(window().context().endMarkTimer->isArmed());
 }
 
@@ -283,18 +283,18 @@ TEST_F(Playback, PlayAndPauseFollowThePlayStateWithTheItemIcon)
 {
     startWith();
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
-    doubleClick(ui().列表框1, 0);
+    doubleClick(ui().songFileList, 0);
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Pause));
     m_player.clearLog();
 
-    ui().播放暂停->trigger();
+    ui().playPauseItem->trigger();
     EXPECT_EQ(m_player.playState(), PlayState::Paused);
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
-    ui().播放暂停->trigger();
+    ui().playPauseItem->trigger();
     EXPECT_EQ(m_player.playState(), PlayState::Playing);
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Pause));
-    ui().播放暂停->trigger();
-    ui().停止->trigger(); // stop while paused
+    ui().playPauseItem->trigger();
+    ui().stopItem->trigger(); // stop while paused
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("pause"), QStringLiteral("play"), QStringLiteral("pause"),
                                            QStringLiteral("stop")}));
@@ -304,10 +304,10 @@ TEST_F(Playback, PlayPauseSetsItsIconEvenWhenThePlayerReportsNothing)
 {
     startWith();
     m_player.synchronousEvents = false;
-    ui().播放暂停->trigger(); // not playing: play
+    ui().playPauseItem->trigger(); // not playing: play
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Pause));
     m_player.setPlayState(PlayState::Playing);
-    ui().播放暂停->trigger();
+    ui().playPauseItem->trigger();
     EXPECT_EQ(playPauseIcon(), int(MenuIcon::Play));
 }
 
@@ -323,14 +323,14 @@ TEST_F(Playback, PlayStateIconRulesAndTheFocusGoesToThePlayerFromAnythingButATex
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.state));
-        focus(ui().按钮3);
+        focus(ui().markStartButton);
         m_player.emitPlayState(c.state);
         EXPECT_EQ(playPauseIcon(), c.icon);
-        EXPECT_TRUE(ui().播放器1->hasFocus());
+        EXPECT_TRUE(ui().playerFace->hasFocus());
     }
     // A box the user types into keeps it.
-    for (QWidget *box : {static_cast<QWidget *>(ui().组合框1), static_cast<QWidget *>(ui().编辑框3),
-                         static_cast<QWidget *>(ui().编辑框2)}) {
+    for (QWidget *box : {static_cast<QWidget *>(ui().searchBox), static_cast<QWidget *>(ui().startEntryBox),
+                         static_cast<QWidget *>(ui().stepBox)}) {
         SCOPED_TRACE(box->objectName().toStdString());
         focus(box);
         m_player.emitPlayState(PlayState::Playing);
@@ -342,20 +342,20 @@ TEST_F(Playback, PlayStateIconRulesAndTheFocusGoesToThePlayerFromAnythingButATex
 TEST_F(Playback, NextAndPreviousInLoopModeAreThePlayers)
 {
     startWith();
-    ui().下一首->trigger();
-    ui().上一首->trigger();
-    ui().上一首->trigger();
+    ui().nextItem->trigger();
+    ui().previousItem->trigger();
+    ui().previousItem->trigger();
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("previous"), QStringLiteral("previous")}));
     // First item, then wrapping round to the last, then one up.
     EXPECT_EQ(selectedEntry(), 1);
-    EXPECT_EQ(ui().标签1->text(), songLabel(kB));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(kB));
 }
 
 TEST_F(Playback, ThePlayerFacesSkipButtonsInLoopModeAreThePlayers)
 {
     startWith();
-    QTest::mouseClick(ui().播放器1->nextButton(), Qt::LeftButton);
-    QTest::mouseClick(ui().播放器1->previousButton(), Qt::LeftButton);
+    QTest::mouseClick(ui().playerFace->nextButton(), Qt::LeftButton);
+    QTest::mouseClick(ui().playerFace->previousButton(), Qt::LeftButton);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("previous")}));
 }
 
@@ -366,10 +366,10 @@ TEST_F(Playback, InRandomModeNextAndPreviousPickFromTheList)
                      + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=随机\r\n"));
     start();
     m_player.clearLog();
-    ui().下一首->trigger();
-    ui().上一首->trigger();
+    ui().nextItem->trigger();
+    ui().previousItem->trigger();
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 0"), QStringLiteral("playItem 0")}));
-    EXPECT_EQ(ui().标签1->text(), songLabel(QStringLiteral("only.mp3")));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(QStringLiteral("only.mp3")));
 }
 
 TEST_F(Playback, ARandomPickWithAnEmptyListStartsNothing)
@@ -377,8 +377,8 @@ TEST_F(Playback, ARandomPickWithAnEmptyListStartsNothing)
     writeSettingsGbk(QStringLiteral(u"[播放方式]\r\n参数=随机\r\n"));
     start();
     m_player.setPlaylist({QStringLiteral("/x/stray.mp3")}); // not in the song-file list
-    ui().下一首->trigger();
-    ui().上一首->trigger();
+    ui().nextItem->trigger();
+    ui().previousItem->trigger();
     EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
 }
 
@@ -391,7 +391,7 @@ TEST_F(Playback, StartUpAutoPlayPlaysTheFirstItemInLoopMode)
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("play")}));
     EXPECT_EQ(m_player.playState(), PlayState::Playing);
     EXPECT_EQ(selectedEntry(), 0);
-    EXPECT_EQ(ui().标签1->text(), songLabel(kC));
+    EXPECT_EQ(ui().songNameLabel->text(), songLabel(kC));
 }
 
 TEST_F(Playback, StartUpAutoPlayPicksARandomSongInRandomMode)
@@ -414,7 +414,7 @@ protected:
         for (int i = 0; i < 20; ++i)
             songs.addFile(QStringLiteral("song%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
         startInRandomMode();
-        ASSERT_TRUE(ui().随机->isChecked());
+        ASSERT_TRUE(ui().randomItem->isChecked());
         ASSERT_EQ(ui().songFiles->rowCount(), 23);
     }
 };
@@ -424,18 +424,18 @@ TEST_F(RandomMode, ADoubleClickPlaysTheSongClicked)
     for (int row : {4, 17}) {
         SCOPED_TRACE(row);
         m_player.clearLog();
-        doubleClick(ui().列表框1, row);
+        doubleClick(ui().songFileList, row);
         EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem ") + QString::number(row)}));
         EXPECT_EQ(m_player.currentIndex(), row);
         EXPECT_EQ(selectedEntry(), row);
-        EXPECT_EQ(ui().标签1->text(), songLabel(ui().songFiles->index(row).data().toString()));
+        EXPECT_EQ(ui().songNameLabel->text(), songLabel(ui().songFiles->index(row).data().toString()));
     }
 }
 
 TEST_F(RandomMode, ASongThatEndsByItselfIsFollowedByOneRandomSong)
 {
-    doubleClick(ui().列表框1, 0);
-    focus(ui().播放器1);
+    doubleClick(ui().songFileList, 0);
+    focus(ui().playerFace);
     QSet<int> picks;
     for (int round = 0; round < 30; ++round) {
         m_player.clearLog();
@@ -445,7 +445,7 @@ TEST_F(RandomMode, ASongThatEndsByItselfIsFollowedByOneRandomSong)
         picks.insert(item);
         EXPECT_EQ(m_player.currentIndex(), item);
         EXPECT_EQ(selectedEntry(), item);
-        EXPECT_EQ(ui().标签1->text(), songLabel(ui().songFiles->index(item).data().toString()));
+        EXPECT_EQ(ui().songNameLabel->text(), songLabel(ui().songFiles->index(item).data().toString()));
     }
     // Thirty picks from 23 songs that all landed on one or two would be a broken generator.
     EXPECT_GT(picks.size(), 5);
@@ -454,9 +454,9 @@ TEST_F(RandomMode, ASongThatEndsByItselfIsFollowedByOneRandomSong)
 TEST_F(RandomMode, ThePlayerFacesSkipButtonsPickARandomSong)
 {
     m_player.playItem(0);
-    focus(ui().播放器1);
+    focus(ui().playerFace);
     QSet<int> picks;
-    for (QToolButton *button : {ui().播放器1->nextButton(), ui().播放器1->previousButton()}) {
+    for (QToolButton *button : {ui().playerFace->nextButton(), ui().playerFace->previousButton()}) {
         for (int round = 0; round < 10; ++round) {
             m_player.clearLog();
             QTest::mouseClick(button, Qt::LeftButton);
@@ -484,8 +484,8 @@ TEST_F(RandomMode, WhenTheWindowIsNotActiveTheOwnAdvanceIsRandomToo)
 TEST_F(RandomMode, TheListsAndThePreviewButtonKeepThePlayersOwnChoiceWhileFocused)
 {
     m_player.playItem(0);
-    for (QWidget *control : {static_cast<QWidget *>(ui().列表框1), static_cast<QWidget *>(ui().超级列表框1),
-                             static_cast<QWidget *>(ui().按钮6)}) {
+    for (QWidget *control : {static_cast<QWidget *>(ui().songFileList), static_cast<QWidget *>(ui().songListView),
+                             static_cast<QWidget *>(ui().endPreviewButton)}) {
         SCOPED_TRACE(control->objectName().toStdString());
         focus(control);
         const int before = m_player.currentIndex();
@@ -495,7 +495,7 @@ TEST_F(RandomMode, TheListsAndThePreviewButtonKeepThePlayersOwnChoiceWhileFocuse
         EXPECT_EQ(m_player.currentIndex(), (before + 1) % 23);
         EXPECT_EQ(selectedEntry(), m_player.currentIndex());
         // The state change hands the focus to the player, so the next own advance is random.
-        EXPECT_TRUE(ui().播放器1->hasFocus());
+        EXPECT_TRUE(ui().playerFace->hasFocus());
     }
     m_player.clearLog();
     m_player.finishCurrentByItself();
@@ -508,16 +508,16 @@ TEST_F(RandomMode, NoRandomPickAnswersASwitchTheProgramAskedFor)
     m_player.synchronousEvents = false;
     addRow(QStringLiteral("song05.mp3"), QStringLiteral("1"), QStringLiteral("50"));
     const std::function<void()> requests[] = {
-        [this] { ui().下一首->trigger(); },
-        [this] { ui().上一首->trigger(); },
-        [this] { doubleClick(ui().列表框1, 7); },
-        [this] { doubleClick(ui().超级列表框1, 0); },
-        [this] { selectSongRow(0); ui().按钮6->click(); },
+        [this] { ui().nextItem->trigger(); },
+        [this] { ui().previousItem->trigger(); },
+        [this] { doubleClick(ui().songFileList, 7); },
+        [this] { doubleClick(ui().songListView, 0); },
+        [this] { selectSongRow(0); ui().endPreviewButton->click(); },
     };
     int round = 0;
     for (const auto &request : requests) {
         SCOPED_TRACE(round++);
-        focus(ui().播放器1);
+        focus(ui().playerFace);
         m_player.clearLog();
         request();
         playerReportsASwitch();
@@ -525,7 +525,7 @@ TEST_F(RandomMode, NoRandomPickAnswersASwitchTheProgramAskedFor)
         EXPECT_EQ(selectedEntry(), m_player.currentIndex());
     }
     // The player's own advance afterwards is still answered, once.
-    focus(ui().播放器1);
+    focus(ui().playerFace);
     m_player.clearLog();
     m_player.finishCurrentByItself();
     EXPECT_EQ(playItemCalls(), 1) << m_player.log().join(u',').toStdString();
@@ -541,8 +541,8 @@ TEST_F(RandomMode, ASwitchThatFailsToOpenDoesNotSilenceTheNextOwnAdvance)
         [this] { m_player.emitPlayState(PlayState::Stopped); }, // a player that stops instead
     };
     for (const auto &fail : failures) {
-        focus(ui().播放器1);
-        ui().下一首->trigger();
+        focus(ui().playerFace);
+        ui().nextItem->trigger();
         fail();
         m_player.clearLog();
         m_player.emitPlayState(PlayState::Transitioning);
@@ -560,12 +560,12 @@ TEST_F(RandomMode, KeysTypedWhileSongsChangeAllLandInTheBox)
         QString keys;
     };
     const Case cases[] = {
-        {ui().组合框1, ui().组合框1->lineEdit(), QStringLiteral("song0 love 1")},
-        {ui().编辑框3, ui().编辑框3, QStringLiteral("123.45")},
+        {ui().searchBox, ui().searchBox->lineEdit(), QStringLiteral("song0 love 1")},
+        {ui().startEntryBox, ui().startEntryBox, QStringLiteral("123.45")},
     };
     for (bool random : {false, true}) {
-        (random ? ui().随机 : ui().循环)->trigger();
-        ASSERT_EQ(ui().随机->isChecked(), random);
+        (random ? ui().randomItem : ui().loopItem)->trigger();
+        ASSERT_EQ(ui().randomItem->isChecked(), random);
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(random ? "random: " : "loop: ") + c.box->objectName().toStdString());
             m_player.playItem(0);

@@ -79,18 +79,18 @@ protected:
         m_player.setDuration(200);
         ui().songList->insertSong(0, QStringLiteral("a.mp3"));
         ui().songList->setCell(0, SongListModel::End, QStringLiteral("60"));
-        ui().超级列表框1->selectionModel()->setCurrentIndex(
+        ui().songListView->selectionModel()->setCurrentIndex(
             ui().songList->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     bool stopped() const { return m_player.log().contains(QStringLiteral("stop")); }
-    QSlider *seekBar() { return ui().播放器1->seekSlider(); }
+    QSlider *seekBar() { return ui().playerFace->seekSlider(); }
 };
 
 TEST_P(SeekBar, AJumpPastTheEndMarkStopsAtTheNextRoundOfEvents)
 {
     // The end preview plays from 57 s; the fake's position stands, so only the coarse poll
     // is planned from there.
-    ui().按钮6->click();
+    ui().endPreviewButton->click();
     QTest::qWait(5);
     ASSERT_FALSE(stopped());
     ASSERT_EQ(seekBar()->maximum(), 200000);

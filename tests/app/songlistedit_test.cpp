@@ -24,28 +24,28 @@ protected:
 
     SongListModel &songs() { return *ui().songList; }
     void add(const QStringList &cells) { appendRow(songs(), cells); }
-    void select(int row) { selectRow(ui().超级列表框1, row); }
-    int selected() { return selectedRow(ui().超级列表框1); }
+    void select(int row) { selectRow(ui().songListView, row); }
+    int selected() { return selectedRow(ui().songListView); }
 
     // A right-click as the list sees it: the press, which may select the row under the
     // mouse, then the context-menu request that the platform raises on it.
     void rightClick(const QPoint &pos)
     {
-        QWidget *viewport = ui().超级列表框1->viewport();
+        QWidget *viewport = ui().songListView->viewport();
         QTest::mousePress(viewport, Qt::RightButton, {}, pos);
         QContextMenuEvent request(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
         QApplication::sendEvent(viewport, &request);
         QTest::mouseRelease(viewport, Qt::RightButton, {}, pos);
     }
-    QPoint rowCentre(int row) { return ui().超级列表框1->visualRect(songs().index(row, 0)).center(); }
-    QPoint belowTheRows() { return {10, ui().超级列表框1->viewport()->height() - 4}; }
+    QPoint rowCentre(int row) { return ui().songListView->visualRect(songs().index(row, 0)).center(); }
+    QPoint belowTheRows() { return {10, ui().songListView->viewport()->height() - 4}; }
 };
 
 TEST_F(SongListEdit, RightClickPopsUpTheMenuOnlyWhileARowIsSelected)
 {
     add({u"a.mp3"_s, u"1"_s, u"5"_s, u"4"_s, u"200"_s});
     add({u"b.mp3"_s, u"10"_s, u"30"_s, u"20"_s, u"180"_s});
-    QMenu *menu = ui().合并菜单;
+    QMenu *menu = ui().songListMenu;
     QSignalSpy shown(menu, &QMenu::aboutToShow);
     ASSERT_LT(rowCentre(1).y(), belowTheRows().y() - 10);
 
@@ -78,10 +78,10 @@ TEST_F(SongListEdit, MovesAtTheEdgesOrWithoutSelectionChangeNothingAndRefreshNot
         int selectedRow;
         QAction *item;
     };
-    for (const Case &c : {Case{0, ui().向上移动}, Case{1, ui().向下移动}, Case{-1, ui().向上移动},
-                          Case{-1, ui().向下移动}}) {
+    for (const Case &c : {Case{0, ui().moveUpItem}, Case{1, ui().moveDownItem}, Case{-1, ui().moveUpItem},
+                          Case{-1, ui().moveDownItem}}) {
         SCOPED_TRACE(c.item->text().toStdString() + " with row " + std::to_string(c.selectedRow));
-        ui().超级列表框1->clearSelection();
+        ui().songListView->clearSelection();
         if (c.selectedRow != -1)
             select(c.selectedRow);
         c.item->trigger();
@@ -98,7 +98,7 @@ TEST_F(SongListEdit, AMoveExchangesTheSongsAndEachKeepsTheCutLengthOfItsMarks)
         int selectedRow;
         QAction *item;
     };
-    for (const Case &c : {Case{0, ui().向下移动}, Case{1, ui().向上移动}}) {
+    for (const Case &c : {Case{0, ui().moveDownItem}, Case{1, ui().moveUpItem}}) {
         SCOPED_TRACE(c.item->text().toStdString());
         songs().clearSongs();
         add({u"a.mp3"_s, u"1"_s, u"5"_s, u"4"_s, u"200"_s});
@@ -123,7 +123,7 @@ TEST_F(SongListEdit, ARowWithoutBothMarksKeepsTheCutLengthThatStoodAtItsNewPlace
     add({u"c.mp3"_s, u"1"_s, u"4"_s, u"99"_s, u"120"_s}); // stale: the refresh covers every row
     select(0);
 
-    ui().向下移动->trigger();
+    ui().moveDownItem->trigger();
     EXPECT_EQ(rowCells(songs(), 0), (QStringList{u"b.mp3"_s, u"3"_s, u""_s, u"7"_s, u"180"_s}));
     EXPECT_EQ(rowCells(songs(), 1), (QStringList{u"a.mp3"_s, u"2"_s, u"9"_s, u"7"_s, u"200"_s}));
     EXPECT_EQ(rowCells(songs(), 2), (QStringList{u"c.mp3"_s, u"1"_s, u"4"_s, u"3"_s, u"120"_s}));
@@ -136,11 +136,11 @@ TEST_F(SongListEdit, DeleteRemovesOnlyTheSelectedRowWithoutAsking)
     add({u"b.mp3"_s, u"10"_s, u"30"_s, u"20"_s, u"180"_s});
     add({u"c.mp3"_s, u"2"_s, u"3"_s, u"1"_s, u"120"_s});
 
-    ui().指点删除->trigger(); // nothing selected
+    ui().deleteRowItem->trigger(); // nothing selected
     EXPECT_EQ(songs().rowCount(), 3);
 
     select(1);
-    ui().指点删除->trigger();
+    ui().deleteRowItem->trigger();
     EXPECT_EQ(allRowCells(songs()), (QList<QStringList>{
                                         {u"a.mp3"_s, u"1"_s, u"5"_s, u"4"_s, u"200"_s},
                                         {u"c.mp3"_s, u"2"_s, u"3"_s, u"1"_s, u"120"_s},
@@ -161,10 +161,10 @@ TEST_F(SongListEdit, ADeleteLeavesNoRowSelectedSoTheNextCommandFindsNone)
         songs().clearSongs();
         for (const QStringList &row : rows)
             add(row);
-        QTest::mouseClick(ui().超级列表框1->viewport(), Qt::LeftButton, {}, rowCentre(chosen));
+        QTest::mouseClick(ui().songListView->viewport(), Qt::LeftButton, {}, rowCentre(chosen));
         ASSERT_EQ(selected(), chosen);
 
-        ui().指点删除->trigger();
+        ui().deleteRowItem->trigger();
         QList<QStringList> left = rows;
         left.removeAt(chosen);
         EXPECT_EQ(allRowCells(songs()), left);
@@ -172,14 +172,14 @@ TEST_F(SongListEdit, ADeleteLeavesNoRowSelectedSoTheNextCommandFindsNone)
 
         // Nothing selected: a second delete, the moves, the edit menu, the cut and the end
         // preview all find no row.
-        ui().指点删除->trigger();
-        ui().向上移动->trigger();
-        ui().向下移动->trigger();
-        QSignalSpy shown(ui().合并菜单, &QMenu::aboutToShow);
+        ui().deleteRowItem->trigger();
+        ui().moveUpItem->trigger();
+        ui().moveDownItem->trigger();
+        QSignalSpy shown(ui().songListMenu, &QMenu::aboutToShow);
         rightClick(belowTheRows());
         m_player.clearLog();
-        ui().按钮5->click();
-        ui().按钮6->click();
+        ui().cutSelectedButton->click();
+        ui().endPreviewButton->click();
         EXPECT_EQ(allRowCells(songs()), left);
         EXPECT_EQ(shown.count(), 0);
         EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
@@ -191,13 +191,13 @@ TEST_F(SongListEdit, ADeleteLeavesNoRowSelectedSoTheNextCommandFindsNone)
 TEST_F(SongListEdit, ClearEmptiesTheListAndOnAnEmptyListDoesNothing)
 {
     QSignalSpy resets(&songs(), &QAbstractItemModel::modelReset);
-    ui().清空列表->trigger();
+    ui().clearListItem->trigger();
     EXPECT_EQ(songs().rowCount(), 0);
     EXPECT_EQ(resets.count(), 0);
 
     add({u"a.mp3"_s, u"1"_s, u"5"_s, u"4"_s, u"200"_s});
     add({u"b.mp3"_s, u"10"_s, u"30"_s, u"20"_s, u"180"_s});
-    ui().清空列表->trigger(); // without selection too
+    ui().clearListItem->trigger(); // without selection too
     EXPECT_EQ(songs().rowCount(), 0);
     EXPECT_TRUE(m_desktop.messages.isEmpty());
 }

@@ -42,9 +42,9 @@ TEST_F(StartUp, WithoutSettingsFileShowsWindowInLoopModeAndWritesOnlyThePlayMode
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(ui().songFiles->rowCount(), 0);
     EXPECT_EQ(ui().songList->rowCount(), 0);
-    EXPECT_TRUE(ui().循环->isChecked());
-    EXPECT_TRUE(showsCheckMark(ui().循环));
-    for (const QAction *off : {ui().随机, ui().开启最小化, ui().自动播放}) {
+    EXPECT_TRUE(ui().loopItem->isChecked());
+    EXPECT_TRUE(showsCheckMark(ui().loopItem));
+    for (const QAction *off : {ui().randomItem, ui().startMinimisedItem, ui().autoPlayItem}) {
         SCOPED_TRACE(off->text().toStdString());
         EXPECT_FALSE(off->isChecked());
         EXPECT_FALSE(showsCheckMark(off));
@@ -72,10 +72,10 @@ TEST_F(StartUp, PlayModeIsRandomOnlyForTheExactWord)
         SCOPED_TRACE(c.stored.toStdString());
         writeSettingsGbk(QStringLiteral(u"[播放方式]\r\n参数=") + c.stored + QStringLiteral("\r\n"));
         start();
-        EXPECT_EQ(ui().随机->isChecked(), c.random);
-        EXPECT_EQ(ui().循环->isChecked(), !c.random);
-        EXPECT_EQ(showsCheckMark(ui().随机), c.random);
-        EXPECT_EQ(showsCheckMark(ui().循环), !c.random);
+        EXPECT_EQ(ui().randomItem->isChecked(), c.random);
+        EXPECT_EQ(ui().loopItem->isChecked(), !c.random);
+        EXPECT_EQ(showsCheckMark(ui().randomItem), c.random);
+        EXPECT_EQ(showsCheckMark(ui().loopItem), !c.random);
         EXPECT_EQ(settingsLines(), QStringLiteral(u"[播放方式]\n参数=") + c.written + u'\n');
     }
 }
@@ -89,7 +89,7 @@ TEST_F(StartUp, OnlyTheExactYesStartsInTheTray)
         start();
         QCoreApplication::processEvents();
         EXPECT_TRUE(window().isVisible());
-        EXPECT_FALSE(ui().开启最小化->isChecked());
+        EXPECT_FALSE(ui().startMinimisedItem->isChecked());
         EXPECT_EQ(trayIconCount(window()), 0);
     }
 }
@@ -105,8 +105,8 @@ TEST_F(StartUp, StartMinimisedHidesToTheTrayWithCaptionAsTooltip)
     EXPECT_EQ(window().trayIcon()->toolTip(), QStringLiteral(u"Tunora[原Clipvane] Ver 2.3 —Wenlo"));
     // Never shown, so it has its icon without a first frame.
     EXPECT_FALSE(window().trayIcon()->icon().isNull());
-    EXPECT_TRUE(ui().开启最小化->isChecked());
-    EXPECT_TRUE(showsCheckMark(ui().开启最小化));
+    EXPECT_TRUE(ui().startMinimisedItem->isChecked());
+    EXPECT_TRUE(showsCheckMark(ui().startMinimisedItem));
     EXPECT_TRUE(m_player.log().isEmpty());
 
     window().restoreFromTray();
@@ -120,8 +120,8 @@ TEST_F(StartUp, AutoPlayStartsPlaybackEvenWhenHiddenInTheTray)
     start();
     QCoreApplication::processEvents();
     EXPECT_FALSE(window().isVisible());
-    EXPECT_TRUE(ui().自动播放->isChecked());
-    EXPECT_TRUE(showsCheckMark(ui().自动播放));
+    EXPECT_TRUE(ui().autoPlayItem->isChecked());
+    EXPECT_TRUE(showsCheckMark(ui().autoPlayItem));
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("next"), QStringLiteral("play")}));
 }
 
@@ -208,7 +208,7 @@ TEST_F(StartUp, MinimiseRestoreMinimiseExitKeepsAtMostOneTrayIcon)
             EXPECT_EQ(trayIconCount(window()), 0);
         }
     }
-    ui().退出->trigger();
+    ui().quitItem->trigger();
     EXPECT_EQ(trayIconCount(window()), 0);
     EXPECT_EQ(m_exitCodes, QList<int>({0}));
 }
@@ -223,7 +223,7 @@ TEST_F(StartUp, ClosingTheWindowEndsTheProgram)
 TEST_F(StartUp, TheBannerShowsTheAboutBoxWithTheVersionTheSettingsFileAndTheReadme)
 {
     start();
-    QTest::mousePress(ui().图片框1, Qt::LeftButton);
+    QTest::mousePress(ui().bannerPicture, Qt::LeftButton);
     ASSERT_EQ(m_desktop.messages.size(), 1);
     const FakeDesktop::Message about = m_desktop.messages.first();
     EXPECT_EQ(about.title, QStringLiteral(u"关于 Tunora"));
@@ -236,7 +236,7 @@ TEST_F(StartUp, TheBannerShowsTheAboutBoxWithTheVersionTheSettingsFileAndTheRead
     const QString readmePath = about.text.mid(readme + 5).section(QLatin1Char('\n'), 0, 0);
     EXPECT_TRUE(readmePath.endsWith(QStringLiteral("/README.md")) && QFileInfo(readmePath).isFile())
         << readmePath.toStdString();
-    QTest::mousePress(ui().图片框1, Qt::RightButton);
+    QTest::mousePress(ui().bannerPicture, Qt::RightButton);
     EXPECT_EQ(m_desktop.messages.size(), 1);
 }
 

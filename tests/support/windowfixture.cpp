@@ -46,7 +46,7 @@ MainWindow &WindowFixture::start(const std::function<void(MainWindow &)> &before
 void showSongFolder(MainWindow &window, const QString &folder)
 {
     window.context().songFolder = folder;
-    window.ui().标签2->setName(folder);
+    window.ui().songFolderLabel->setName(folder);
 }
 
 void clickCut(MainWindow &window, QAbstractButton *button)

@@ -20,7 +20,7 @@
 
 namespace tunora::test {
 
-// The song folder as the program holds it after a choice, shown in 标签2, not scanned.
+// The song folder as the program holds it after a choice, shown in songFolderLabel, not scanned.
 void showSongFolder(MainWindow &window, const QString &folder);
 
 // Clicks one of the cut buttons and waits until the work it started, if any, is over and its

@@ -49,22 +49,22 @@ void MprisPlayer::setLoopStatus(const QString &status)
 {
     // No play mode repeats one song: "Track" changes nothing.
     const MainWindowUi &ui = m_window.ui();
-    if (status == kPlaylistLoop && !ui.循环->isChecked())
-        ui.循环->trigger();
-    else if (status == kNoLoop && ui.循环->isChecked())
-        ui.随机->trigger();
+    if (status == kPlaylistLoop && !ui.loopItem->isChecked())
+        ui.loopItem->trigger();
+    else if (status == kNoLoop && ui.loopItem->isChecked())
+        ui.randomItem->trigger();
 }
 
 void MprisPlayer::setShuffle(bool on)
 {
     const MainWindowUi &ui = m_window.ui();
-    if (on != ui.随机->isChecked())
-        ui.随机->trigger();
+    if (on != ui.randomItem->isChecked())
+        ui.randomItem->trigger();
 }
 
 void MprisPlayer::setVolume(double volume)
 {
-    QSlider *slider = m_window.ui().播放器1->volumeSlider();
+    QSlider *slider = m_window.ui().playerFace->volumeSlider();
     const double clamped = std::isfinite(volume) ? std::clamp(volume, 0.0, 1.0) : 0.0;
     slider->setValue(int(std::lround(clamped * slider->maximum())));
 }
@@ -76,34 +76,34 @@ bool MprisPlayer::playing() const
 
 void MprisPlayer::Next()
 {
-    m_window.ui().下一首->trigger();
+    m_window.ui().nextItem->trigger();
 }
 
 void MprisPlayer::Previous()
 {
-    m_window.ui().上一首->trigger();
+    m_window.ui().previousItem->trigger();
 }
 
 void MprisPlayer::Pause()
 {
     if (playing())
-        m_window.ui().播放器1->playPauseClicked();
+        m_window.ui().playerFace->playPauseClicked();
 }
 
 void MprisPlayer::PlayPause()
 {
-    m_window.ui().播放器1->playPauseClicked();
+    m_window.ui().playerFace->playPauseClicked();
 }
 
 void MprisPlayer::Stop()
 {
-    m_window.ui().播放器1->stopClicked();
+    m_window.ui().playerFace->stopClicked();
 }
 
 void MprisPlayer::Play()
 {
     if (!playing())
-        m_window.ui().播放器1->playPauseClicked();
+        m_window.ui().playerFace->playPauseClicked();
 }
 
 void MprisPlayer::Seek(qlonglong Offset)
@@ -115,7 +115,7 @@ void MprisPlayer::Seek(qlonglong Offset)
         Next(); // past the end, as the song would end there
         return;
     }
-    m_window.ui().播放器1->seekBarClicked(double(target) / 1e6);
+    m_window.ui().playerFace->seekBarClicked(double(target) / 1e6);
 }
 
 void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
@@ -123,7 +123,7 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position
     // A request meant for a song that is no longer the current one is stale.
     if (!canSeek() || TrackId != m_state.trackId() || Position < 0 || Position > m_state.lengthMicroseconds())
         return;
-    m_window.ui().播放器1->seekBarClicked(double(Position) / 1e6);
+    m_window.ui().playerFace->seekBarClicked(double(Position) / 1e6);
 }
 
 void MprisPlayer::OpenUri(const QString &Uri)

@@ -49,9 +49,9 @@ MprisState::MprisState(MainWindow &window, QObject *parent)
     });
     connect(&player, &MediaPlayer::playStateChanged, this, &MprisState::onPlayStateChanged);
     connect(&player, &MediaPlayer::seeked, this, [this] { Q_EMIT seeked(positionMicroseconds()); });
-    for (QAction *mode : {ui.随机, ui.循环})
+    for (QAction *mode : {ui.randomItem, ui.loopItem})
         connect(mode, &QAction::changed, this, &MprisState::scheduleAnnouncement);
-    connect(ui.播放器1->volumeSlider(), &QSlider::valueChanged, this, &MprisState::scheduleAnnouncement);
+    connect(ui.playerFace->volumeSlider(), &QSlider::valueChanged, this, &MprisState::scheduleAnnouncement);
     // A new song folder decides whether there is anything to play or skip to.
     connect(ui.songFiles, &QAbstractItemModel::modelReset, this, &MprisState::scheduleAnnouncement);
     connect(ui.songFiles, &QAbstractItemModel::rowsInserted, this, &MprisState::scheduleAnnouncement);
@@ -84,12 +84,12 @@ QString MprisState::playbackStatus() const
 
 QString MprisState::loopStatus() const
 {
-    return m_window.ui().循环->isChecked() ? QStringLiteral("Playlist") : QStringLiteral("None");
+    return m_window.ui().loopItem->isChecked() ? QStringLiteral("Playlist") : QStringLiteral("None");
 }
 
 bool MprisState::shuffle() const
 {
-    return m_window.ui().随机->isChecked();
+    return m_window.ui().randomItem->isChecked();
 }
 
 QDBusObjectPath MprisState::trackId() const
@@ -108,7 +108,7 @@ QVariantMap MprisState::metadata() const
         return data;
     if (const qint64 length = lengthMicroseconds(); length > 0)
         data.insert(QStringLiteral("mpris:length"), length);
-    // The song as 标签1 names it, which is what the marks go by; a song 标签1 does not name
+    // The song as songNameLabel names it, which is what the marks go by; a song songNameLabel does not name
     // (one outside the song-file list) is left to its URL.
     if (const QString title = displayFileName(currentSongName(m_window.ui())); !title.isEmpty())
         data.insert(QStringLiteral("xesam:title"), title);
@@ -118,7 +118,7 @@ QVariantMap MprisState::metadata() const
 
 double MprisState::volume() const
 {
-    const QSlider *slider = m_window.ui().播放器1->volumeSlider();
+    const QSlider *slider = m_window.ui().playerFace->volumeSlider();
     return double(slider->value()) / slider->maximum();
 }
 
@@ -181,7 +181,7 @@ void MprisState::scheduleAnnouncement()
     if (m_announcementDue)
         return;
     m_announcementDue = true;
-    // Queued: the window's own handlers of the same event (标签1 after a song opened) run first.
+    // Queued: the window's own handlers of the same event (songNameLabel after a song opened) run first.
     QTimer::singleShot(0, this, &MprisState::announce);
 }
 

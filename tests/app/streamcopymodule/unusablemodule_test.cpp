@@ -60,8 +60,8 @@ protected:
 TEST_F(UnusableStreamCopyModule, ACutThatNeedsTheModuleFailsAndSaysWhy)
 {
     appendRow(*ui().songList, {u"song.flac"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
-    selectRow(ui().超级列表框1, 0);
-    clickCut(ui().按钮5);
+    selectRow(ui().songListView, 0);
+    clickCut(ui().cutSelectedButton);
 
     const QStringList lines = onlyMessageLines();
     ASSERT_EQ(lines.size(), 2);
@@ -76,7 +76,7 @@ TEST_F(UnusableStreamCopyModule, CutAllCountsSuchRowsAsFailedAndSaysWhy)
 {
     appendRow(*ui().songList, {u"song.flac"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     appendRow(*ui().songList, {u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
-    clickCut(ui().按钮9);
+    clickCut(ui().cutAllButton);
 
     const QStringList lines = onlyMessageLines();
     ASSERT_EQ(lines.size(), 2);
