@@ -231,7 +231,7 @@ int main(int argc, char **argv)
         return 1;
     }
     RecordingPlayer player(*engine);
-    player.setPlaylist({song});
+    player.setPlaylist({FilePath(song)});
 
     const QString name = QFileInfo(song).fileName();
     SongListModel songs;

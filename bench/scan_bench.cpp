@@ -85,7 +85,8 @@ int main(int argc, char **argv)
     }
     QTemporaryDir programDir;
     QtDesktop desktop;
-    MainWindow window(*player, desktop, FilePath(programDir.path()));
+    PlaybackSession session(*player, FilePath(programDir.path()));
+    MainWindow window(session, desktop);
     window.context().endProgram = [](int) {};
     {
         QFile settings(programDir.filePath(QStringLiteral(u"初始化配置.ini")));
@@ -108,8 +109,7 @@ int main(int argc, char **argv)
         listFolder(folder); // both measurements start from a warm cache
         const double listing = medianSeconds([&] { listFolder(folder); });
         const double scan = medianSeconds([&] {
-            window.context().songFolder = folder;
-            window.ui().refreshButton->click();
+            session.useSongFolder(FilePath(folder));
             QCoreApplication::processEvents(); // the list laid out and painted
         });
         if (window.ui().songFiles->rowCount() != count || player->itemCount() != count) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/playbacksession.h"
+
 #include "platform/settings/settingsfile.h"
 
 #include <QString>
@@ -13,10 +15,11 @@ class EndMarkTimer;
 class MediaPlayer;
 struct MainWindowUi;
 
-// What every handler of the main window works with: the controls (which hold the state),
-// the player, the desktop services, and the two program-wide texts.
+// What the window's panels work with: the session that owns the player's state, the
+// controls that show it and the song list's rows, the desktop services, and the search text.
 struct AppContext {
     MainWindowUi &ui;
+    PlaybackSession &session;
     MediaPlayer &player;
     Desktop &desktop;
     FilePath programDirectory;
@@ -26,12 +29,11 @@ struct AppContext {
     // Stops playback at the current song's end mark while armed; play selected row arms it.
     EndMarkTimer *endMarkTimer = nullptr;
 
-    // The program-wide texts: the song folder (empty: none chosen) and the search text.
-    QString songFolder;
+    // What was typed into the search box.
     QString searchText;
 
     // Built afresh for every access, so a hand-edited file is seen at once.
-    SettingsFile settings() const { return SettingsFile(programDirectory); }
+    SettingsFile settings() const { return session.settings().file(); }
 };
 
 } // namespace tunora

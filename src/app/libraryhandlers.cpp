@@ -4,13 +4,10 @@
 #include "listselection.h"
 #include "mainwindowui.h"
 #include "searchcombobox.h"
-#include "settingskeys.h"
 
-#include "library/folderscan.h"
 #include "library/songsearch.h"
 #include "platform/files/filenames.h"
 #include "app/desktop.h"
-#include "platform/engine/mediaplayer.h"
 
 #include <QAction>
 #include <QLabel>
@@ -20,13 +17,6 @@
 #include <QStringListModel>
 
 namespace tunora {
-
-using namespace settings_keys;
-
-QString withTrailingSeparator(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
 
 LibraryHandlers::LibraryHandlers(AppContext &context, QObject *parent)
     : QObject(parent)
@@ -46,41 +36,29 @@ LibraryHandlers::LibraryHandlers(AppContext &context, QObject *parent)
     connect(box->lineEdit(), &QLineEdit::textEdited, this, &LibraryHandlers::searchTextEdited);
     connect(box, &SearchComboBox::popupAboutToShow, this, &LibraryHandlers::searchDropDownOpening);
     connect(box, &QComboBox::activated, this, &LibraryHandlers::searchEntryChosen);
+
+    PlaybackSession &session = m_context.session;
+    connect(&session, &PlaybackSession::songFolderChanged, this,
+            [this](const FilePath &folder) { m_context.ui.songFolderLabel->setName(folder.text()); });
+    connect(&session, &PlaybackSession::songsChanged, this, &LibraryHandlers::showSongs);
 }
 
-void LibraryHandlers::scanSongFolder()
+void LibraryHandlers::showSongs()
 {
-    const QString &folder = m_context.songFolder;
-    const SettingsFile settings = m_context.settings();
-    settings.write(kFolderSection, kFolderKey, folder);
-    m_context.ui.songFolderLabel->setName(folder);
-    const QString format = settings.read(kFormatSection, kFormatKey);
-    FolderScan scan = scanFolder(folder, format);
-    m_context.ui.songFiles->setStringList(scan.entries);
-    m_context.player.setPlaylist(scan.paths);
+    m_context.ui.songFiles->setStringList(m_context.session.songNames());
 }
 
 void LibraryHandlers::onRefreshClicked()
 {
-    if (m_context.songFolder.isEmpty()) {
-        m_context.songFolder = withTrailingSeparator(m_context.programDirectory.text());
-        m_context.ui.songFolderLabel->setName(m_context.songFolder);
-    }
-    scanSongFolder();
+    m_context.session.refresh();
 }
 
 void LibraryHandlers::onSongFolderChosen()
 {
-    const FilePath chosen =
-        m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), FilePath(m_context.songFolder));
+    PlaybackSession &session = m_context.session;
+    const FilePath chosen = m_context.desktop.browseForFolder(QStringLiteral(u"选择音乐文件夹"), session.songFolder());
     if (!chosen.isEmpty())
-        useSongFolder(chosen);
-}
-
-void LibraryHandlers::useSongFolder(const FilePath &folder)
-{
-    m_context.songFolder = withTrailingSeparator(folder.text());
-    scanSongFolder();
+        session.useSongFolder(chosen);
 }
 
 void LibraryHandlers::searchTextEdited(const QString &text)

@@ -8,18 +8,14 @@ namespace tunora {
 
 struct AppContext;
 
-// The song folder: the scan that fills the song-file list and the playlist, the list
-// refresh, the folder chooser and the search box.
+// The song folder and its songs as the window shows them: the song-file list, the folder
+// label, the list refresh, the folder chooser and the search box.
 class LibraryHandlers : public QObject {
     Q_OBJECT
 
 public:
     explicit LibraryHandlers(AppContext &context, QObject *parent = nullptr);
 
-    void scanSongFolder();
-    // A folder chosen as the song folder: stored, shown and scanned. The folder chooser and
-    // a song opened from outside both end here.
-    void useSongFolder(const FilePath &folder);
     void onRefreshClicked();
     void onSongFolderChosen();
 
@@ -30,10 +26,9 @@ public:
     void searchEntryChosen(int index);
 
 private:
+    void showSongs();
+
     AppContext &m_context;
 };
-
-// A folder as the scan uses it: ending with exactly one separator.
-QString withTrailingSeparator(const QString &folder);
 
 } // namespace tunora

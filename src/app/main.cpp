@@ -12,6 +12,7 @@
 #include "app/startup/startupwork.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/files/hostpaths.h"
+#include "session/playbacksession.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -63,10 +64,11 @@ int main(int argc, char **argv)
         return 0;
 
     tunora::MpvPlayer player;
+    tunora::PlaybackSession session(player, tunora::programFolder());
     tunora::QtDesktop desktop;
     int exitCode = 0;
     {
-        tunora::MainWindow window(player, desktop, tunora::programFolder());
+        tunora::MainWindow window(session, desktop);
         desktop.setParentWindow(&window);
         // Ends before the window: an engine that comes late is never attached once it is gone.
         tunora::StartupWork work;
@@ -81,7 +83,9 @@ int main(int argc, char **argv)
         // The desktop's media controls find the program once its first frame is on the screen.
         std::unique_ptr<tunora::MprisService> mpris;
         QObject::connect(&window, &tunora::MainWindow::firstShown, &window, [&] {
-            mpris = tunora::MprisService::registerOn(QDBusConnection::sessionBus(), window);
+            mpris = tunora::MprisService::registerOn(
+                QDBusConnection::sessionBus(), session,
+                {[&window] { window.raiseWindow(); }, [&window] { window.shutdown(); }});
         });
         window.startUp();
         window.openSongFiles(commandLine.songFiles);

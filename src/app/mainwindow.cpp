@@ -9,9 +9,7 @@
 #include "picturebox.h"
 #include "playbackhandlers.h"
 #include "playercontrol.h"
-#include "settingskeys.h"
 #include "shortcuts.h"
-#include "songfileopener.h"
 #include "songlistedithandlers.h"
 
 #include "marking/endmarktimer.h"
@@ -27,8 +25,6 @@
 
 namespace tunora {
 
-using namespace settings_keys;
-
 namespace {
 
 // How long start-up waits for the first frame before doing what waits for it regardless.
@@ -36,14 +32,15 @@ constexpr int kFirstFrameWaitMs = 200;
 
 } // namespace
 
-MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &programDirectory,
-                       QWidget *parent)
+MainWindow::MainWindow(PlaybackSession &session, Desktop &desktop, QWidget *parent)
     : QMainWindow(parent)
-    , m_context{m_ui, player, desktop, programDirectory, [](int code) { QApplication::exit(code); }, nullptr, {}, {}}
+    , m_context{m_ui, session, session.player(), desktop, session.programDirectory(),
+                [](int code) { QApplication::exit(code); }, nullptr, {}}
 {
-    m_ui.setupUi(this, player);
+    MediaPlayer &player = session.player();
+    m_ui.setupUi(this, session);
     m_endMarkTimer = std::make_unique<EndMarkTimer>(
-        player, *m_ui.songList, [this] { return currentSongName(m_ui); }, *m_ui.endMarkClock);
+        player, *m_ui.songList, [&session] { return session.currentSongName(); }, *m_ui.endMarkClock);
     m_context.endMarkTimer = m_endMarkTimer.get();
     m_options = std::make_unique<OptionHandlers>(m_context);
     m_library = std::make_unique<LibraryHandlers>(m_context);
@@ -51,15 +48,14 @@ MainWindow::MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &pr
     m_marking = std::make_unique<MarkingHandlers>(m_context, [this] { m_playback->playSelectedRow(); });
     m_cutting = std::make_unique<CuttingHandlers>(m_context);
     m_songListEdit = std::make_unique<SongListEditHandlers>(m_context);
-    m_songFileOpener = std::make_unique<SongFileOpener>(m_context, *m_library, *m_playback);
-
-    // The player face's own skip buttons switch as the program's next and previous do.
-    connect(m_ui.playerFace, &PlayerControl::previousRequested, m_playback.get(), &PlaybackHandlers::previousSong);
-    connect(m_ui.playerFace, &PlayerControl::nextRequested, m_playback.get(), &PlaybackHandlers::nextSong);
+    // Said after the call that refused the song has returned, as a message box would hold it up.
+    connect(&session, &PlaybackSession::openRefused, this, [this](const QString &message) {
+        m_context.desktop.showMessage(message, MessageStyle::Error, QStringLiteral(u"错误"));
+    }, Qt::QueuedConnection);
     connect(m_ui.quitItem, &QAction::triggered, this, &MainWindow::shutdown);
     connect(m_ui.bannerPicture, &PictureBox::leftPressed, this, &MainWindow::showAbout);
     // Enter in either list plays as its double-click does.
-    giveWindowKeys(this, m_ui, player, [this] { m_playback->playEntry(); },
+    giveWindowKeys(this, m_ui, session, [this] { m_playback->playEntry(); },
                    [this] { m_playback->songListDoubleClicked(); });
 }
 
@@ -74,22 +70,15 @@ void MainWindow::showAbout()
                                   MessageStyle::Information, aboutTitle());
 }
 
-QString MainWindow::savedSongFolder(const SettingsFile &settings)
-{
-    const QString folder = settings.read(kFolderSection, kFolderKey);
-    // A hand-edited folder without its separator still names that folder.
-    return folder.isEmpty() ? folder : withTrailingSeparator(folder);
-}
-
 void MainWindow::startUp()
 {
     // All four settings are read before any of them is applied.
-    const SettingsFile settings = m_context.settings();
-    const QString folder = savedSongFolder(settings);
-    const QString mode = settings.read(kModeSection, kParamKey);
-    const QString minimise = settings.read(kMinimiseSection, kParamKey);
-    const QString autoPlay = settings.read(kAutoPlaySection, kParamKey);
-    const bool startMinimised = minimise == kYes;
+    PlaybackSession &session = m_context.session;
+    const SavedSettings &settings = session.settings();
+    const FilePath folder = settings.songFolder();
+    const PlayMode mode = settings.playMode();
+    const bool startMinimised = settings.startMinimised();
+    const bool autoPlay = settings.autoPlay();
     // Where a window asked to start minimised would open anyway (Wayland ignores the state
     // until the window is mapped), it is shown and then minimised as a user would.
     m_minimiseOnFirstFrame = startMinimised && !m_context.desktop.minimisesUnshownWindows();
@@ -101,23 +90,16 @@ void MainWindow::startUp()
         QTimer::singleShot(kFirstFrameWaitMs, this, &MainWindow::markFirstShown);
     }
 
-    if (!folder.isEmpty()) {
-        m_context.songFolder = folder;
-        m_library->scanSongFolder();
-    }
-
-    if (mode == kRandom) {
-        m_options->onRandomChosen();
-    } else {
-        m_options->onLoopChosen();
-    }
+    if (!folder.isEmpty())
+        session.useSongFolder(folder);
+    session.setPlayMode(mode);
 
     if (startMinimised)
         m_ui.startMinimisedItem->setChecked(true);
 
-    if (autoPlay == kAuto) {
+    if (autoPlay) {
         m_ui.autoPlayItem->setChecked(true);
-        m_playback->nextSong();
+        session.next();
         m_context.player.play();
     }
 
@@ -223,7 +205,7 @@ void MainWindow::raiseWindow()
 
 bool MainWindow::openSongFiles(const QList<FilePath> &paths)
 {
-    return m_songFileOpener->openFirst(paths);
+    return m_context.session.openFiles(paths);
 }
 
 void MainWindow::removeTrayIcon()

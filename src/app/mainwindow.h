@@ -17,7 +17,6 @@ class LibraryHandlers;
 class MarkingHandlers;
 class OptionHandlers;
 class PlaybackHandlers;
-class SongFileOpener;
 class SongListEditHandlers;
 
 // The one window, and the composition root that connects its controls to the handlers.
@@ -25,8 +24,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    MainWindow(MediaPlayer &player, Desktop &desktop, const FilePath &programDirectory,
-               QWidget *parent = nullptr);
+    MainWindow(PlaybackSession &session, Desktop &desktop, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The creation handler: restores the settings and brings the window into its first
@@ -35,6 +33,7 @@ public:
 
     MainWindowUi &ui() { return m_ui; }
     AppContext &context() { return m_context; }
+    PlaybackSession &session() { return m_context.session; }
     CuttingHandlers &cutting() { return *m_cutting; }
     // Present exactly while the window is hidden in the tray.
     QSystemTrayIcon *trayIcon() const { return m_tray; }
@@ -63,7 +62,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    static QString savedSongFolder(const SettingsFile &settings);
     void giveWindowIcon();
     void markFirstShown();
     void minimiseToTray();
@@ -78,7 +76,6 @@ private:
     std::unique_ptr<MarkingHandlers> m_marking;
     std::unique_ptr<CuttingHandlers> m_cutting;
     std::unique_ptr<SongListEditHandlers> m_songListEdit;
-    std::unique_ptr<SongFileOpener> m_songFileOpener;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_shuttingDown = false;
     bool m_firstShown = false;

@@ -97,7 +97,7 @@ QAction *optionItem(QMenu *menu, const char16_t *name, bool checked)
 
 } // namespace
 
-void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
+void MainWindowUi::setupUi(QMainWindow *window, PlaybackSession &session)
 {
     window->setObjectName(QStringLiteral("mainWindow"));
     window->setWindowTitle(ui_text::kCaption);
@@ -110,7 +110,7 @@ void MainWindowUi::setupUi(QMainWindow *window, MediaPlayer &player)
     font.setPixelSize(12);
     window->setFont(font);
 
-    playerFace = place(new PlayerControl(player, client), u"播放器1", 8, 0, 464, 64);
+    playerFace = place(new PlayerControl(session, client), u"播放器1", 8, 0, 464, 64);
     searchBox = place(new SearchComboBox(client), u"组合框1", 472, 0, 168, 20);
 
     songFiles = new SongFileListModel(window);

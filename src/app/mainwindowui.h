@@ -21,6 +21,7 @@ class QTreeView;
 namespace tunora {
 
 class MediaPlayer;
+class PlaybackSession;
 class MenuSkin;
 class PictureBox;
 class PlayerControl;
@@ -91,7 +92,7 @@ struct MainWindowUi {
     QAction *deleteRowItem = nullptr;
     QAction *clearListItem = nullptr;
 
-    void setupUi(QMainWindow *window, MediaPlayer &player);
+    void setupUi(QMainWindow *window, PlaybackSession &session);
 };
 
 namespace ui_text {

@@ -50,11 +50,6 @@ private:
     QString m_written;
 };
 
-QString currentSongName(const MainWindowUi &ui)
-{
-    return ui.songNameLabel->name();
-}
-
 MarkingHandlers::MarkingHandlers(AppContext &context, std::function<void()> playSelectedRow,
                                  QObject *parent)
     : QObject(parent)
@@ -103,7 +98,7 @@ void MarkingHandlers::showMark(Mark mark, const QString &text)
 
 void MarkingHandlers::takeMark(Mark mark)
 {
-    const QString song = currentSongName(m_context.ui);
+    const QString song = m_context.session.currentSongName();
     if (song.isEmpty())
         return;
     const QString text = markText(m_context.player.currentPosition());
@@ -121,7 +116,7 @@ void MarkingHandlers::takeMark(Mark mark)
 
 void MarkingHandlers::stepMark(Mark mark, int pressValue)
 {
-    const QString song = currentSongName(m_context.ui);
+    const QString song = m_context.session.currentSongName();
     if (song.isEmpty())
         return;
     SongListModel &songs = *m_context.ui.songList;
@@ -147,7 +142,7 @@ void MarkingHandlers::stepMark(Mark mark, int pressValue)
 
 void MarkingHandlers::positionEntry(Mark mark)
 {
-    const QString song = currentSongName(m_context.ui);
+    const QString song = m_context.session.currentSongName();
     if (song.isEmpty())
         return;
     const MarkControls c = controls(mark);

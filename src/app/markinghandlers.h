@@ -14,10 +14,6 @@ class SpinControl;
 struct AppContext;
 struct MainWindowUi;
 
-// The name of the song the marks go to: the name `songNameLabel` holds after its prefix (the file's
-// name, not the decoded text shown). Empty when there is no current song.
-QString currentSongName(const MainWindowUi &ui);
-
 // Taking, stepping and typing the start and end marks, and the end preview.
 class MarkingHandlers : public QObject {
     Q_OBJECT

@@ -1,16 +1,15 @@
 #pragma once
 
-#include <QObject>
+#include "session/playmode.h"
 
-class QAction;
+#include <QObject>
 
 namespace tunora {
 
 struct AppContext;
 
-// The four option items of 初始化设置. Their check state is the only in-memory copy of
-// the settings (their check-mark icons follow it); each handler changes the check state
-// before it writes the file.
+// The option items of 初始化设置. 开启最小化 and 自动播放 keep their setting in their check
+// state (each written the moment it changes); 随机 and 循环 show the session's play mode.
 class OptionHandlers : public QObject {
     Q_OBJECT
 
@@ -19,12 +18,12 @@ public:
 
     void onStartMinimisedChosen();
     void onAutoPlayChosen();
+    // 随机 switches random play on, or off again into loop; 循环 always means loop.
     void onRandomChosen();
     void onLoopChosen();
 
 private:
-    void toggle(QAction *item, const QString &section, const QString &onValue, const QString &offValue);
-    void loopFallback();
+    void showPlayMode(PlayMode mode);
 
     AppContext &m_context;
 };

@@ -4,6 +4,7 @@
 #include "transporticons.h"
 
 #include "platform/engine/mediaplayer.h"
+#include "session/playbacksession.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,9 +54,10 @@ public:
 
 } // namespace
 
-PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
+PlayerControl::PlayerControl(PlaybackSession &session, QWidget *parent)
     : QWidget(parent)
-    , m_player(player)
+    , m_session(session)
+    , m_player(session.player())
     , m_playPause(transportButton(this, QStyle::SP_MediaPlay, QStringLiteral(u"播放")))
     , m_stop(transportButton(this, QStyle::SP_MediaStop, QStringLiteral(u"停止")))
     , m_previous(transportButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral(u"上一首")))
@@ -67,7 +69,7 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     , m_total(new QLabel(clockText(0), this))
     , m_refreshTimer(new QTimer(this))
 {
-    // The program hands the focus here after every play-state change.
+    // Reached by Tab: Space then plays and pauses, the arrows seek.
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -84,7 +86,7 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     m_volume->setObjectName(QStringLiteral("volume"));
     m_volume->setFocusPolicy(Qt::NoFocus);
     m_volume->setRange(0, 100);
-    m_volume->setValue(m_player.volume());
+    m_volume->setValue(m_session.volume());
     m_volume->setFixedWidth(80);
     m_mute->setCheckable(true);
 
@@ -108,13 +110,14 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
 
     connect(m_playPause, &QToolButton::clicked, this, &PlayerControl::playPauseClicked);
     connect(m_stop, &QToolButton::clicked, this, &PlayerControl::stopClicked);
-    connect(m_previous, &QToolButton::clicked, this, &PlayerControl::previousRequested);
-    connect(m_next, &QToolButton::clicked, this, &PlayerControl::nextRequested);
+    connect(m_previous, &QToolButton::clicked, &m_session, &PlaybackSession::previous);
+    connect(m_next, &QToolButton::clicked, &m_session, &PlaybackSession::next);
     connect(m_mute, &QToolButton::toggled, this, [this](bool on) {
         m_player.setMuted(on);
         m_mute->setIcon(transportIcon(on ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
     });
-    connect(m_volume, &QSlider::valueChanged, this, [this](int v) { m_player.setVolume(v); });
+    connect(m_volume, &QSlider::valueChanged, &m_session, &PlaybackSession::setVolume);
+    connect(&m_session, &PlaybackSession::volumeChanged, m_volume, &QSlider::setValue);
     connect(m_seek, &QSlider::sliderPressed, this, [this] { m_seeking = true; });
     connect(m_seek, &QSlider::sliderReleased, this, [this] {
         m_seeking = false;
@@ -122,6 +125,8 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
     });
     connect(&m_player, &MediaPlayer::playStateChanged, this, &PlayerControl::onPlayStateChanged);
     connect(&m_player, &MediaPlayer::openStateChanged, this, [this] { refresh(); });
+    // A jump from anywhere (keys, the desktop's media controls) shows at once.
+    connect(&m_player, &MediaPlayer::seeked, this, &PlayerControl::refresh);
     connect(m_refreshTimer, &QTimer::timeout, this, &PlayerControl::refresh);
     m_refreshTimer->start(250);
     nameForScreenReaders();
@@ -129,20 +134,17 @@ PlayerControl::PlayerControl(MediaPlayer &player, QWidget *parent)
 
 void PlayerControl::playPauseClicked()
 {
-    if (m_player.playState() == PlayState::Playing)
-        m_player.pause();
-    else
-        m_player.play();
+    m_session.playPause();
 }
 
 void PlayerControl::stopClicked()
 {
-    m_player.stop();
+    m_session.stop();
 }
 
 void PlayerControl::seekBarClicked(double seconds)
 {
-    m_player.setCurrentPosition(seconds);
+    m_session.seek(seconds);
     if (!m_seeking)
         m_seek->setValue(int(seconds * 1000));
 }

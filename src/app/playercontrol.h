@@ -10,16 +10,16 @@ class QToolButton;
 namespace tunora {
 
 class MediaPlayer;
+class PlaybackSession;
 enum class PlayState;
 
 // The player's own face: transport buttons, a seek bar with elapsed and total time,
-// volume and mute. It drives the same player as the program's commands, so everything it
-// does raises the same player events.
+// volume and mute. Its buttons are the session's commands, as the menus' and keys' are.
 class PlayerControl : public QWidget {
     Q_OBJECT
 
 public:
-    PlayerControl(MediaPlayer &player, QWidget *parent = nullptr);
+    PlayerControl(PlaybackSession &session, QWidget *parent = nullptr);
 
     QToolButton *playPauseButton() const { return m_playPause; }
     QToolButton *stopButton() const { return m_stop; }
@@ -30,17 +30,10 @@ public:
 
     // The keys that play and pause, named in ⏯'s tooltip whichever way it points.
     void setPlayPauseKeys(const QString &keys);
-    // What the face's controls do, for callers from outside the window (the desktop's
-    // media controls) as well.
     void playPauseClicked();
     void stopClicked();
     // A click on the seek bar at `seconds`: playback goes on from there.
     void seekBarClicked(double seconds);
-
-Q_SIGNALS:
-    // ⏮ and ⏭: the program decides the song, as random mode picks at random.
-    void previousRequested();
-    void nextRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -51,6 +44,7 @@ private:
     void onPlayStateChanged(PlayState state);
     void showPlayPauseTip(bool playing);
 
+    PlaybackSession &m_session;
     MediaPlayer &m_player;
     QToolButton *m_playPause;
     QToolButton *m_stop;

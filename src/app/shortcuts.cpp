@@ -6,7 +6,7 @@
 #include "searchcombobox.h"
 #include "spincontrol.h"
 
-#include "platform/engine/mediaplayer.h"
+#include "session/playbacksession.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -166,9 +166,9 @@ private:
     std::function<void()> m_choose;
 };
 
-void seekBy(MediaPlayer &player, double seconds)
+void seekBy(PlaybackSession &session, double seconds)
 {
-    player.setCurrentPosition(std::max(0.0, player.currentPosition() + seconds));
+    session.seek(std::max(0.0, session.player().currentPosition() + seconds));
 }
 
 // By the top edge of each control, then by its left edge, as the window reads.
@@ -185,7 +185,7 @@ void orderTabs(MainWindowUi &ui)
 
 } // namespace
 
-void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, MediaPlayer &player,
+void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, PlaybackSession &session,
                     std::function<void()> playEntry, std::function<void()> playRow)
 {
     window->installEventFilter(new FocusKeepsItsKeys(window));
@@ -199,7 +199,7 @@ void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, MediaPlayer &player,
     for (const QKeySequence &key : {back, forward}) {
         auto *seek = new QShortcut(key, window); // held, it goes on seeking
         const double step = key == back ? -kSeekKeySeconds : kSeekKeySeconds;
-        QObject::connect(seek, &QShortcut::activated, window, [&player, step] { seekBy(player, step); });
+        QObject::connect(seek, &QShortcut::activated, window, [&session, step] { seekBy(session, step); });
     }
     const QString seconds = QString::number(kSeekKeySeconds);
     announceKeys(ui.playerFace->seekSlider(), keyName(back) + QStringLiteral(u" 后退 ") + seconds + QStringLiteral(u" 秒，")

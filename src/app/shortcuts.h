@@ -6,7 +6,7 @@ class QMainWindow;
 
 namespace tunora {
 
-class MediaPlayer;
+class PlaybackSession;
 struct MainWindowUi;
 
 // The window's keys, all of them here (the README lists them):
@@ -22,7 +22,7 @@ struct MainWindowUi;
 // Enter (or Return) in a list chooses the item with the keyboard focus, as a double-click
 // chooses the item under the mouse: it selects that item and runs what the list's
 // double-click runs, `playEntry` in the song-file list and `playRow` in the song list.
-void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, MediaPlayer &player,
+void giveWindowKeys(QMainWindow *window, MainWindowUi &ui, PlaybackSession &session,
                     std::function<void()> playEntry, std::function<void()> playRow);
 
 } // namespace tunora

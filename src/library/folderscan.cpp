@@ -6,34 +6,30 @@
 
 namespace tunora {
 
-QStringList extensionsOfFormat(const QString &format)
+MusicFormats MusicFormats::parse(const QString &text)
 {
-    QStringList extensions = format.split(QLatin1Char(','), Qt::KeepEmptyParts);
-    extensions.removeAll(QString());
-    return extensions;
+    MusicFormats formats{text, text.split(QLatin1Char(','), Qt::KeepEmptyParts)};
+    formats.extensions.removeAll(QString());
+    return formats;
 }
 
-bool formatListsName(const QString &format, const QString &fileName)
+bool MusicFormats::listsName(const QString &fileName) const
 {
-    const QStringList extensions = extensionsOfFormat(format);
     return std::any_of(extensions.begin(), extensions.end(),
                        [&](const QString &extension) { return hasExtension(fileName, extension); });
 }
 
-FolderScan scanFolder(const QString &folder, const QString &format)
+QList<FilePath> scanFolder(const FilePath &folder, const MusicFormats &formats)
 {
-    FolderScan scan;
-    for (const QStringList &names : findFilesWithExtensions(FilePath(folder), extensionsOfFormat(format))) {
-        for (const QString &name : names) {
-            scan.entries.append(name);
-            scan.paths.append(folder + name);
-        }
+    QList<FilePath> songs;
+    for (const QStringList &names : findFilesWithExtensions(folder, formats.extensions)) {
+        for (const QString &name : names)
+            songs.append(folder / name);
     }
     // Collected in find order and turned over once, rather than inserting at the top
     // for every file.
-    std::reverse(scan.entries.begin(), scan.entries.end());
-    std::reverse(scan.paths.begin(), scan.paths.end());
-    return scan;
+    std::reverse(songs.begin(), songs.end());
+    return songs;
 }
 
 } // namespace tunora

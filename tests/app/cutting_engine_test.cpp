@@ -1,6 +1,7 @@
 // A cut opened by the real media engine: the output of two marks lasts as long as the
 // marks are apart, also when the song's tag holds a picture that is no audio.
 #include "support/fakedesktop.h"
+#include "support/filepaths.h"
 #include "support/runprogram.h"
 #include "support/windowfixture.h"
 
@@ -45,7 +46,8 @@ protected:
         countOpenedMedia();
         m_previousDir = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(m_workDir.path()));
-        m_window = std::make_unique<MainWindow>(*m_engine, m_desktop, FilePath(m_programDir.path()));
+        m_session = std::make_unique<PlaybackSession>(*m_engine, FilePath(m_programDir.path()));
+        m_window = std::make_unique<MainWindow>(*m_session, m_desktop);
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
         showSongFolder(*m_window, QStringLiteral(TUNORA_TEST_DATA_DIR) + u'/');
@@ -64,7 +66,7 @@ protected:
     QString durationOf(const QString &path)
     {
         m_opened = 0;
-        m_engine->setPlaylist({path});
+        m_engine->setPlaylist(filePaths({path}));
         m_engine->playItem(0);
         const bool opened = QTest::qWaitFor([this] { return m_opened > 0; }, kTimeoutMs);
         const QString duration = opened ? durationText(m_engine->duration()) : QString();
@@ -77,6 +79,7 @@ protected:
     QString m_previousDir;
     FakeDesktop m_desktop;
     std::unique_ptr<MpvPlayer> m_engine;
+    std::unique_ptr<PlaybackSession> m_session;
     std::unique_ptr<MainWindow> m_window;
     int m_opened = 0;
 

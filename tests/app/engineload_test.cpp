@@ -52,7 +52,8 @@ TEST(EngineLoad, APlayPauseTogglePressedWhileTheEngineLoadsIsKept)
         SCOPED_TRACE(c.toggle);
         MpvPlayer player;
         FakeDesktop desktop;
-        MainWindow window(player, desktop, FilePath(programDir.path()));
+        PlaybackSession session(player, FilePath(programDir.path()));
+        MainWindow window(session, desktop);
         window.context().endProgram = [](int) {};
         window.startUp(); // auto-play asks for the first song
         c.press(window.ui()); // the user pauses it before the engine is up

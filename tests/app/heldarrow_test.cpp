@@ -1,6 +1,7 @@
 // A spin arrow held by the mouse, over the real message box: a refused step opens one modal
 // box and ends the press; accepted steps go on repeating while the arrow is held.
 #include "support/fakeplayer.h"
+#include "support/filepaths.h"
 
 #include "app/mainwindow.h"
 #include "app/qtdesktop.h"
@@ -81,12 +82,12 @@ class HeldArrow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_window = std::make_unique<MainWindow>(m_player, m_desktop, FilePath(m_programDir.path()));
+        m_session = std::make_unique<PlaybackSession>(m_player, FilePath(m_programDir.path()));
+        m_window = std::make_unique<MainWindow>(*m_session, m_desktop);
         m_desktop.setParentWindow(m_window.get());
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
-        ui().songFiles->setStringList({QStringLiteral("a.mp3")});
-        m_player.setPlaylist({QStringLiteral("/music/a.mp3")});
+        m_session->setSongs(filePaths({QStringLiteral("/music/a.mp3")}));
         m_player.setDuration(10);
         m_player.playItem(0);
         ASSERT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：a.mp3"));
@@ -96,6 +97,7 @@ protected:
     QTemporaryDir m_programDir;
     FakePlayer m_player;
     QtDesktop m_desktop;
+    std::unique_ptr<PlaybackSession> m_session;
     std::unique_ptr<MainWindow> m_window;
 };
 

@@ -1,4 +1,5 @@
 #include "support/windowfixture.h"
+#include "support/filepaths.h"
 
 #include "app/menuskin.h"
 #include "app/spincontrol.h"
@@ -42,9 +43,8 @@ protected:
     void SetUp() override
     {
         start();
-        ui().songFiles->setStringList({QStringLiteral("a.mp3"), kB, QStringLiteral("c.mp3")});
-        m_player.setPlaylist({QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3"),
-                              QStringLiteral("/music/c.mp3")});
+        session().setSongs(filePaths({QStringLiteral("/music/a.mp3"), QStringLiteral("/music/") + kB,
+                                      QStringLiteral("/music/c.mp3")}));
         // Window shortcuts work only in the active window.
         window().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
@@ -215,7 +215,7 @@ TEST_F(Keys, EnterPlaysTheFocusedItemAsADoubleClickDoes)
 
     // An empty list has no item to choose.
     ui().songList->clearSongs();
-    ui().songFiles->setStringList({});
+    session().setSongs({});
     m_player.clearLog();
     press(files, Qt::Key_Return);
     press(ui().songListView, Qt::Key_Return);

@@ -30,11 +30,11 @@ protected:
         start();
     }
     QStringList entries() { return ui().songFiles->stringList(); }
-    QStringList pathsIn(const QString &folder, const QStringList &names) const
+    QList<FilePath> pathsIn(const QString &folder, const QStringList &names) const
     {
-        QStringList paths;
+        QList<FilePath> paths;
         for (const QString &name : names)
-            paths.append(folder + name);
+            paths.append(FilePath(folder + name));
         return paths;
     }
     QString storedFolder() const
@@ -119,7 +119,7 @@ TEST_F(Library, AStoredFolderWithoutSeparatorIsThatFolder)
     startWith(bare, QStringLiteral("mp3"));
     QFile::remove(sibling);
     EXPECT_EQ(entries(), QStringList({QStringLiteral("inside.mp3")}));
-    EXPECT_EQ(m_player.playlist(), QStringList({songs.path() + QStringLiteral("inside.mp3")}));
+    EXPECT_EQ(m_player.playlist(), pathsIn(songs.path(), {QStringLiteral("inside.mp3")}));
     EXPECT_EQ(storedFolder(), songs.path());
     EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + songs.path());
 }
@@ -134,11 +134,11 @@ TEST_F(Library, RefreshWithoutFolderScansTheProgramDirectory)
 
     QTest::mouseClick(ui().refreshButton, Qt::LeftButton);
     const QString folder = programDirectory() + QLatin1Char('/');
-    EXPECT_EQ(window().context().songFolder, folder);
+    EXPECT_EQ(session().songFolder().text(), folder);
     EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + folder);
     EXPECT_EQ(storedFolder(), folder);
     EXPECT_EQ(entries(), QStringList({QStringLiteral("here.mp3")}));
-    EXPECT_EQ(m_player.playlist(), QStringList({folder + QStringLiteral("here.mp3")}));
+    EXPECT_EQ(m_player.playlist(), pathsIn(folder, {QStringLiteral("here.mp3")}));
 }
 
 TEST_F(Library, RefreshRescansTheSameFolder)
@@ -148,7 +148,7 @@ TEST_F(Library, RefreshRescansTheSameFolder)
     songs.addFile(QStringLiteral("b.mp3"));
     QTest::mouseClick(ui().refreshButton, Qt::LeftButton);
     EXPECT_EQ(entries(), QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
-    EXPECT_EQ(window().context().songFolder, songs.path());
+    EXPECT_EQ(session().songFolder().text(), songs.path());
 }
 
 TEST_F(Library, ChooserCancelChangesNothing)
@@ -159,7 +159,7 @@ TEST_F(Library, ChooserCancelChangesNothing)
     ui().songFolderItem->trigger();
     EXPECT_EQ(m_desktop.browseTitles, QStringList({QStringLiteral(u"选择音乐文件夹")}));
     EXPECT_EQ(m_desktop.browseStarts, QStringList({songs.path()}));
-    EXPECT_EQ(window().context().songFolder, songs.path());
+    EXPECT_EQ(session().songFolder().text(), songs.path());
     EXPECT_EQ(entries(), QStringList({QStringLiteral("a.mp3")}));
     EXPECT_EQ(m_player.itemCount(), 1);
     EXPECT_EQ(settingsBytes(), settingsBefore);
@@ -179,7 +179,7 @@ TEST_F(Library, ChooserAddsOneSeparatorAndScans)
         SCOPED_TRACE(c.answer.toStdString());
         m_desktop.folderAnswers = {c.answer};
         ui().songFolderItem->trigger();
-        EXPECT_EQ(window().context().songFolder, c.folder);
+        EXPECT_EQ(session().songFolder().text(), c.folder);
         EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + c.folder);
         EXPECT_EQ(storedFolder(), c.folder);
         if (c.folder != QStringLiteral("/")) {

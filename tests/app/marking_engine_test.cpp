@@ -57,11 +57,11 @@ protected:
         m_engine = MpvPlayer::create(&error);
         ASSERT_NE(m_engine, nullptr) << error.toStdString();
         m_player = std::make_unique<RecordingPlayer>(*m_engine);
-        m_window = std::make_unique<MainWindow>(*m_player, m_desktop, FilePath(m_programDir.path()));
+        m_session = std::make_unique<PlaybackSession>(*m_player, FilePath(m_programDir.path()));
+        m_window = std::make_unique<MainWindow>(*m_session, m_desktop);
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
-        ui().songFiles->setStringList({QStringLiteral("tone-2s.mp3")});
-        m_player->setPlaylist({QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QStringLiteral("tone-2s.mp3"))});
+        m_session->setSongs({FilePath(QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QStringLiteral("tone-2s.mp3")))});
     }
     void TearDown() override
     {
@@ -75,6 +75,7 @@ protected:
     FakeDesktop m_desktop;
     std::unique_ptr<MpvPlayer> m_engine;
     std::unique_ptr<RecordingPlayer> m_player;
+    std::unique_ptr<PlaybackSession> m_session;
     std::unique_ptr<MainWindow> m_window;
 };
 

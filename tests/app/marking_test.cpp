@@ -1,4 +1,5 @@
 #include "support/windowfixture.h"
+#include "support/filepaths.h"
 
 #include "app/spincontrol.h"
 #include "library/songlistmodel.h"
@@ -39,8 +40,7 @@ protected:
     void SetUp() override
     {
         start();
-        ui().songFiles->setStringList(cells({u"a.mp3", u"b.mp3", u"c.mp3"}));
-        m_player.setPlaylist(cells({u"/music/a.mp3", u"/music/b.mp3", u"/music/c.mp3"}));
+        session().setSongs(filePaths(cells({u"/music/a.mp3", u"/music/b.mp3", u"/music/c.mp3"})));
     }
 
     // The player opens the song; the window names it in songNameLabel.

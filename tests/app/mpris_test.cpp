@@ -51,9 +51,9 @@ protected:
         songs.addFiles({QStringLiteral("a.mp3"), QStringLiteral("b.mp3"), QStringLiteral("c.mp3")});
         writeSettingsGbk(folderSetting + QStringLiteral(u"[音乐格式]\r\n格式=") + format + QStringLiteral("\r\n"));
         start();
-        state = new MprisState(window(), &service);
-        player = new MprisPlayer(window(), *state, &service);
-        root = new MprisRoot(window(), &service);
+        state = new MprisState(session(), &service);
+        player = new MprisPlayer(session(), *state, &service);
+        root = new MprisRoot(session(), {[this] { window().raiseWindow(); }, [this] { window().shutdown(); }}, &service);
         m_player.setDuration(30.0);
         m_player.clearLog();
     }
@@ -307,9 +307,8 @@ TEST_F(Mpris, WhatCanBeDoneFollowsTheSongFolder)
 {
     // A scan of an empty folder leaves nothing to play or skip to.
     SongFolder empty;
-    window().context().songFolder = empty.path();
     listen();
-    ui().refreshButton->click();
+    session().useSongFolder(FilePath(empty.path()));
     EXPECT_FALSE(player->canPlay());
     EXPECT_FALSE(player->canGoNext());
     EXPECT_FALSE(player->canGoPrevious());
@@ -317,8 +316,7 @@ TEST_F(Mpris, WhatCanBeDoneFollowsTheSongFolder)
     ASSERT_EQ(told.size(), 1);
     EXPECT_EQ(told[0].value(QStringLiteral("CanPlay")), QVariant(false));
 
-    window().context().songFolder = songs.path();
-    ui().refreshButton->click();
+    session().useSongFolder(FilePath(songs.path()));
     EXPECT_TRUE(player->canPlay());
     EXPECT_TRUE(player->canGoNext());
     told = announcements();
@@ -334,7 +332,7 @@ TEST_F(Mpris, OpenUriOpensALocalSongAsTheCommandLineDoes)
     player->OpenUri(QStringLiteral("http://example.com/far%20away.mp3"));
     EXPECT_TRUE(m_player.log().isEmpty());
     player->OpenUri(fileUrlOf(FilePath(other.path() + QStringLiteral("far away.mp3"))));
-    EXPECT_EQ(window().context().songFolder, other.path());
+    EXPECT_EQ(session().songFolder().text(), other.path());
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 0")}));
     EXPECT_EQ(ui().songNameLabel->text(), QStringLiteral(u"歌曲名：far away.mp3"));
 }
@@ -364,7 +362,7 @@ TEST_F(Mpris, QuitEndsTheProgramOnceTheCallHasReturned)
 
 TEST(MimeTypes, OfTheFormatSettingAndOfTheMenuEntry)
 {
-    EXPECT_EQ(mimeTypesOfFormat(QStringLiteral("mp3,wma,flac,,MP3,nosuchkind")),
+    EXPECT_EQ(mimeTypesOf(MusicFormats::parse(QStringLiteral("mp3,wma,flac,,MP3,nosuchkind"))),
               QStringList({QStringLiteral("audio/mpeg"), QStringLiteral("audio/x-ms-wma"), QStringLiteral("audio/flac")}));
 
     // The menu entry offers the program for the kinds its default format lists.
@@ -382,7 +380,7 @@ TEST(MimeTypes, OfTheFormatSettingAndOfTheMenuEntry)
         if (line.startsWith("Exec="))
             exec = QString::fromUtf8(line.mid(5));
     }
-    EXPECT_EQ(mimeTypes, mimeTypesOfFormat(format));
+    EXPECT_EQ(mimeTypes, mimeTypesOf(MusicFormats::parse(format)));
     EXPECT_EQ(exec, QStringLiteral("tunora %F"));
 }
 

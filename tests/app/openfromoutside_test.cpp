@@ -1,4 +1,5 @@
 #include "support/songfolder.h"
+#include "support/filepaths.h"
 #include "support/windowfixture.h"
 
 #include "app/mainwindowui.h"
@@ -47,12 +48,12 @@ TEST_F(OpenFromOutside, TheSongsFolderBecomesTheSongFolderAndTheSongPlaysAsADoub
     ASSERT_TRUE(window().openSongFiles({FilePath(songs.path() + QStringLiteral("a.mp3"))}));
 
     // As 歌曲目录 sets a folder: held, shown, stored and listed.
-    EXPECT_EQ(window().context().songFolder, songs.path());
+    EXPECT_EQ(session().songFolder().text(), songs.path());
     EXPECT_EQ(ui().songFolderLabel->text(), QStringLiteral(u"歌曲路径：") + songs.path());
     EXPECT_TRUE(settingsLines().contains(QStringLiteral(u"路径=") + songs.path() + QStringLiteral("\n")))
         << settingsLines().toStdString();
     EXPECT_EQ(ui().songFiles->stringList(), QStringList({QStringLiteral("b.mp3"), QStringLiteral("a.mp3")}));
-    EXPECT_EQ(m_player.playlist(), QStringList({songs.path() + QStringLiteral("b.mp3"), songs.path() + QStringLiteral("a.mp3")}));
+    EXPECT_EQ(m_player.playlist(), filePaths({songs.path() + QStringLiteral("b.mp3"), songs.path() + QStringLiteral("a.mp3")}));
     // As a double-click on its entry: selected, its playlist item played, named in songNameLabel.
     EXPECT_EQ(selectedEntry(), 1);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1")}));
@@ -80,7 +81,7 @@ TEST_F(OpenFromOutside, WhatCannotPlayIsReportedAndChangesNothing)
         m_desktop.messages.clear();
         EXPECT_FALSE(window().openSongFiles({FilePath(c.path)}));
         EXPECT_TRUE(m_player.log().isEmpty()) << m_player.log().join(u',').toStdString();
-        EXPECT_EQ(window().context().songFolder, saved.path());
+        EXPECT_EQ(session().songFolder().text(), saved.path());
         EXPECT_EQ(ui().songFiles->stringList(), QStringList({QStringLiteral("old.mp3")}));
         EXPECT_EQ(settingsLines(), settingsBefore);
         const QList<FakeDesktop::Message> shown = messagesShown();

@@ -61,7 +61,8 @@ protected:
                                  + QStringLiteral(u"\r\n[音乐格式]\r\n格式=mp3\r\n[播放方式]\r\n参数=") + mode
                                  + QStringLiteral("\r\n") + extraSettings));
         settings.close();
-        m_window = std::make_unique<MainWindow>(*m_recorder, m_desktop, FilePath(m_programDir.path()));
+        m_session = std::make_unique<PlaybackSession>(*m_recorder, FilePath(m_programDir.path()));
+        m_window = std::make_unique<MainWindow>(*m_session, m_desktop);
         m_window->context().endProgram = [](int) {};
         m_window->startUp();
         ASSERT_EQ(ui().songFiles->stringList(),
@@ -89,7 +90,7 @@ protected:
     {
         QObject::connect(m_player.get(), &MediaPlayer::openStateChanged, m_window.get(), [this](OpenState state) {
             if (state == OpenState::MediaOpen)
-                m_opened.append(QFileInfo(m_player->currentSourceUrl()).fileName());
+                m_opened.append(QFileInfo(m_player->currentSource().text()).fileName());
         });
     }
 
@@ -99,6 +100,7 @@ protected:
     std::unique_ptr<MpvPlayer> m_player;
     // What the window asks of the engine passes through it.
     std::unique_ptr<RecordingPlayer> m_recorder;
+    std::unique_ptr<PlaybackSession> m_session;
     std::unique_ptr<MainWindow> m_window;
     QStringList m_opened;
 };
@@ -142,7 +144,7 @@ TEST_F(PlaybackEngine, InRandomModeTheOwnAdvanceOpensExactlyOneRandomSong)
     const QString song = ui().songFiles->index(selected).data().toString();
     EXPECT_EQ(m_opened.last(), song);
     EXPECT_TRUE(labelNames(song)) << ui().songNameLabel->text().toStdString();
-    EXPECT_EQ(m_player->currentSourceUrl(), m_songs.path() + song);
+    EXPECT_EQ(m_player->currentSource().text(), m_songs.path() + song);
 }
 
 TEST_F(PlaybackEngine, AutoPlayAtStartUpPlaysTheFirstSong)

@@ -1,6 +1,7 @@
 // The seek bar of the player's face, dragged or clicked with the mouse as a user would,
 // while the end-mark timer is armed.
 #include "support/windowfixture.h"
+#include "support/filepaths.h"
 
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
@@ -74,8 +75,7 @@ protected:
         start();
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
-        ui().songFiles->setStringList({QStringLiteral("a.mp3")});
-        m_player.setPlaylist({QStringLiteral("/music/a.mp3")});
+        session().setSongs(filePaths({QStringLiteral("/music/a.mp3")}));
         m_player.setDuration(200);
         ui().songList->insertSong(0, QStringLiteral("a.mp3"));
         ui().songList->setCell(0, SongListModel::End, QStringLiteral("60"));

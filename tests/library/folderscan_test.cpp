@@ -21,18 +21,35 @@ TEST(FormatSetting, EmptyPiecesAreSkippedAndTheRestKeptAsWritten)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.format.toStdString());
-        EXPECT_EQ(extensionsOfFormat(c.format), c.extensions);
+        EXPECT_EQ(MusicFormats::parse(c.format).extensions, c.extensions);
     }
 }
+
+namespace {
+
+QStringList namesOf(const QList<FilePath> &songs)
+{
+    QStringList names;
+    for (const FilePath &song : songs)
+        names.append(song.fileName());
+    return names;
+}
+
+QList<FilePath> scanned(const QString &folder, const QString &format)
+{
+    return scanFolder(FilePath(folder), MusicFormats::parse(format));
+}
+
+} // namespace
 
 class Scan : public ::testing::Test {
 protected:
     SongFolder folder;
-    QStringList pathsOf(const QStringList &names) const
+    QList<FilePath> pathsOf(const QStringList &names) const
     {
-        QStringList paths;
+        QList<FilePath> paths;
         for (const QString &name : names)
-            paths.append(folder.path() + name);
+            paths.append(FilePath(folder.path() + name));
         return paths;
     }
 };
@@ -41,20 +58,20 @@ TEST_F(Scan, EachFindGoesToTheTopSoTheLastExtensionComesFirst)
 {
     folder.addFiles({QStringLiteral("b.mp3"), QStringLiteral("c.wma"), QStringLiteral("a.mp3"),
                      QStringLiteral("notes.txt")});
-    const FolderScan scan = scanFolder(folder.path(), QStringLiteral("mp3,wma"));
+    const QList<FilePath> scan = scanned(folder.path(), QStringLiteral("mp3,wma"));
     const QStringList expected = {QStringLiteral("c.wma"), QStringLiteral("b.mp3"), QStringLiteral("a.mp3")};
-    EXPECT_EQ(scan.entries, expected);
-    EXPECT_EQ(scan.paths, pathsOf(expected));
+    EXPECT_EQ(namesOf(scan), expected);
+    EXPECT_EQ(scan, pathsOf(expected));
 }
 
 TEST_F(Scan, AnExtensionNamedTwiceListsItsFilesTwiceIndexForIndex)
 {
     folder.addFiles({QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
-    const FolderScan scan = scanFolder(folder.path(), QStringLiteral("mp3,mp3"));
+    const QList<FilePath> scan = scanned(folder.path(), QStringLiteral("mp3,mp3"));
     const QStringList expected = {QStringLiteral("b.mp3"), QStringLiteral("a.mp3"), QStringLiteral("b.mp3"),
                                   QStringLiteral("a.mp3")};
-    EXPECT_EQ(scan.entries, expected);
-    EXPECT_EQ(scan.paths, pathsOf(expected));
+    EXPECT_EQ(namesOf(scan), expected);
+    EXPECT_EQ(scan, pathsOf(expected));
 }
 
 TEST_F(Scan, EmptyFormatPiecesNeverListFilesEndingInADot)
@@ -62,8 +79,8 @@ TEST_F(Scan, EmptyFormatPiecesNeverListFilesEndingInADot)
     folder.addFiles({QStringLiteral("a.mp3"), QStringLiteral("dot."), QStringLiteral("plain")});
     for (const QString &format : {QString(), QStringLiteral("mp3,"), QStringLiteral(",,mp3,,")}) {
         SCOPED_TRACE(format.toStdString());
-        const FolderScan scan = scanFolder(folder.path(), format);
-        EXPECT_EQ(scan.entries, format.isEmpty() ? QStringList() : QStringList({QStringLiteral("a.mp3")}));
+        const QList<FilePath> scan = scanned(folder.path(), format);
+        EXPECT_EQ(namesOf(scan), format.isEmpty() ? QStringList() : QStringList({QStringLiteral("a.mp3")}));
     }
 }
 
@@ -71,15 +88,14 @@ TEST_F(Scan, UpperCaseExtensionsAreFoundAndFoldersNamedLikeSongsAreNot)
 {
     folder.addFiles({QStringLiteral("LOUD.MP3"), QStringLiteral("quiet.mp3")});
     folder.addFolder(QStringLiteral("album.mp3"));
-    const FolderScan scan = scanFolder(folder.path(), QStringLiteral("mp3"));
-    EXPECT_EQ(scan.entries, QStringList({QStringLiteral("quiet.mp3"), QStringLiteral("LOUD.MP3")}));
+    const QList<FilePath> scan = scanned(folder.path(), QStringLiteral("mp3"));
+    EXPECT_EQ(namesOf(scan), QStringList({QStringLiteral("quiet.mp3"), QStringLiteral("LOUD.MP3")}));
 }
 
 TEST_F(Scan, AMissingFolderGivesEmptyLists)
 {
-    const FolderScan scan = scanFolder(folder.path() + QStringLiteral("gone/"), QStringLiteral("mp3"));
-    EXPECT_TRUE(scan.entries.isEmpty());
-    EXPECT_TRUE(scan.paths.isEmpty());
+    const QList<FilePath> scan = scanned(folder.path() + QStringLiteral("gone/"), QStringLiteral("mp3"));
+    EXPECT_TRUE(scan.isEmpty());
 }
 
 // A song opened from outside is checked by the same rule the scan lists by: every name and
@@ -96,9 +112,9 @@ TEST(FormatSetting, ListsANameExactlyWhenTheScanWould)
             SCOPED_TRACE(QString(format + QStringLiteral(" / ") + name).toStdString());
             SongFolder folder;
             folder.addFile(name);
-            EXPECT_EQ(formatListsName(format, name), scanFolder(folder.path(), format).entries.contains(name));
+            EXPECT_EQ(MusicFormats::parse(format).listsName(name), namesOf(scanned(folder.path(), format)).contains(name));
         }
     }
-    EXPECT_TRUE(formatListsName(QStringLiteral("mp3,wma"), QStringLiteral("B.MP3")));
-    EXPECT_FALSE(formatListsName(QStringLiteral("mp3"), QStringLiteral("c.mp3x")));
+    EXPECT_TRUE(MusicFormats::parse(QStringLiteral("mp3,wma")).listsName(QStringLiteral("B.MP3")));
+    EXPECT_FALSE(MusicFormats::parse(QStringLiteral("mp3")).listsName(QStringLiteral("c.mp3x")));
 }

@@ -1,4 +1,5 @@
 #include "marking/endmarktimer.h"
+#include "support/filepaths.h"
 
 #include "library/songlistmodel.h"
 #include "support/fakeplayer.h"
@@ -45,7 +46,7 @@ class EndMarkTimerTest : public ::testing::Test {
 protected:
     EndMarkTimerTest()
     {
-        player.setPlaylist({QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")});
+        player.setPlaylist(test::filePaths({QStringLiteral("/music/a.mp3"), QStringLiteral("/music/b.mp3")}));
         player.playItem(0);
         player.clearLog();
     }

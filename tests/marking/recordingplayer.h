@@ -24,17 +24,16 @@ public:
         connect(&m_inner, &MediaPlayer::openStateChanged, this, &MediaPlayer::openStateChanged);
         connect(&m_inner, &MediaPlayer::playStateChanged, this, &MediaPlayer::playStateChanged);
         connect(&m_inner, &MediaPlayer::seeked, this, &MediaPlayer::seeked);
+        connect(&m_inner, &MediaPlayer::advancingByItself, this, &MediaPlayer::advancingByItself);
     }
 
     QList<Stop> stops;
     // The index of every playItem() call, in order.
     QList<int> playedItems;
 
-    void clearPlaylist() override { m_inner.clearPlaylist(); }
-    void insertItem(int index, const QString &path) override { m_inner.insertItem(index, path); }
-    void setPlaylist(const QStringList &paths) override { m_inner.setPlaylist(paths); }
+    void setPlaylist(const QList<FilePath> &paths) override { m_inner.setPlaylist(paths); }
     int itemCount() const override { return m_inner.itemCount(); }
-    QString item(int index) const override { return m_inner.item(index); }
+    FilePath item(int index) const override { return m_inner.item(index); }
 
     void playItem(int index) override
     {
@@ -56,7 +55,7 @@ public:
     void setCurrentPosition(double seconds) override { m_inner.setCurrentPosition(seconds); }
 
     double duration() const override { return m_inner.duration(); }
-    QString currentSourceUrl() const override { return m_inner.currentSourceUrl(); }
+    FilePath currentSource() const override { return m_inner.currentSource(); }
 
     int volume() const override { return m_inner.volume(); }
     void setVolume(int percent) override { m_inner.setVolume(percent); }

@@ -1,4 +1,5 @@
 #include "marking/songmarks.h"
+#include "support/filepaths.h"
 
 #include "library/songlistmodel.h"
 #include "support/fakeplayer.h"
@@ -61,7 +62,7 @@ TEST(CutLengthRefresh, WritesEndMinusStartOnlyWhereBothMarksExist)
 TEST(TopRowLengthFill, FillsOnlyAnEmptyLengthOfTheCurrentSongsTopRow)
 {
     FakePlayer player;
-    player.setPlaylist({QStringLiteral("/music/a.mp3")});
+    player.setPlaylist(test::filePaths({QStringLiteral("/music/a.mp3")}));
     player.playItem(0);
     player.setDuration(245.512);
 
@@ -97,7 +98,7 @@ TEST(TopRowLengthFill, FillsOnlyAnEmptyLengthOfTheCurrentSongsTopRow)
 TEST(TopRowLengthFill, LeavesALowerRowEmptyAndStillRefreshes)
 {
     FakePlayer player;
-    player.setPlaylist({QStringLiteral("/music/a.mp3")});
+    player.setPlaylist(test::filePaths({QStringLiteral("/music/a.mp3")}));
     player.playItem(0);
     player.setDuration(180);
     SongListModel songs;
@@ -112,7 +113,7 @@ TEST(TopRowLengthFill, LeavesALowerRowEmptyAndStillRefreshes)
 TEST(TopRowLengthFill, AnEmptyDurationLeavesTheCellForALaterTry)
 {
     FakePlayer player;
-    player.setPlaylist({QStringLiteral("/music/a.mp3")});
+    player.setPlaylist(test::filePaths({QStringLiteral("/music/a.mp3")}));
     player.playItem(0);
     SongListModel songs;
     fill(songs, {cells({"a.mp3", "", "5", "", ""})});

@@ -19,26 +19,17 @@ void FakePlayer::finishCurrentByItself()
         return;
     m_current = (m_current + 1) % int(m_playlist.size());
     m_position = 0;
+    const quint64 switches = m_switches;
     emitPlayState(PlayState::Transitioning);
+    if (switches == m_switches)
+        Q_EMIT advancingByItself();
+    if (switches != m_switches)
+        return; // a handler played another item
     emitMediaOpen();
     emitPlayState(PlayState::Playing);
 }
 
-void FakePlayer::clearPlaylist()
-{
-    m_playlist.clear();
-    m_current = -1;
-}
-
-void FakePlayer::insertItem(int index, const QString &path)
-{
-    index = qBound(0, index, int(m_playlist.size()));
-    m_playlist.insert(index, path);
-    if (m_current >= index)
-        ++m_current;
-}
-
-void FakePlayer::setPlaylist(const QStringList &paths)
+void FakePlayer::setPlaylist(const QList<FilePath> &paths)
 {
     m_playlist = paths;
     m_current = -1;
@@ -99,6 +90,7 @@ void FakePlayer::setCurrentPosition(double seconds)
 
 void FakePlayer::open(int index)
 {
+    ++m_switches;
     m_current = index;
     m_position = 0;
     m_state = PlayState::Playing;

@@ -22,7 +22,7 @@ public:
 
     QStringList log() const { return m_log; }
     void clearLog() { m_log.clear(); }
-    QStringList playlist() const { return m_playlist; }
+    QList<FilePath> playlist() const { return m_playlist; }
     int currentIndex() const { return m_current; }
 
     // What the engine would report.
@@ -34,14 +34,13 @@ public:
     void emitMediaOpen();
     void emitPlayState(PlayState state);
     // The current song ends by itself: the next item (after the last, the first) becomes
-    // current, and Transitioning, MediaOpen and Playing follow.
+    // current, and Transitioning and advancingByItself follow, then MediaOpen and Playing
+    // unless a handler played another item meanwhile.
     void finishCurrentByItself();
 
-    void clearPlaylist() override;
-    void insertItem(int index, const QString &path) override;
-    void setPlaylist(const QStringList &paths) override;
+    void setPlaylist(const QList<FilePath> &paths) override;
     int itemCount() const override { return int(m_playlist.size()); }
-    QString item(int index) const override { return m_playlist.value(index); }
+    FilePath item(int index) const override { return m_playlist.value(index); }
 
     void playItem(int index) override;
     void play() override;
@@ -55,7 +54,7 @@ public:
     void setCurrentPosition(double seconds) override;
 
     double duration() const override { return m_current < 0 ? -1 : m_duration; }
-    QString currentSourceUrl() const override { return m_playlist.value(m_current); }
+    FilePath currentSource() const override { return m_playlist.value(m_current); }
 
     int volume() const override { return m_volume; }
     void setVolume(int percent) override { m_volume = percent; }
@@ -66,7 +65,8 @@ private:
     void open(int index);
     void changeState(PlayState state);
 
-    QStringList m_playlist;
+    QList<FilePath> m_playlist;
+    quint64 m_switches = 0;
     QStringList m_log;
     int m_current = -1;
     PlayState m_state = PlayState::Undefined;

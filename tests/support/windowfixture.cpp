@@ -35,7 +35,8 @@ QString WindowFixture::settingsText() const
 
 MainWindow &WindowFixture::start(const std::function<void(MainWindow &)> &beforeStartUp)
 {
-    m_window = std::make_unique<MainWindow>(m_player, m_desktop, FilePath(m_programDir.path()));
+    m_session = std::make_unique<PlaybackSession>(m_player, FilePath(m_programDir.path()));
+    m_window = std::make_unique<MainWindow>(*m_session, m_desktop);
     m_window->context().endProgram = [this](int code) { m_exitCodes.append(code); };
     if (beforeStartUp)
         beforeStartUp(*m_window);
@@ -45,8 +46,7 @@ MainWindow &WindowFixture::start(const std::function<void(MainWindow &)> &before
 
 void showSongFolder(MainWindow &window, const QString &folder)
 {
-    window.context().songFolder = folder;
-    window.ui().songFolderLabel->setName(folder);
+    window.session().useSongFolder(FilePath(folder));
 }
 
 void clickCut(MainWindow &window, QAbstractButton *button)

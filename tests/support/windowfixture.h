@@ -20,7 +20,7 @@
 
 namespace tunora::test {
 
-// The song folder as the program holds it after a choice, shown in songFolderLabel, not scanned.
+// The song folder as the program holds it after a choice: stored, shown and scanned.
 void showSongFolder(MainWindow &window, const QString &folder);
 
 // Clicks one of the cut buttons and waits until the work it started, if any, is over and its
@@ -43,6 +43,7 @@ protected:
     MainWindow &start(const std::function<void(MainWindow &)> &beforeStartUp = {});
     MainWindow &window() { return *m_window; }
     MainWindowUi &ui() { return m_window->ui(); }
+    PlaybackSession &session() { return *m_session; }
     QString programDirectory() const { return m_programDir.path(); }
     void showSongFolder(const QString &folder) { tunora::test::showSongFolder(*m_window, folder); }
     void clickCut(QAbstractButton *button) { tunora::test::clickCut(*m_window, button); }
@@ -51,6 +52,7 @@ protected:
     FakePlayer m_player;
     FakeDesktop m_desktop;
     QList<int> m_exitCodes;
+    std::unique_ptr<PlaybackSession> m_session;
     std::unique_ptr<MainWindow> m_window;
 };
 

@@ -6,11 +6,11 @@
 
 namespace tunora {
 
-QStringList mimeTypesOfFormat(const QString &format)
+QStringList mimeTypesOf(const MusicFormats &formats)
 {
     const QMimeDatabase database;
     QStringList types;
-    for (const QString &extension : extensionsOfFormat(format)) {
+    for (const QString &extension : formats.extensions) {
         const QMimeType type = database.mimeTypeForFile(QStringLiteral("song.") + extension, QMimeDatabase::MatchExtension);
         if (type.isValid() && !type.isDefault() && !types.contains(type.name()))
             types.append(type.name());

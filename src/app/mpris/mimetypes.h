@@ -1,11 +1,13 @@
 #pragma once
 
+#include "library/folderscan.h"
+
 #include <QStringList>
 
 namespace tunora {
 
-// The MIME types of the files a format setting ("mp3,wma") lists, in its order, each once;
-// an extension of no known type gives none.
-QStringList mimeTypesOfFormat(const QString &format);
+// The MIME types of the files the music formats list, in their order, each once; an
+// extension of no known type gives none.
+QStringList mimeTypesOf(const MusicFormats &formats);
 
 } // namespace tunora

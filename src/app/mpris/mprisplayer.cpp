@@ -3,14 +3,9 @@
 #include "mprisnames.h"
 #include "mprisstate.h"
 
-#include "app/mainwindow.h"
-#include "app/playercontrol.h"
-
 #include "platform/engine/mediaplayer.h"
 #include "platform/files/fileurl.h"
-
-#include <QAction>
-#include <QSlider>
+#include "session/playbacksession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,9 +19,9 @@ const QString kNoLoop = QStringLiteral("None");
 
 } // namespace
 
-MprisPlayer::MprisPlayer(MainWindow &window, MprisState &state, QObject *service)
+MprisPlayer::MprisPlayer(PlaybackSession &session, MprisState &state, QObject *service)
     : QDBusAbstractAdaptor(service)
-    , m_window(window)
+    , m_session(session)
     , m_state(state)
     , m_call(dynamic_cast<const QDBusContext *>(service))
 {
@@ -48,62 +43,59 @@ bool MprisPlayer::canSeek() const { return m_state.canSeek(); }
 void MprisPlayer::setLoopStatus(const QString &status)
 {
     // No play mode repeats one song: "Track" changes nothing.
-    const MainWindowUi &ui = m_window.ui();
-    if (status == kPlaylistLoop && !ui.loopItem->isChecked())
-        ui.loopItem->trigger();
-    else if (status == kNoLoop && ui.loopItem->isChecked())
-        ui.randomItem->trigger();
+    if (status == kPlaylistLoop && m_session.playMode() != PlayMode::Loop)
+        m_session.setPlayMode(PlayMode::Loop);
+    else if (status == kNoLoop && m_session.playMode() == PlayMode::Loop)
+        m_session.setPlayMode(PlayMode::Random);
 }
 
 void MprisPlayer::setShuffle(bool on)
 {
-    const MainWindowUi &ui = m_window.ui();
-    if (on != ui.randomItem->isChecked())
-        ui.randomItem->trigger();
+    if (on != (m_session.playMode() == PlayMode::Random))
+        m_session.setPlayMode(on ? PlayMode::Random : PlayMode::Loop);
 }
 
 void MprisPlayer::setVolume(double volume)
 {
-    QSlider *slider = m_window.ui().playerFace->volumeSlider();
     const double clamped = std::isfinite(volume) ? std::clamp(volume, 0.0, 1.0) : 0.0;
-    slider->setValue(int(std::lround(clamped * slider->maximum())));
+    m_session.setVolume(int(std::lround(clamped * 100)));
 }
 
 bool MprisPlayer::playing() const
 {
-    return m_window.context().player.playState() == PlayState::Playing;
+    return m_session.player().playState() == PlayState::Playing;
 }
 
 void MprisPlayer::Next()
 {
-    m_window.ui().nextItem->trigger();
+    m_session.next();
 }
 
 void MprisPlayer::Previous()
 {
-    m_window.ui().previousItem->trigger();
+    m_session.previous();
 }
 
 void MprisPlayer::Pause()
 {
     if (playing())
-        m_window.ui().playerFace->playPauseClicked();
+        m_session.playPause();
 }
 
 void MprisPlayer::PlayPause()
 {
-    m_window.ui().playerFace->playPauseClicked();
+    m_session.playPause();
 }
 
 void MprisPlayer::Stop()
 {
-    m_window.ui().playerFace->stopClicked();
+    m_session.stop();
 }
 
 void MprisPlayer::Play()
 {
     if (!playing())
-        m_window.ui().playerFace->playPauseClicked();
+        m_session.playPause();
 }
 
 void MprisPlayer::Seek(qlonglong Offset)
@@ -115,7 +107,7 @@ void MprisPlayer::Seek(qlonglong Offset)
         Next(); // past the end, as the song would end there
         return;
     }
-    m_window.ui().playerFace->seekBarClicked(double(target) / 1e6);
+    m_session.seek(double(target) / 1e6);
 }
 
 void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
@@ -123,7 +115,7 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position
     // A request meant for a song that is no longer the current one is stale.
     if (!canSeek() || TrackId != m_state.trackId() || Position < 0 || Position > m_state.lengthMicroseconds())
         return;
-    m_window.ui().playerFace->seekBarClicked(double(Position) / 1e6);
+    m_session.seek(double(Position) / 1e6);
 }
 
 void MprisPlayer::OpenUri(const QString &Uri)
@@ -132,7 +124,7 @@ void MprisPlayer::OpenUri(const QString &Uri)
     const FilePath path = pathOfFileUrl(Uri);
     if (path.isEmpty())
         refuseCall(QStringLiteral("not a local file URI: %1").arg(Uri));
-    else if (!m_window.openSongFiles({path}))
+    else if (!m_session.openFiles({path}))
         refuseCall(QStringLiteral("cannot play %1").arg(Uri));
 }
 

@@ -7,12 +7,11 @@
 
 namespace tunora {
 
-class MainWindow;
+class PlaybackSession;
 class MprisState;
 
-// The bus's player controls (org.mpris.MediaPlayer2.Player). Every command goes through
-// what the window offers a person: the player face's buttons and seek bar, the menu's
-// commands and play-mode items, the volume slider; nothing here plays on its own terms.
+// The bus's player controls (org.mpris.MediaPlayer2.Player). Every command is the session's,
+// the same the window's buttons, menus and keys call; nothing here plays on its own terms.
 class MprisPlayer : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -35,7 +34,7 @@ class MprisPlayer : public QDBusAbstractAdaptor {
 public:
     // A service that is a QDBusContext learns of the calls it answers: OpenUri answers a song
     // it cannot open with an error then.
-    MprisPlayer(MainWindow &window, MprisState &state, QObject *service);
+    MprisPlayer(PlaybackSession &session, MprisState &state, QObject *service);
 
     QString playbackStatus() const;
     QString loopStatus() const;
@@ -76,7 +75,7 @@ private:
     bool playing() const;
     void refuseCall(const QString &why) const;
 
-    MainWindow &m_window;
+    PlaybackSession &m_session;
     MprisState &m_state;
     // The call being answered; Qt keeps it with the object the adaptors belong to.
     const QDBusContext *m_call;

@@ -2,16 +2,16 @@
 
 #include "mimetypes.h"
 
-#include "app/mainwindow.h"
-#include "app/settingskeys.h"
+#include "session/playbacksession.h"
+
+#include <QMetaObject>
 
 namespace tunora {
 
-using namespace settings_keys;
-
-MprisRoot::MprisRoot(MainWindow &window, QObject *service)
+MprisRoot::MprisRoot(const PlaybackSession &session, WindowCommands window, QObject *service)
     : QDBusAbstractAdaptor(service)
-    , m_window(window)
+    , m_session(session)
+    , m_window(std::move(window))
 {
 }
 
@@ -32,18 +32,18 @@ QStringList MprisRoot::supportedUriSchemes() const
 
 QStringList MprisRoot::supportedMimeTypes() const
 {
-    return mimeTypesOfFormat(m_window.context().settings().read(kFormatSection, kFormatKey));
+    return mimeTypesOf(m_session.settings().musicFormats());
 }
 
 void MprisRoot::Raise()
 {
-    m_window.raiseWindow();
+    m_window.raise();
 }
 
 void MprisRoot::Quit()
 {
     // After the answer has gone out: the caller is not left waiting for a program that ended.
-    QMetaObject::invokeMethod(&m_window, &MainWindow::shutdown, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, m_window.quit, Qt::QueuedConnection);
 }
 
 } // namespace tunora

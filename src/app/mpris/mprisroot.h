@@ -1,11 +1,13 @@
 #pragma once
 
+#include "windowcommands.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
 
 namespace tunora {
 
-class MainWindow;
+class PlaybackSession;
 
 // The bus's view of the program itself (org.mpris.MediaPlayer2): its name, the files it
 // opens, and raising or ending it.
@@ -21,7 +23,7 @@ class MprisRoot : public QDBusAbstractAdaptor {
     Q_PROPERTY(QStringList SupportedMimeTypes READ supportedMimeTypes)
 
 public:
-    MprisRoot(MainWindow &window, QObject *service);
+    MprisRoot(const PlaybackSession &session, WindowCommands window, QObject *service);
 
     bool canQuit() const { return true; }
     bool canRaise() const { return true; }
@@ -37,7 +39,8 @@ public Q_SLOTS:
     void Quit();
 
 private:
-    MainWindow &m_window;
+    const PlaybackSession &m_session;
+    WindowCommands m_window;
 };
 
 } // namespace tunora

@@ -12,12 +12,12 @@ namespace tunora {
 
 using namespace mpris;
 
-MprisService::MprisService(const QDBusConnection &bus, MainWindow &window)
+MprisService::MprisService(const QDBusConnection &bus, PlaybackSession &session, WindowCommands window)
     : m_bus(bus)
-    , m_state(new MprisState(window, this))
+    , m_state(new MprisState(session, this))
 {
-    new MprisRoot(window, this);
-    new MprisPlayer(window, *m_state, this);
+    new MprisRoot(session, std::move(window), this);
+    new MprisPlayer(session, *m_state, this);
     connect(m_state, &MprisState::propertiesChanged, this, &MprisService::announce);
 }
 
@@ -28,11 +28,12 @@ MprisService::~MprisService()
     m_bus.unregisterObject(kObjectPath);
 }
 
-std::unique_ptr<MprisService> MprisService::registerOn(const QDBusConnection &bus, MainWindow &window)
+std::unique_ptr<MprisService> MprisService::registerOn(const QDBusConnection &bus, PlaybackSession &session,
+                                                       WindowCommands window)
 {
     if (!bus.isConnected())
         return nullptr;
-    std::unique_ptr<MprisService> service(new MprisService(bus, window));
+    std::unique_ptr<MprisService> service(new MprisService(bus, session, std::move(window)));
     // The objects first: a desktop that sees the name appear asks them at once.
     if (!service->m_bus.registerObject(kObjectPath, service.get()))
         return nullptr;

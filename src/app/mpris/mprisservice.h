@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windowcommands.h"
+
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
@@ -8,8 +10,8 @@
 
 namespace tunora {
 
-class MainWindow;
 class MprisState;
+class PlaybackSession;
 
 // The program on the session bus as a media player the desktop controls (its media keys,
 // its panel's player, playerctl), and the one a second launch hands its songs to. The object
@@ -20,11 +22,12 @@ class MprisService : public QObject, public QDBusContext {
 public:
     // Registered on `bus`, or nullptr when that is not possible (no session bus, the name
     // taken): the program then runs as it would without, and says nothing.
-    static std::unique_ptr<MprisService> registerOn(const QDBusConnection &bus, MainWindow &window);
+    static std::unique_ptr<MprisService> registerOn(const QDBusConnection &bus, PlaybackSession &session,
+                                                    WindowCommands window);
     ~MprisService() override;
 
 private:
-    MprisService(const QDBusConnection &bus, MainWindow &window);
+    MprisService(const QDBusConnection &bus, PlaybackSession &session, WindowCommands window);
     void announce(const QVariantMap &changed);
 
     QDBusConnection m_bus;

@@ -1,16 +1,10 @@
 #include "mprisstate.h"
 
-#include "app/mainwindow.h"
-#include "app/markinghandlers.h"
-#include "app/playercontrol.h"
-
 #include "platform/engine/mediaplayer.h"
 #include "platform/files/filenames.h"
 #include "platform/files/fileurl.h"
+#include "session/playbacksession.h"
 
-#include <QAction>
-#include <QSlider>
-#include <QStringListModel>
 #include <QTimer>
 
 #include <cmath>
@@ -30,18 +24,18 @@ qint64 microseconds(double seconds)
 
 } // namespace
 
-MprisState::MprisState(MainWindow &window, QObject *parent)
+MprisState::MprisState(PlaybackSession &session, QObject *parent)
     : QObject(parent)
-    , m_window(window)
+    , m_session(session)
+    , m_player(session.player())
 {
-    MediaPlayer &player = m_window.context().player;
+    MediaPlayer &player = m_player;
     const PlayState now = player.playState();
     m_status = now == PlayState::Playing ? kPlaying : now == PlayState::Paused ? kPaused : kStopped;
-    if (!player.currentSourceUrl().isEmpty())
+    if (!player.currentSource().isEmpty())
         m_openedSongs = 1;
     m_announced = announcedProperties();
 
-    MainWindowUi &ui = m_window.ui();
     connect(&player, &MediaPlayer::openStateChanged, this, [this](OpenState state) {
         if (state == OpenState::MediaOpen)
             ++m_openedSongs;
@@ -49,13 +43,11 @@ MprisState::MprisState(MainWindow &window, QObject *parent)
     });
     connect(&player, &MediaPlayer::playStateChanged, this, &MprisState::onPlayStateChanged);
     connect(&player, &MediaPlayer::seeked, this, [this] { Q_EMIT seeked(positionMicroseconds()); });
-    for (QAction *mode : {ui.randomItem, ui.loopItem})
-        connect(mode, &QAction::changed, this, &MprisState::scheduleAnnouncement);
-    connect(ui.playerFace->volumeSlider(), &QSlider::valueChanged, this, &MprisState::scheduleAnnouncement);
+    connect(&session, &PlaybackSession::playModeChanged, this, &MprisState::scheduleAnnouncement);
+    connect(&session, &PlaybackSession::volumeChanged, this, &MprisState::scheduleAnnouncement);
+    connect(&session, &PlaybackSession::currentSongChanged, this, &MprisState::scheduleAnnouncement);
     // A new song folder decides whether there is anything to play or skip to.
-    connect(ui.songFiles, &QAbstractItemModel::modelReset, this, &MprisState::scheduleAnnouncement);
-    connect(ui.songFiles, &QAbstractItemModel::rowsInserted, this, &MprisState::scheduleAnnouncement);
-    connect(ui.songFiles, &QAbstractItemModel::rowsRemoved, this, &MprisState::scheduleAnnouncement);
+    connect(&session, &PlaybackSession::songsChanged, this, &MprisState::scheduleAnnouncement);
 }
 
 void MprisState::onPlayStateChanged(PlayState state)
@@ -84,17 +76,17 @@ QString MprisState::playbackStatus() const
 
 QString MprisState::loopStatus() const
 {
-    return m_window.ui().loopItem->isChecked() ? QStringLiteral("Playlist") : QStringLiteral("None");
+    return m_session.playMode() == PlayMode::Loop ? QStringLiteral("Playlist") : QStringLiteral("None");
 }
 
 bool MprisState::shuffle() const
 {
-    return m_window.ui().randomItem->isChecked();
+    return m_session.playMode() == PlayMode::Random;
 }
 
 QDBusObjectPath MprisState::trackId() const
 {
-    if (m_window.context().player.currentSourceUrl().isEmpty())
+    if (m_player.currentSource().isEmpty())
         return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
     return QDBusObjectPath(QStringLiteral("/tunora/track/%1").arg(m_openedSongs));
 }
@@ -103,44 +95,41 @@ QVariantMap MprisState::metadata() const
 {
     QVariantMap data;
     data.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId()));
-    const QString source = m_window.context().player.currentSourceUrl();
+    const FilePath source = m_player.currentSource();
     if (source.isEmpty())
         return data;
     if (const qint64 length = lengthMicroseconds(); length > 0)
         data.insert(QStringLiteral("mpris:length"), length);
-    // The song as songNameLabel names it, which is what the marks go by; a song songNameLabel does not name
-    // (one outside the song-file list) is left to its URL.
-    if (const QString title = displayFileName(currentSongName(m_window.ui())); !title.isEmpty())
+    // The song the marks go to; one outside the song-file list is left to its URL.
+    if (const QString title = displayFileName(m_session.currentSongName()); !title.isEmpty())
         data.insert(QStringLiteral("xesam:title"), title);
-    data.insert(QStringLiteral("xesam:url"), fileUrlOf(FilePath(source)));
+    data.insert(QStringLiteral("xesam:url"), fileUrlOf(source));
     return data;
 }
 
 double MprisState::volume() const
 {
-    const QSlider *slider = m_window.ui().playerFace->volumeSlider();
-    return double(slider->value()) / slider->maximum();
+    return m_session.volume() / 100.0;
 }
 
 qint64 MprisState::positionMicroseconds() const
 {
-    return microseconds(m_window.context().player.currentPosition());
+    return microseconds(m_player.currentPosition());
 }
 
 qint64 MprisState::lengthMicroseconds() const
 {
-    return microseconds(m_window.context().player.duration());
+    return microseconds(m_player.duration());
 }
 
 bool MprisState::canPlay() const
 {
-    const MediaPlayer &player = m_window.context().player;
-    return player.itemCount() > 0 || !player.currentSourceUrl().isEmpty();
+    return m_player.itemCount() > 0 || !m_player.currentSource().isEmpty();
 }
 
 bool MprisState::canPause() const
 {
-    return !m_window.context().player.currentSourceUrl().isEmpty();
+    return !m_player.currentSource().isEmpty();
 }
 
 bool MprisState::canSeek() const
@@ -152,7 +141,7 @@ bool MprisState::canGoNext() const
 {
     // Random play picks from the song-file list, the player's next from its playlist:
     // both are filled by the same scan.
-    return m_window.context().player.itemCount() > 0;
+    return m_player.itemCount() > 0;
 }
 
 bool MprisState::canGoPrevious() const

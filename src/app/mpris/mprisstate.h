@@ -8,16 +8,15 @@
 
 namespace tunora {
 
-class MainWindow;
+class PlaybackSession;
 
-// What the desktop's media controls see of the player, read afresh from the window's
-// controls and the player for every question, as the handlers read them; it keeps no copy
-// but the last values announced, to tell what changed.
+// What the desktop's media controls see of the player, read afresh from the session for
+// every question; it keeps no copy but the last values announced, to tell what changed.
 class MprisState : public QObject {
     Q_OBJECT
 
 public:
-    explicit MprisState(MainWindow &window, QObject *parent = nullptr);
+    explicit MprisState(PlaybackSession &session, QObject *parent = nullptr);
 
     QString playbackStatus() const;
     // 循环 is looping through the list; random play is not.
@@ -25,7 +24,7 @@ public:
     bool shuffle() const;
     QVariantMap metadata() const;
     QDBusObjectPath trackId() const;
-    // The volume slider, 0 to 1.
+    // The session's volume, 0 to 1.
     double volume() const;
     qint64 positionMicroseconds() const;
     // 0 when unknown.
@@ -52,7 +51,8 @@ private:
     void announce();
     void onPlayStateChanged(PlayState state);
 
-    MainWindow &m_window;
+    PlaybackSession &m_session;
+    MediaPlayer &m_player;
     // Counts the songs opened, so every song opened has a track id of its own.
     quint64 m_openedSongs = 0;
     // Transitioning between songs is neither playing nor stopped: the status before it holds.

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/files/filepath.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 namespace tunora {
 
@@ -28,14 +30,11 @@ public:
     using QObject::QObject;
     ~MediaPlayer() override = default;
 
-    // The current playlist.
-    virtual void clearPlaylist() = 0;
-    virtual void insertItem(int index, const QString &path) = 0;
-    // Replaces the whole playlist in one step; a scan of a large folder uses it.
-    virtual void setPlaylist(const QStringList &paths) = 0;
+    // The current playlist, replaced whole in one step (a scan of a large folder gives it).
+    virtual void setPlaylist(const QList<FilePath> &paths) = 0;
     virtual int itemCount() const = 0;
-    // Full path of item `index`, empty when out of range.
-    virtual QString item(int index) const = 0;
+    // Item `index`, empty when out of range.
+    virtual FilePath item(int index) const = 0;
 
     // Transport. playItem() with an index out of range is ignored.
     virtual void playItem(int index) = 0;
@@ -53,8 +52,8 @@ public:
 
     // The current media's length in seconds; negative while unknown or without media.
     virtual double duration() const = 0;
-    // The current media's full path; empty without media.
-    virtual QString currentSourceUrl() const = 0;
+    // The current media; empty without media.
+    virtual FilePath currentSource() const = 0;
 
     virtual int volume() const = 0;
     virtual void setVolume(int percent) = 0;
@@ -64,6 +63,10 @@ public:
 Q_SIGNALS:
     void openStateChanged(tunora::OpenState state);
     void playStateChanged(tunora::PlayState state);
+    // The current item ended (or could not be played) and the player moves on to the next
+    // item by itself, right after Transitioning. A handler that plays another item instead
+    // overrules it. Never sent for a switch the program asked for.
+    void advancingByItself();
     // The position was set (setCurrentPosition(), from any control) rather than played on
     // to: whatever was planned from the old position must be planned anew.
     void seeked();

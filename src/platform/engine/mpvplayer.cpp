@@ -241,7 +241,9 @@ void MpvPlayer::advanceByItself()
     m_clock.reset(0);
     const quint64 switches = m_switches;
     reportNow(PlayState::Transitioning);
-    if (switches == m_switches) // the handler may have picked a song of its own
+    if (switches == m_switches)
+        Q_EMIT advancingByItself();
+    if (switches == m_switches) // a handler may have picked a song of its own
         load(0);
 }
 
@@ -284,7 +286,7 @@ void MpvPlayer::load(double startAt)
     m_clock.reset(startAt);
     wantPause(m_wantPause);
 
-    const QByteArray path = encodeFileName(m_currentPath);
+    const QByteArray path = m_currentPath.bytes();
     const QByteArray start = decimal(startAt);
     char *optionKeys[] = {const_cast<char *>("start")};
     mpv_node optionValues[] = {stringNode(start.constData())};
@@ -444,23 +446,7 @@ void MpvPlayer::setMuted(bool muted)
     setEngineFlag("mute", muted);
 }
 
-void MpvPlayer::clearPlaylist()
-{
-    m_playlist.clear();
-    m_index = -1;
-    m_endedUnplayed.clear();
-}
-
-void MpvPlayer::insertItem(int index, const QString &path)
-{
-    index = qBound(0, index, int(m_playlist.size()));
-    m_playlist.insert(index, path);
-    if (m_index >= index)
-        ++m_index;
-    m_endedUnplayed.clear(); // the indexes moved
-}
-
-void MpvPlayer::setPlaylist(const QStringList &paths)
+void MpvPlayer::setPlaylist(const QList<FilePath> &paths)
 {
     m_playlist = paths;
     m_endedUnplayed.clear();

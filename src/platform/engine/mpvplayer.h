@@ -5,7 +5,6 @@
 
 #include <QSet>
 #include <QString>
-#include <QStringList>
 
 #include <atomic>
 #include <cstdint>
@@ -51,11 +50,9 @@ public:
     void attach(std::unique_ptr<MpvHandle> handle);
     bool hasEngine() const { return m_mpv != nullptr; }
 
-    void clearPlaylist() override;
-    void insertItem(int index, const QString &path) override;
-    void setPlaylist(const QStringList &paths) override;
+    void setPlaylist(const QList<FilePath> &paths) override;
     int itemCount() const override { return int(m_playlist.size()); }
-    QString item(int index) const override { return m_playlist.value(index); }
+    FilePath item(int index) const override { return m_playlist.value(index); }
 
     void playItem(int index) override;
     void play() override;
@@ -69,7 +66,7 @@ public:
     void setCurrentPosition(double seconds) override;
 
     double duration() const override { return m_currentPath.isEmpty() ? -1 : m_duration; }
-    QString currentSourceUrl() const override { return m_currentPath; }
+    FilePath currentSource() const override { return m_currentPath; }
 
     int volume() const override { return m_volume; }
     void setVolume(int percent) override;
@@ -109,10 +106,10 @@ private:
     std::unique_ptr<MpvHandle> m_mpv;
     std::atomic_bool m_drainQueued = false;
 
-    QStringList m_playlist;
+    QList<FilePath> m_playlist;
     // Item of the current media in m_playlist; -1 when it is not there (or there is none).
     int m_index = -1;
-    QString m_currentPath;
+    FilePath m_currentPath;
     PlayState m_state = PlayState::Undefined;
     // Counts the program's switches, so an event handler that switched is not overruled.
     quint64 m_switches = 0;

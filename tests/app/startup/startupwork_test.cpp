@@ -1,4 +1,5 @@
 #include "app/startup/startupwork.h"
+#include "support/filepaths.h"
 #include "platform/engine/mpvhandle.h"
 #include "platform/engine/mpvplayer.h"
 
@@ -30,7 +31,7 @@ TEST(StartupWork, TheEngineLoadsOffTheGuiThreadAndPlaysWhatWasAskedForMeanwhile)
 {
     MpvPlayer player;
     // As start-up does it: the playlist, auto-play's next song and play, then the engine.
-    player.setPlaylist({fixture(QStringLiteral("tone-1s.mp3")), fixture(QStringLiteral("tone-2s.mp3"))});
+    player.setPlaylist(test::filePaths({fixture(QStringLiteral("tone-1s.mp3")), fixture(QStringLiteral("tone-2s.mp3"))}));
     player.next();
     player.play();
 
@@ -51,14 +52,14 @@ TEST(StartupWork, TheEngineLoadsOffTheGuiThreadAndPlaysWhatWasAskedForMeanwhile)
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.currentPosition() > 0.2; }, kTimeoutMs));
     EXPECT_TRUE(openedOnGuiThread);
     EXPECT_EQ(player.playState(), PlayState::Playing);
-    EXPECT_EQ(QFileInfo(player.currentSourceUrl()).fileName(), QStringLiteral("tone-1s.mp3"));
+    EXPECT_EQ(QFileInfo(player.currentSource().text()).fileName(), QStringLiteral("tone-1s.mp3"));
     player.stop();
 }
 
 TEST(StartupWork, AnEngineThatCannotComeUpIsReportedWithItsReasonAndNothingIsAttached)
 {
     MpvPlayer player;
-    player.setPlaylist({fixture(QStringLiteral("tone-1s.mp3"))});
+    player.setPlaylist(test::filePaths({fixture(QStringLiteral("tone-1s.mp3"))}));
     player.playItem(0);
     StartupWork work;
     QSignalSpy failed(&work, &StartupWork::engineFailed);
@@ -82,7 +83,7 @@ TEST(StartupWork, QuittingWhileTheEngineLoadsWaitsForNothingAndTheLateEngineIsDr
     QSemaphore mayFinish;
     QSemaphore finished;
     MpvPlayer player;
-    player.setPlaylist({fixture(QStringLiteral("tone-1s.mp3"))});
+    player.setPlaylist(test::filePaths({fixture(QStringLiteral("tone-1s.mp3"))}));
     player.playItem(0);
     QElapsedTimer quitting;
     {

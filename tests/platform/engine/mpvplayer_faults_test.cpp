@@ -1,6 +1,7 @@
 // The real engine with awkward song files: names a shell or a URL parser would trip on,
 // names that are not UTF-8, and files that are not (whole) songs.
 #include "support/fixturefiles.h"
+#include "support/filepaths.h"
 
 #include "platform/files/filenames.h"
 #include "platform/engine/mpvplayer.h"
@@ -77,10 +78,10 @@ protected:
     // Plays the one-item playlist `path`; true once it plays with the given duration.
     bool plays(const QString &path, double seconds)
     {
-        m_player->setPlaylist({path});
+        m_player->setPlaylist(filePaths({path}));
         m_player->playItem(0);
         const bool playing = QTest::qWaitFor(
-            [&] { return m_player->playState() == PlayState::Playing && m_player->currentSourceUrl() == path; },
+            [&] { return m_player->playState() == PlayState::Playing && m_player->currentSource().text() == path; },
             kTimeoutMs);
         return playing && std::abs(m_player->duration() - seconds) < 0.1;
     }
@@ -112,7 +113,7 @@ TEST_F(MpvPlayerFaults, SongsWithAwkwardNamesPlay)
         const QString path = m_folder.add(name, song);
         ASSERT_TRUE(plays(path, 1.0)) << int(m_player->playState());
         EXPECT_LT(m_player->currentPosition(), 0.4); // not started at an option's position
-        EXPECT_EQ(encodeFileName(m_player->currentSourceUrl()), encodeFileName(path));
+        EXPECT_EQ(encodeFileName(m_player->currentSource().text()), encodeFileName(path));
     }
 }
 
@@ -136,7 +137,7 @@ TEST_F(MpvPlayerFaults, FilesThatAreNotWholeSongsNeitherHangNorStopTheNextSong)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = m_folder.add(c.name, c.content);
-        m_player->setPlaylist({path, good});
+        m_player->setPlaylist(filePaths({path, good}));
         m_player->playItem(0);
         // Either it plays what there is, or the player stops; it never sits waiting.
         ASSERT_TRUE(waitForState(*m_player, {PlayState::Playing, PlayState::Stopped}));

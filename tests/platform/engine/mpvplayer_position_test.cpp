@@ -3,6 +3,7 @@
 // that is waking up (a local server that pauses mid-song; it sends the song's length first,
 // so the engine knows how long the song is, as for a file).
 #include "platform/engine/mpvplayer.h"
+#include "support/filepaths.h"
 #include "platform/numbers/numbers.h"
 
 #include <QCoreApplication>
@@ -152,7 +153,7 @@ TEST(MpvPlayerStall, ThePositionWaitsForTheEngineWhileItsSourceStalls)
     QString error;
     const auto player = MpvPlayer::create(&error);
     ASSERT_NE(player, nullptr) << error.toStdString();
-    player->setPlaylist({server.url()});
+    player->setPlaylist(test::filePaths({server.url()}));
     player->playItem(0);
 
     // The position as a user would read it, every few milliseconds, until playback has gone
@@ -207,7 +208,7 @@ TEST(MpvPlayerSeek, EveryWrittenPositionIsReportedAfterTheCallWithThePositionAtI
     EXPECT_TRUE(seekedAt.isEmpty());
 
     const QString song = QDir(QStringLiteral(TUNORA_TEST_DATA_DIR)).filePath(QStringLiteral(u"tone-2s.mp3"));
-    player->setPlaylist({song});
+    player->setPlaylist(test::filePaths({song}));
     // Before the media is open (it will start there) and while it plays.
     player->playItem(0);
     player->setCurrentPosition(0.5);

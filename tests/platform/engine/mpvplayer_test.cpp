@@ -1,4 +1,5 @@
 #include "platform/files/filenames.h"
+#include "support/filepaths.h"
 #include "platform/engine/mpvplayer.h"
 
 #include "playerevents.h"
@@ -54,15 +55,15 @@ const QString kTransitioning = QStringLiteral(u"state Transitioning");
 TEST_F(MpvPlayerTest, PlaysAnItemWithItsPathDurationAndARunningPosition)
 {
     const QString path = fixture(QStringLiteral(u"tone-2s.mp3"));
-    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), path});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), path}));
     EXPECT_EQ(player().volume(), 100);
     EXPECT_LT(player().duration(), 0);
-    EXPECT_TRUE(player().currentSourceUrl().isEmpty());
+    EXPECT_TRUE(player().currentSource().text().isEmpty());
 
     player().playItem(1);
     ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
     EXPECT_EQ(log().events(), QStringList({kOpen2s, kPlaying}));
-    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_EQ(player().currentSource().text(), path);
     EXPECT_EQ(player().playState(), PlayState::Playing);
     EXPECT_NEAR(player().duration(), 2.0, 0.1);
 
@@ -78,7 +79,7 @@ TEST_F(MpvPlayerTest, PlaysAnItemWithItsPathDurationAndARunningPosition)
 
 TEST_F(MpvPlayerTest, AnItemThatEndsByItselfIsFollowedByTheNextAndTheLastByTheFirst)
 {
-    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-picture.mp3"))});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-picture.mp3"))}));
     player().playItem(1);
     ASSERT_TRUE(log().waitFor(kOpenPicture, 2)) << log().text();
     ASSERT_TRUE(log().waitFor(kPlaying, 3)) << log().text();
@@ -89,8 +90,8 @@ TEST_F(MpvPlayerTest, AnItemThatEndsByItselfIsFollowedByTheNextAndTheLastByTheFi
 
 TEST_F(MpvPlayerTest, ASongPickedWhileTransitioningReplacesThePlayersOwnChoice)
 {
-    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3")),
-                          fixture(QStringLiteral(u"tone-picture.mp3"))});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3")),
+                          fixture(QStringLiteral(u"tone-picture.mp3"))}));
     QObject context;
     QObject::connect(&player(), &MediaPlayer::playStateChanged, &context, [this](PlayState state) {
         if (state == PlayState::Transitioning)
@@ -105,8 +106,8 @@ TEST_F(MpvPlayerTest, ASongPickedWhileTransitioningReplacesThePlayersOwnChoice)
 
 TEST_F(MpvPlayerTest, SwitchesTheProgramAsksForNeverReportTransitioning)
 {
-    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3")),
-                          fixture(QStringLiteral(u"tone-picture.mp3"))});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3")),
+                          fixture(QStringLiteral(u"tone-picture.mp3"))}));
     player().playItem(2);
     ASSERT_TRUE(log().waitFor(kPlaying, 1)) << log().text();
     player().next(); // after the last comes the first
@@ -127,7 +128,7 @@ TEST_F(MpvPlayerTest, APositionWrittenBeforeTheMediaOpensIsWhereItStarts)
     for (When when : {When::RightAfterPlayItem, When::WhileLoading}) {
         SCOPED_TRACE(int(when));
         log().clear();
-        player().setPlaylist({fixture(QStringLiteral(u"tone-2s.mp3"))});
+        player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-2s.mp3"))}));
         player().playItem(0);
         if (when == When::WhileLoading)
             QCoreApplication::processEvents(); // hands the file to the engine
@@ -147,7 +148,7 @@ TEST_F(MpvPlayerTest, APositionWrittenBeforeTheMediaOpensIsWhereItStarts)
 
 TEST_F(MpvPlayerTest, SeekPauseAndPlayWhileOpen)
 {
-    player().setPlaylist({fixture(QStringLiteral(u"tone-2s.mp3"))});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-2s.mp3"))}));
     player().playItem(0);
     ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
     player().setCurrentPosition(1.2);
@@ -178,7 +179,7 @@ TEST_F(MpvPlayerTest, SeekPauseAndPlayWhileOpen)
 TEST_F(MpvPlayerTest, StopKeepsTheMediaAtPositionZeroAndLetsNothingAdvance)
 {
     const QString path = fixture(QStringLiteral(u"tone-1s.mp3"));
-    player().setPlaylist({path, fixture(QStringLiteral(u"tone-2s.mp3"))});
+    player().setPlaylist(filePaths({path, fixture(QStringLiteral(u"tone-2s.mp3"))}));
     player().playItem(0);
     ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
     QTest::qWait(200);
@@ -188,11 +189,11 @@ TEST_F(MpvPlayerTest, StopKeepsTheMediaAtPositionZeroAndLetsNothingAdvance)
     ASSERT_TRUE(log().waitFor(kStopped)) << log().text();
     QTest::qWait(1500); // longer than the rest of the song
     EXPECT_EQ(log().events(), QStringList({kOpen1s, kPlaying, kStopped}));
-    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_EQ(player().currentSource().text(), path);
 
     player().play(); // again from the start
     ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
-    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_EQ(player().currentSource().text(), path);
     EXPECT_LT(player().currentPosition(), 0.5);
 }
 
@@ -215,8 +216,8 @@ protected:
 
 TEST_F(UnplayableFiles, AreSaidAndPassedOverAsAFinishedSongIs)
 {
-    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), broken(), appleDouble(),
-                          fixture(QStringLiteral(u"tone-picture.mp3"))});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), broken(), appleDouble(),
+                          fixture(QStringLiteral(u"tone-picture.mp3"))}));
     player().playItem(0);
     ASSERT_TRUE(log().waitFor(kOpenPicture)) << log().text();
     ASSERT_TRUE(log().waitFor(kPlaying, 2)) << log().text();
@@ -229,7 +230,7 @@ TEST_F(UnplayableFiles, AreSaidAndPassedOverAsAFinishedSongIs)
 // The random advance picks on Transitioning; after a failed pick it is asked again.
 TEST_F(UnplayableFiles, APickThatFailsIsFollowedByAnotherPick)
 {
-    player().setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), broken(), fixture(QStringLiteral(u"tone-2s.mp3"))});
+    player().setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), broken(), fixture(QStringLiteral(u"tone-2s.mp3"))}));
     QList<int> picks = {1, 2};
     QObject context;
     QObject::connect(&player(), &MediaPlayer::playStateChanged, &context, [&](PlayState state) {
@@ -261,7 +262,7 @@ TEST_F(UnplayableFiles, WhenNothingPlaysThePlayerStopsAfterOneRound)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         log().clear();
-        player().setPlaylist(bad);
+        player().setPlaylist(filePaths(bad));
         QList<int> picks = c.picks;
         QObject context;
         QObject::connect(&player(), &MediaPlayer::playStateChanged, &context, [&](PlayState state) {
@@ -295,10 +296,10 @@ TEST_F(MpvPlayerTest, PlaysAFileWhoseNameIsNotUtf8)
     const auto removeFile = qScopeGuard([&] { ::unlink(name.constData()); });
 
     const QString path = decodeFileName(name);
-    player().setPlaylist({path});
+    player().setPlaylist(filePaths({path}));
     player().playItem(0);
     ASSERT_TRUE(log().waitFor(kPlaying)) << log().text();
-    EXPECT_EQ(player().currentSourceUrl(), path);
+    EXPECT_EQ(player().currentSource().text(), path);
     EXPECT_NEAR(player().duration(), 1.0, 0.1);
 }
 

@@ -1,6 +1,7 @@
 // The player before its engine has come up, as the program starts: what it is told meanwhile
 // is kept and applied when the engine arrives.
 #include "platform/engine/mpvhandle.h"
+#include "support/filepaths.h"
 #include "platform/engine/mpvplayer.h"
 
 #include "playerevents.h"
@@ -49,7 +50,7 @@ TEST(MpvPlayerBeforeItsEngine, WhatItIsToldMeanwhileIsWhatTheEngineDoes)
     MpvPlayer player;
     EventLog log(player);
     const QString song = fixture(QStringLiteral(u"tone-2s.mp3"));
-    player.setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), song});
+    player.setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), song}));
     player.setVolume(40);
     player.setMuted(true);
     player.playItem(1);
@@ -59,7 +60,7 @@ TEST(MpvPlayerBeforeItsEngine, WhatItIsToldMeanwhileIsWhatTheEngineDoes)
 
     EXPECT_FALSE(player.hasEngine());
     EXPECT_EQ(player.playState(), PlayState::Paused);
-    EXPECT_EQ(player.currentSourceUrl(), song);
+    EXPECT_EQ(player.currentSource().text(), song);
     EXPECT_DOUBLE_EQ(player.currentPosition(), 1.0);
     EXPECT_LT(player.duration(), 0);
     EXPECT_EQ(log.events(), QStringList({kPaused}));
@@ -90,7 +91,7 @@ TEST(MpvPlayerBeforeItsEngine, ASongAskedForCountsAsPlayingAndTogglesWithPause)
     player.play(); // nothing to play yet
     EXPECT_EQ(player.playState(), PlayState::Undefined);
 
-    player.setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3"))});
+    player.setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3"))}));
     player.next();
     // The window's toggle asks the state: a song asked for is playing, so it pauses.
     EXPECT_EQ(player.playState(), PlayState::Playing);
@@ -119,9 +120,9 @@ TEST(MpvPlayerBeforeItsEngine, TheSongAskedForIsTheOneThatOpensWhateverThePlayli
     // engine must play the song the user saw and picked.
     MpvPlayer player;
     EventLog log(player);
-    player.setPlaylist({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3"))});
+    player.setPlaylist(filePaths({fixture(QStringLiteral(u"tone-1s.mp3")), fixture(QStringLiteral(u"tone-2s.mp3"))}));
     player.playItem(1);
-    player.setPlaylist({fixture(QStringLiteral(u"tone-picture.mp3")), fixture(QStringLiteral(u"tone-1s.mp3"))});
+    player.setPlaylist(filePaths({fixture(QStringLiteral(u"tone-picture.mp3")), fixture(QStringLiteral(u"tone-1s.mp3"))}));
 
     std::unique_ptr<MpvHandle> handle = openEngine();
     ASSERT_NE(handle, nullptr);

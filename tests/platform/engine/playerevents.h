@@ -48,10 +48,10 @@ public:
         QObject::connect(&player, &MediaPlayer::openStateChanged, &m_context, [this, &player](OpenState state) {
             if (state == OpenState::MediaOpen)
                 m_events.append(QStringLiteral(u"open ")
-                            + QFileInfo(player.currentSourceUrl()).fileName());
+                            + QFileInfo(player.currentSource().text()).fileName());
             else if (state == OpenState::MediaFailed)
                 m_events.append(QStringLiteral(u"failed ")
-                            + QFileInfo(player.currentSourceUrl()).fileName());
+                            + QFileInfo(player.currentSource().text()).fileName());
         });
         QObject::connect(&player, &MediaPlayer::playStateChanged, &m_context, [this](PlayState state) {
             m_events.append(QStringLiteral(u"state ") + stateName(state));
