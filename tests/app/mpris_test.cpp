@@ -1,3 +1,4 @@
+#include "support/filepaths.h"
 #include "support/songfolder.h"
 #include "support/windowfixture.h"
 
@@ -390,4 +391,46 @@ TEST_F(Mpris, SupportedMimeTypesFollowTheSettingsFile)
     writeSettingsGbk(QStringLiteral(u"[音乐格式]\r\n格式=wma,mp3\r\n"));
     EXPECT_EQ(root->supportedMimeTypes(), QStringList({QStringLiteral("audio/x-ms-wma"), QStringLiteral("audio/mpeg")}));
     EXPECT_EQ(root->supportedUriSchemes(), QStringList({QStringLiteral("file")}));
+}
+
+// The desktop's media controls reach the same commands as the window, with no window at all:
+// they speak to the session alone.
+TEST(MprisWithoutWindow, PlayPauseNextAndThePlayModeGoThroughTheSession)
+{
+    QTemporaryDir programDir;
+    FakePlayer fake;
+    PlaybackSession session(fake, FilePath(programDir.path()));
+    session.setSongs(filePaths({QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3"), QStringLiteral("/m/c.mp3")}));
+    QObject service;
+    MprisState state(session);
+    MprisPlayer player(session, state, &service);
+    MprisRoot root(session, {[] {}, [] {}}, &service);
+
+    player.PlayPause();
+    EXPECT_EQ(fake.log(), QStringList({QStringLiteral("play")}));
+    EXPECT_EQ(session.currentSongName(), QStringLiteral("a.mp3"));
+    EXPECT_EQ(player.playbackStatus(), QStringLiteral("Playing"));
+    player.PlayPause();
+    EXPECT_EQ(fake.playState(), PlayState::Paused);
+
+    fake.clearLog();
+    player.Next();
+    EXPECT_EQ(fake.log(), QStringList({QStringLiteral("next")}));
+    EXPECT_EQ(session.currentSongName(), QStringLiteral("b.mp3"));
+
+    player.setShuffle(true);
+    EXPECT_EQ(session.playMode(), PlayMode::Random);
+    EXPECT_EQ(session.settings().playMode(), PlayMode::Random);
+    EXPECT_EQ(player.loopStatus(), QStringLiteral("None"));
+    fake.clearLog();
+    player.Next();
+    ASSERT_EQ(fake.log().size(), 1);
+    EXPECT_TRUE(fake.log().first().startsWith(QStringLiteral("playItem "))) << fake.log().first().toStdString();
+
+    player.setLoopStatus(QStringLiteral("Playlist"));
+    EXPECT_EQ(session.playMode(), PlayMode::Loop);
+    player.setVolume(0.35);
+    EXPECT_EQ(session.volume(), 35);
+    EXPECT_EQ(fake.volume(), 35);
+    EXPECT_EQ(root.supportedMimeTypes(), QStringList()); // no formats stored
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole job with keys alone, as a user who does not use the mouse: Tab to the song-file
-# list and Enter plays its first song; I and O mark its start and end while it plays; Down in
+# list and Enter plays its first song, Down and Enter the next; when that one ends and the
+# player moves on by itself, the focus is still in the list. Back on the player face, I and O mark its start and end while it plays; Down in
 # the end mark's position box steps the end mark earlier; Space selects the song list's row
 # and P previews its end, which stops at the end mark; Ctrl+X cuts the row and Ctrl+Q ends
 # the program. The ringtone is the marked stretch of the song, byte for byte. Where the
@@ -50,7 +51,19 @@ key Return
 e2e_wait 15 "$song to play" e2e_playing_song "$song" >/dev/null
 played_at=$(date +%s.%N)
 e2e_log "Enter in the song-file list plays $song"
-# Playing hands the focus to the player face.
+# The focus stays where the user put it, so the list goes on answering its keys.
+sleep 0.5
+[ "$(atspi focused 2>/dev/null)" = 歌曲文件列表 ] || e2e_fail "playing took the focus from the song-file list to $(atspi focused 2>/dev/null)"
+key Down Return
+e2e_wait 15 "Alpha 6s.mp3 to play" e2e_playing_song "Alpha 6s.mp3" >/dev/null
+e2e_log "Down and Enter play the next song"
+# It ends and the player moves on to the list's next song (the first again) by itself.
+e2e_wait 20 "the player to move on to $song by itself" e2e_playing_song "$song" >/dev/null
+played_at=$(date +%s.%N)
+[ "$(atspi focused 2>/dev/null)" = 歌曲文件列表 ] || e2e_fail "the player's own move took the focus to $(atspi focused 2>/dev/null)"
+e2e_log "after the player moved on by itself the focus is still in the song-file list"
+# Back to the player face, two controls before the list.
+key shift+Tab shift+Tab
 wait_focus 播放器
 
 # Marks at about 4 s and 6.5 s into the song, each at its key press.

@@ -2,7 +2,8 @@
 # Files that cannot be played are passed over as every player does. In loop mode, with the
 # list d, c, b, a, ._a where b is no audio and ._a is what macOS leaves beside a song, c plays,
 # b is tried, a plays, ._a is tried and d plays. In random mode a pick that cannot be played
-# is followed by another pick. A folder of nothing but such files is tried once, then the
+# is followed by another pick. A folder of nothing but such files is tried once, in either
+# mode, then the
 # program stops trying, uses no processor, and still answers: a song added and listed with
 # 刷新列表 plays. The files the program opens are followed with inotify.
 #
@@ -104,6 +105,36 @@ failed_then_played() {
 }
 sequence=$(e2e_wait 60 "a pick that fails to be followed by good.mp3" failed_then_played)
 e2e_log "random mode opened: $sequence"
+stop_watching
+end_run
+
+# --- Nothing that plays, in random mode: each file is tried once there too ----------------
+badr="$E2E_SONGS/bad-random"
+mkdir "$badr"
+no_audio "$badr/x.mp3"
+no_audio "$badr/y.mp3"
+apple_double "$badr/._x.mp3"
+start_run <<EOF
+[歌曲目录]
+路径=$badr/
+[音乐格式]
+格式=mp3
+[播放方式]
+参数=随机
+EOF
+watch_folder "$badr"
+e2e_double_click "$entry_x" "$(entry_y 1)"
+tried_all() {
+    local now name
+    now=$(opened)
+    for name in x.mp3 y.mp3 ._x.mp3; do [[ " $now" == *" $name "* ]] || return 1; done
+    echo "$now"
+}
+e2e_wait 15 "each file to be tried" tried_all >/dev/null
+sleep 2
+tries=$(opened)
+[ "$(wc -w <<<"$tries")" -eq 3 ] || e2e_fail "random mode tried the files more than once: $tries"
+e2e_log "random mode tried each once: $tries"
 stop_watching
 end_run
 
