@@ -111,9 +111,9 @@ end_run
 # --- Nothing that plays, in random mode: each file is tried once there too ----------------
 badr="$E2E_SONGS/bad-random"
 mkdir "$badr"
-no_audio "$badr/x.mp3"
-no_audio "$badr/y.mp3"
-apple_double "$badr/._x.mp3"
+# Six files: a pick that may land on a file tried before would repeat one nearly always.
+for n in 1 2 3 4 5; do no_audio "$badr/x$n.mp3"; done
+apple_double "$badr/._x1.mp3"
 start_run <<EOF
 [歌曲目录]
 路径=$badr/
@@ -127,13 +127,13 @@ e2e_double_click "$entry_x" "$(entry_y 1)"
 tried_all() {
     local now name
     now=$(opened)
-    for name in x.mp3 y.mp3 ._x.mp3; do [[ " $now" == *" $name "* ]] || return 1; done
+    for name in x1.mp3 x2.mp3 x3.mp3 x4.mp3 x5.mp3 ._x1.mp3; do [[ " $now" == *" $name "* ]] || return 1; done
     echo "$now"
 }
 e2e_wait 15 "each file to be tried" tried_all >/dev/null
 sleep 2
 tries=$(opened)
-[ "$(wc -w <<<"$tries")" -eq 3 ] || e2e_fail "random mode tried the files more than once: $tries"
+[ "$(wc -w <<<"$tries")" -eq 6 ] || e2e_fail "random mode tried the files more than once: $tries"
 e2e_log "random mode tried each once: $tries"
 stop_watching
 end_run
