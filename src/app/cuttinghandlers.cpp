@@ -74,7 +74,7 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.songListView);
     if (row == -1 || m_busy)
         return;
-    run([folder = m_context.songFolder, song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
+    run([folder = FilePath(m_context.songFolder), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
         return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir);
     }, QStringLiteral(u"正在剪切……"));
 }
@@ -83,7 +83,7 @@ void CuttingHandlers::cutAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.songFolder, rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
+    run([folder = FilePath(m_context.songFolder), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
         return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs), dirs.workDir));
     }, QStringLiteral(u"正在剪切……"));
 }
@@ -92,7 +92,7 @@ void CuttingHandlers::mergeAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.songFolder, rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
+    run([folder = FilePath(m_context.songFolder), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
         return mergeNotice(tunora::mergeAll(folder, rows, dirs), dirs.workDir);
     }, QStringLiteral(u"正在合并……"));
 }

@@ -32,6 +32,9 @@ public:
     // The folder holding this path: "/a" for "/a/b" and "/a/b/", "/" for "/a" and "/";
     // empty (the current folder) for a bare name.
     FilePath folder() const;
+    // The part after the last "/": "b.mp3" for "/a/b.mp3", a bare name whole, empty for a
+    // path that ends with "/".
+    QString fileName() const;
     // Without "." and ".." parts and doubled or trailing "/", by the text alone: links are
     // not followed.
     FilePath cleaned() const;
