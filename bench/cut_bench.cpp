@@ -154,7 +154,7 @@ bool wholeFileCut(const Setup &setup, const QList<SongRow> &rows, const std::vec
     for (qsizetype i = rows.size() - 1; i >= 0; --i) {
         ReadFile in(setup.songFolder() / rows[i].name);
         QByteArray all(in.size(), Qt::Uninitialized);
-        if (in.readAt(0, all.data(), all.size()) != all.size())
+        if (!readExactly(in, 0, all.data(), all.size()))
             return false;
         const SegmentRange r = ranges[size_t(i)];
         const int out = ::open(encodeFileName(setup.baselineDir() + u"/"_s + rows[i].name).constData(),

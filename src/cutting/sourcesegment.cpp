@@ -33,7 +33,7 @@ CopyResult copyRange(const ReadFile &file, SegmentRange range, AtomicFileWriter 
     qint64 left = range.length;
     while (left > 0) {
         const qint64 want = qMin(chunk, left);
-        if (file.readAt(offset, buffer.get(), want) != want)
+        if (!readExactly(file, offset, buffer.get(), want))
             return CopyResult::ReadFailed;
         if (!out.write(buffer.get(), want))
             return CopyResult::WriteFailed;

@@ -34,7 +34,7 @@ inline QByteArray readBytes(const QString &path)
 {
     ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), Qt::Uninitialized);
-    if (!in.isOpen() || in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+    if (!in.isOpen() || !readExactly(in, 0, bytes.data(), bytes.size()))
         return {};
     return bytes;
 }
