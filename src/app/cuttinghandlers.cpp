@@ -3,13 +3,13 @@
 #include "appcontext.h"
 #include "listselection.h"
 #include "mainwindowui.h"
-#include "poolhandover.h"
 
 #include "app/desktop.h"
 #include "cutting/cutengine.h"
 #include "cutting/mergeengine.h"
 #include "library/songlistmodel.h"
 #include "platform/files/hostpaths.h"
+#include "platform/tasks/poolhandover.h"
 
 #include <QProgressDialog>
 #include <QPushButton>
