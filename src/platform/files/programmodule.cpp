@@ -19,7 +19,7 @@ FilePath findProgramModule(const FilePath &programDirectory, const QString &file
     if (error) {
         QStringList shown;
         for (const FilePath &place : places)
-            shown.append(displayFileName(place.text()));
+            shown.append(displayPath(place.text()));
         *error = QStringLiteral("the module %1 is missing (looked for %2).")
                      .arg(fileName, shown.join(QStringLiteral(", ")));
     }
@@ -36,16 +36,16 @@ ModuleEntry openProgramModule(const FilePath &path, const ModuleInterface &inter
     if (!version)
         return {nullptr, QStringLiteral("%1 is not a module of this program, or one older than its versioned "
                                         "interface (it has no %2).")
-                             .arg(displayFileName(path.text()), QLatin1String(interface.versionSymbol))};
+                             .arg(displayPath(path.text()), QLatin1String(interface.versionSymbol))};
     if (const uint32_t built = version(); built != interface.version)
         return {nullptr, QStringLiteral("%1 was built for version %2 of its interface; this program needs "
                                         "version %3.")
-                             .arg(displayFileName(path.text()))
+                             .arg(displayPath(path.text()))
                              .arg(built)
                              .arg(interface.version)};
     void *entry = module.symbol(interface.entrySymbol);
     if (!entry)
-        return {nullptr, QStringLiteral("%1 has no %2.").arg(displayFileName(path.text()), QLatin1String(interface.entrySymbol))};
+        return {nullptr, QStringLiteral("%1 has no %2.").arg(displayPath(path.text()), QLatin1String(interface.entrySymbol))};
     module.keep(); // its code is called from now on
     return {entry, {}};
 }
