@@ -97,11 +97,11 @@ int main(int argc, char **argv)
             + std::to_string(kSeconds) + " -i " + quoted(path) + " -map 0:a -c copy " + quoted(baselineOut);
 
         // Warm both once, so neither pays for first touches of the page cache.
-        if (cutOne(songs, row, outputs) != CutOutcome::Written || !run(baseline)) {
+        if (cutOne(FilePath(songs), row, outputs) != CutOutcome::Written || !run(baseline)) {
             std::fprintf(stderr, "the %s cut failed\n", source.label);
             return 1;
         }
-        const double engineMs = medianMs(reps, [&] { return cutOne(songs, row, outputs) == CutOutcome::Written; });
+        const double engineMs = medianMs(reps, [&] { return cutOne(FilePath(songs), row, outputs) == CutOutcome::Written; });
         const double ffmpegMs = medianMs(reps, [&] { return run(baseline); });
         const qint64 bytes = QFileInfo(path).size();
         std::printf("%s source %lld bytes; 30 s cut: engine %.1f ms, ffmpeg -c copy %.1f ms, ratio %.2f "

@@ -44,7 +44,7 @@ struct Setup {
     qint64 songBytes = 40'000'000;
     int reps = 9;
 
-    QString songFolder() const { return root + u"/songs/"_s; }
+    FilePath songFolder() const { return FilePath(root + u"/songs"_s); }
     OutputDirs engineDirs() const { return {FilePath(root + u"/work"_s), FilePath(root + u"/program"_s)}; }
     QString baselineDir() const { return root + u"/baseline"_s; }
 };
@@ -71,7 +71,7 @@ void writeSongs(const Setup &setup)
     std::vector<quint64> buffer(size_t(chunk / 8));
     quint64 state = 0x9E3779B97F4A7C15ull;
     for (int i = 0; i < setup.songs; ++i) {
-        AtomicFileWriter out(FilePath(setup.songFolder() + songName(i)));
+        AtomicFileWriter out(setup.songFolder() / songName(i));
         for (qint64 done = 0; done < setup.songBytes; done += chunk) {
             for (quint64 &word : buffer) { // xorshift: distinct bytes, cheap to make
                 state ^= state << 13;
@@ -117,7 +117,7 @@ bool baselineCut(const Setup &setup, const QList<SongRow> &rows, const std::vect
     const qint64 bufferSize = qint64(1) << 20;
     const auto buffer = std::make_unique<char[]>(size_t(bufferSize));
     for (qsizetype i = rows.size() - 1; i >= 0; --i) {
-        const int in = ::open(encodeFileName(setup.songFolder() + rows[i].name).constData(), O_RDONLY);
+        const int in = ::open((setup.songFolder() / rows[i].name).bytes().constData(), O_RDONLY);
         const int out = ::open(encodeFileName(setup.baselineDir() + u"/"_s + rows[i].name).constData(),
                                O_WRONLY | O_CREAT | O_TRUNC, 0666);
         const bool ok = in >= 0 && out >= 0 && copyRange(in, out, ranges[size_t(i)], buffer.get(), bufferSize)
@@ -139,7 +139,7 @@ bool baselineMerge(const Setup &setup, const QList<SongRow> &rows, const std::ve
                            O_WRONLY | O_CREAT | O_TRUNC, 0666);
     bool ok = out >= 0;
     for (qsizetype i = rows.size() - 1; ok && i >= 0; --i) {
-        const int in = ::open(encodeFileName(setup.songFolder() + rows[i].name).constData(), O_RDONLY);
+        const int in = ::open((setup.songFolder() / rows[i].name).bytes().constData(), O_RDONLY);
         ok = in >= 0 && copyRange(in, out, ranges[size_t(i)], buffer.get(), bufferSize);
         ::close(in);
     }
@@ -152,9 +152,9 @@ bool baselineMerge(const Setup &setup, const QList<SongRow> &rows, const std::ve
 bool wholeFileCut(const Setup &setup, const QList<SongRow> &rows, const std::vector<SegmentRange> &ranges)
 {
     for (qsizetype i = rows.size() - 1; i >= 0; --i) {
-        ReadFile in(FilePath(setup.songFolder() + rows[i].name));
+        ReadFile in(setup.songFolder() / rows[i].name);
         QByteArray all(in.size(), Qt::Uninitialized);
-        if (in.readAt(0, all.data(), all.size()) != all.size())
+        if (!readExactly(in, 0, all.data(), all.size()))
             return false;
         const SegmentRange r = ranges[size_t(i)];
         const int out = ::open(encodeFileName(setup.baselineDir() + u"/"_s + rows[i].name).constData(),

@@ -148,9 +148,9 @@ int main(int argc, char **argv)
         const SongRow row{song, QString::number(kCutStart), QString::number(kCutStart + kSeconds),
                           QString::number(kSeconds), u"2000"_s};
         const QList<SongRow> rows = mergeRows(kind.label);
-        const auto cut = [&] { return cutOne(songs, row, outputs) == CutOutcome::Written; };
+        const auto cut = [&] { return cutOne(FilePath(songs), row, outputs) == CutOutcome::Written; };
         const auto ffmpegOne = [&] { return run(ffmpegCut(songs + song, kCutStart, ffmpegOut + u"/cut.mp3"_s)); };
-        const auto merge = [&] { return mergeAll(songs, rows, outputs).kind == MergeOutcome::Kind::Written; };
+        const auto merge = [&] { return mergeAll(FilePath(songs), rows, outputs).kind == MergeOutcome::Kind::Written; };
         const auto ffmpegEach = [&] {
             for (qsizetype i = rows.size() - 1; i >= 0; --i)
                 if (!run(ffmpegCut(songs + rows[i].name, rows[i].start.toDouble(),

@@ -57,7 +57,7 @@ void checkAsf(const ReadFile &file, MarkedSpan span)
     // own bytes (the sanitizers see any overrun).
     for (qint64 i = 0; i < qMin<qint64>(layout->packetCount, 8); ++i) {
         QByteArray packet(layout->packetSize, '\0');
-        check(file.readAt(layout->packetsOffset + i * layout->packetSize, packet.data(), packet.size()) == packet.size(),
+        check(readExactly(file, layout->packetsOffset + i * layout->packetSize, packet.data(), packet.size()),
               "a packet reads whole");
         const std::optional<AsfPacket> parsed = parseAsfPacket(packet.constData(), packet.size());
         if (!parsed)

@@ -3,13 +3,13 @@
 #include "appcontext.h"
 #include "listselection.h"
 #include "mainwindowui.h"
-#include "poolhandover.h"
 
 #include "app/desktop.h"
 #include "cutting/cutengine.h"
 #include "cutting/mergeengine.h"
 #include "library/songlistmodel.h"
 #include "platform/files/hostpaths.h"
+#include "platform/tasks/poolhandover.h"
 
 #include <QProgressDialog>
 #include <QPushButton>
@@ -74,7 +74,7 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.songListView);
     if (row == -1 || m_busy)
         return;
-    run([folder = m_context.session.songFolder().text(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
+    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
         return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir);
     }, QStringLiteral(u"正在剪切……"));
 }
@@ -83,7 +83,7 @@ void CuttingHandlers::cutAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.session.songFolder().text(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
+    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
         return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs), dirs.workDir));
     }, QStringLiteral(u"正在剪切……"));
 }
@@ -92,7 +92,7 @@ void CuttingHandlers::mergeAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.session.songFolder().text(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
+    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
         return mergeNotice(tunora::mergeAll(folder, rows, dirs), dirs.workDir);
     }, QStringLiteral(u"正在合并……"));
 }

@@ -14,7 +14,7 @@ const QString kNoteTitle = QStringLiteral(u"提示");
 // look for them in the program directory, or find an older one there.
 QString leftInWorkDirLine(const QString &what, const FilePath &workDir)
 {
-    return QStringLiteral(u"\n") + what + QStringLiteral(u"无法移到程序目录，留在：") + displayFileName(workDir.text());
+    return QStringLiteral(u"\n") + what + QStringLiteral(u"无法移到程序目录，留在：") + displayPath(workDir.text());
 }
 
 QString mergeTally(const MergeOutcome &outcome)

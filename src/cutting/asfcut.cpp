@@ -41,7 +41,7 @@ ContainerCut cutAsf(const ReadFile &source, MarkedSpan span, AtomicFileWriter &o
     const quint32 shiftMs = quint32(qBound<qint64>(0, stretch->startMs, 0xFFFFFFFF));
     QByteArray packet(layout->packetSize, Qt::Uninitialized);
     for (qint64 i = stretch->firstPacket; i <= stretch->lastPacket; ++i) {
-        if (source.readAt(layout->packetsOffset + i * layout->packetSize, packet.data(), packet.size()) != packet.size())
+        if (!readExactly(source, layout->packetsOffset + i * layout->packetSize, packet.data(), packet.size()))
             return ContainerCut::Failed;
         std::optional<AsfPacket> parsed = parseAsfPacket(packet.constData(), packet.size());
         if (i == stretch->firstPacket || i == stretch->lastPacket) {

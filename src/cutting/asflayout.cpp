@@ -58,7 +58,7 @@ const Byte *bytesOf(const QByteArray &a)
 std::optional<AsfLayout> parseAsf(const ReadFile &file)
 {
     Byte fixed[kHeaderObjectFixed];
-    if (file.readAt(0, reinterpret_cast<char *>(fixed), sizeof fixed) != qint64(sizeof fixed)
+    if (!readExactly(file, 0, fixed, sizeof fixed)
         || std::memcmp(fixed, kHeaderGuid, 16) != 0)
         return std::nullopt;
     const quint64 headerSize = littleEndian(fixed + 16, 8);
@@ -68,7 +68,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
 
     AsfLayout layout;
     layout.header = QByteArray(qint64(headerSize), Qt::Uninitialized);
-    if (file.readAt(0, layout.header.data(), layout.header.size()) != layout.header.size())
+    if (!readExactly(file, 0, layout.header.data(), layout.header.size()))
         return std::nullopt;
 
     const Byte *h = bytesOf(layout.header);
@@ -104,7 +104,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
 
     Byte data[kDataObjectHeaderSize];
     const qint64 dataAt = layout.header.size();
-    if (file.readAt(dataAt, reinterpret_cast<char *>(data), sizeof data) != qint64(sizeof data)
+    if (!readExactly(file, dataAt, data, sizeof data)
         || std::memcmp(data, kDataGuid, 16) != 0)
         return std::nullopt;
     layout.packetsOffset = dataAt + kDataObjectHeaderSize;
@@ -118,7 +118,7 @@ std::optional<AsfLayout> parseAsf(const ReadFile &file)
         // Its properties may sit in the header extension; the first payload's stream is the
         // audio of a song file.
         QByteArray packet(layout.packetSize, Qt::Uninitialized);
-        if (file.readAt(layout.packetsOffset, packet.data(), packet.size()) != packet.size())
+        if (!readExactly(file, layout.packetsOffset, packet.data(), packet.size()))
             return std::nullopt;
         const std::optional<AsfPacket> first = parseAsfPacket(packet.constData(), packet.size());
         if (first && !first->payloads.isEmpty())
@@ -134,7 +134,7 @@ std::optional<quint32> asfPacketSendTime(const ReadFile &file, const AsfLayout &
     if (index < 0 || index >= layout.packetCount)
         return std::nullopt;
     QByteArray packet(layout.packetSize, Qt::Uninitialized);
-    if (file.readAt(layout.packetsOffset + index * layout.packetSize, packet.data(), packet.size()) != packet.size())
+    if (!readExactly(file, layout.packetsOffset + index * layout.packetSize, packet.data(), packet.size()))
         return std::nullopt;
     const std::optional<AsfPacket> parsed = parseAsfPacket(packet.constData(), packet.size());
     if (!parsed)

@@ -95,8 +95,7 @@ private:
     bool walkFrom(qint64 from, double ms, Walk &walk)
     {
         for (qint64 p = from; p < m_layout.packetCount; ++p) {
-            if (m_file.readAt(m_layout.packetsOffset + p * m_layout.packetSize, m_packet.data(), m_packet.size())
-                != m_packet.size())
+            if (!readExactly(m_file, m_layout.packetsOffset + p * m_layout.packetSize, m_packet.data(), m_packet.size()))
                 return false;
             const std::optional<AsfPacket> packet = parseAsfPacket(m_packet.constData(), m_packet.size());
             if (!packet)

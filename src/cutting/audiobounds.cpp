@@ -17,11 +17,6 @@ constexpr qint64 kId3v2HeaderSize = 10;
 constexpr qint64 kId3v1Size = 128;
 constexpr qint64 kApeFooterSize = 32;
 
-bool readExactly(const ReadFile &file, qint64 offset, Byte *buffer, qint64 count)
-{
-    return offset >= 0 && file.readAt(offset, reinterpret_cast<char *>(buffer), count) == count;
-}
-
 // Total size of an ID3v2 tag starting at offset (header, body, footer), or 0 if none.
 qint64 id3v2TagSize(const ReadFile &file, qint64 offset)
 {
@@ -42,7 +37,7 @@ InfoFrame infoFrameAt(const ReadFile &file, qint64 offset, qint64 end)
 {
     Byte buf[kInfoFrameReadSize] = {};
     const qint64 available = qMin<qint64>(sizeof buf, end - offset);
-    if (available < 4 || file.readAt(offset, reinterpret_cast<char *>(buf), available) != available)
+    if (available < 4 || !readExactly(file, offset, buf, available))
         return {};
     return parseInfoFrame(buf, available, end - offset);
 }

@@ -40,7 +40,7 @@ Container detectContainer(const ReadFile &file)
         // Some taggers put an ID3v2 tag in front of a FLAC stream.
         char magic[4];
         const qint64 begin = findAudioBounds(file).begin;
-        if (file.readAt(begin, magic, sizeof magic) == qint64(sizeof magic) && std::memcmp(magic, "fLaC", 4) == 0)
+        if (readExactly(file, begin, magic, sizeof magic) && std::memcmp(magic, "fLaC", 4) == 0)
             return Container::Flac;
     }
     return Container::Unrecognised;

@@ -3,7 +3,6 @@
 #include "container.h"
 #include "containercut.h"
 #include "rowsegment.h"
-#include "songsource.h"
 #include "xingframe.h"
 
 #include <ranges>
@@ -61,16 +60,16 @@ CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFil
 
 } // namespace
 
-CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs)
+CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs)
 {
-    ReadFile source(sourcePath(songFolder, row.name));
+    ReadFile source(songFolder / row.name);
     const Container container = detectContainer(source);
     if (container == Container::Unrecognised)
         return cutUnrecognised(row, std::move(source), dirs);
     return cutAsContainer(row, container, source, dirs);
 }
 
-CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
+CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
 {
     CutTally tally;
     for (const SongRow &row : rowsTopToBottom | std::views::reverse) {

@@ -3,6 +3,8 @@
 #include "output.h"
 #include "segment.h"
 
+#include "platform/files/filepath.h"
+
 #include <QList>
 
 // Cut files: one row's segment written as "[铃声]" + its file name.
@@ -19,7 +21,7 @@ enum class CutOutcome {
     StreamCopyUnavailable,
 };
 
-CutOutcome cutOne(const QString &songFolder, const SongRow &row, const OutputDirs &dirs);
+CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs);
 
 struct CutTally {
     int succeeded = 0;
@@ -36,6 +38,6 @@ struct CutTally {
 // Every row from the bottom one up. A row counts as failed when it is not marked, when its
 // segment is empty (no file is written for it), when its container cannot be cut or when its
 // output cannot be written.
-CutTally cutAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
 
 } // namespace tunora

@@ -3,7 +3,6 @@
 #include "container.h"
 #include "mpegjoints.h"
 #include "rowsegment.h"
-#include "songsource.h"
 #include "xingframe.h"
 
 #include <optional>
@@ -30,7 +29,7 @@ struct Plan {
 // The merge plays as one stream only when its frames agree in version, layer, sample rate
 // and channel count: the segments are all found before a byte is written, and a segment that
 // does not match the first one counts as failed.
-Plan planMerge(const QString &songFolder, const QList<SongRow> &rowsTopToBottom)
+Plan planMerge(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom)
 {
     Plan plan;
     std::optional<std::optional<MpegFormat>> first; // of the first segment: a format, or none
@@ -40,7 +39,7 @@ Plan planMerge(const QString &songFolder, const QList<SongRow> &rowsTopToBottom)
             continue;
         }
         // The merge is an MPEG file: a song in another container would corrupt it.
-        const FilePath path = sourcePath(songFolder, row.name);
+        const FilePath path = songFolder / row.name;
         ReadFile source(path);
         if (detectContainer(source) != Container::Unrecognised) {
             ++plan.failed;
@@ -125,7 +124,7 @@ Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out,
 
 } // namespace
 
-MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
+MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
 {
     using Kind = MergeOutcome::Kind;
     MergeOutcome outcome;

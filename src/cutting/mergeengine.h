@@ -3,6 +3,8 @@
 #include "output.h"
 #include "segment.h"
 
+#include "platform/files/filepath.h"
+
 #include <QList>
 
 // The merge: the segments of all marked rows, bottom row first, in one file named
@@ -30,6 +32,6 @@ struct MergeOutcome {
 // the segment before; the file starts with an info frame when its frames differ in bit rate.
 // A file that holds no MPEG stream gives its proportional byte slice. The segments are found
 // first, then streamed into the output, so memory does not grow with their bytes.
-MergeOutcome mergeAll(const QString &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
 
 } // namespace tunora

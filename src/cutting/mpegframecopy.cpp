@@ -58,7 +58,7 @@ bool readFrames(const ReadFile &file, const MpegFrameRef *frames, size_t count, 
         qint64 bytes = frames[first].length;
         while (end < count && frames[end].offset == frames[end - 1].offset + frames[end - 1].length)
             bytes += frames[end++].length;
-        if (file.readAt(frames[first].offset, run.data() + at, bytes) != bytes)
+        if (!readExactly(file, frames[first].offset, run.data() + at, bytes))
             return false;
         at += bytes;
         first = end;

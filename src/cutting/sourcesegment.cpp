@@ -1,7 +1,5 @@
 #include "sourcesegment.h"
 
-#include "songsource.h"
-
 #include <memory>
 #include <utility>
 
@@ -13,9 +11,9 @@ namespace {
 constexpr qint64 kCopyChunk = qint64(1) << 20;
 } // namespace
 
-SourceSegment locateSegment(const QString &songFolder, const SongRow &row)
+SourceSegment locateSegment(const FilePath &songFolder, const SongRow &row)
 {
-    return locateSegment(ReadFile(sourcePath(songFolder, row.name)), row);
+    return locateSegment(ReadFile(songFolder / row.name), row);
 }
 
 SourceSegment locateSegment(ReadFile file, const SongRow &row)
@@ -35,7 +33,7 @@ CopyResult copyRange(const ReadFile &file, SegmentRange range, AtomicFileWriter 
     qint64 left = range.length;
     while (left > 0) {
         const qint64 want = qMin(chunk, left);
-        if (file.readAt(offset, buffer.get(), want) != want)
+        if (!readExactly(file, offset, buffer.get(), want))
             return CopyResult::ReadFailed;
         if (!out.write(buffer.get(), want))
             return CopyResult::WriteFailed;

@@ -13,7 +13,7 @@ struct SourceSegment {
     SegmentRange range; // empty when the file is missing, unreadable or the marks give nothing
 };
 
-SourceSegment locateSegment(const QString &songFolder, const SongRow &row);
+SourceSegment locateSegment(const FilePath &songFolder, const SongRow &row);
 // The same, in a song file already open.
 SourceSegment locateSegment(ReadFile file, const SongRow &row);
 

@@ -5,30 +5,43 @@
 #include "platform/files/fileio.h"
 
 #include <cstring>
+#include <limits>
+#include <new>
 
 namespace tunora {
 
 namespace {
 
-int64_t readSource(void *context, int64_t offset, void *buffer, int64_t count)
+int64_t readSource(void *context, int64_t offset, void *buffer, int64_t count) noexcept
 {
     return static_cast<const ReadFile *>(context)->readAt(offset, static_cast<char *>(buffer), count);
 }
 
-int writeSink(void *context, int64_t offset, const void *data, int64_t count)
+// Called from inside libavformat, through C frames that an exception must not cross: memory
+// running out fails the write, and libavformat then fails the cut.
+int writeSink(void *context, int64_t offset, const void *data, int64_t count) noexcept
 {
     auto *bytes = static_cast<QByteArray *>(context);
-    if (offset < 0 || count < 0)
+    if (offset < 0 || count < 0 || count > std::numeric_limits<qsizetype>::max() - offset)
         return -1;
-    if (offset > bytes->size())
-        bytes->append(QByteArray(offset - bytes->size(), '\0'));
-    if (offset + count > bytes->size())
-        bytes->resize(offset + count);
+    try {
+        if (offset > bytes->size())
+            bytes->append(QByteArray(offset - bytes->size(), '\0'));
+        if (offset + count > bytes->size())
+            bytes->resize(offset + count);
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
     std::memcpy(bytes->data() + offset, data, size_t(count));
     return 0;
 }
 
 } // namespace
+
+tunora_stream_sink byteSink(QByteArray &bytes)
+{
+    return {&bytes, writeSink};
+}
 
 StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demuxer, const char *muxer)
 {
@@ -40,7 +53,7 @@ StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demux
     StreamCopy copy;
     const tunora_stream_copy_job job{
         {const_cast<ReadFile *>(&source), source.size(), readSource},
-        {&copy.bytes, writeSink},
+        byteSink(copy.bytes),
         span.start,
         span.end,
         demuxer,

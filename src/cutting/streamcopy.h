@@ -1,6 +1,7 @@
 #pragma once
 
 #include "containercut.h"
+#include "streamcopyabi.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,6 +21,10 @@ struct StreamCopy {
 // `demuxer` and `muxer` are libavformat's short names ("flac", "ogg", "mov", "wav", ...).
 // StreamCopyUnavailable when the program has no module it can use.
 StreamCopy streamCopy(const ReadFile &source, MarkedSpan span, const char *demuxer, const char *muxer);
+
+// The sink a stream copy writes into: `bytes` grows to hold what is written. A write it
+// cannot hold fails (-1) rather than throwing.
+tunora_stream_sink byteSink(QByteArray &bytes);
 
 // Why this program cannot make stream copies (its module is missing or was refused), for the
 // user; empty when it can. Looks for the module on first use.

@@ -32,7 +32,9 @@ struct SourceReader {
     int64_t pos = 0;
 };
 
-int readSource(void *opaque, uint8_t *buffer, int size)
+// libavformat calls these through its C frames: nothing may be thrown out of them, and the
+// source and sink are C callbacks that throw nothing.
+int readSource(void *opaque, uint8_t *buffer, int size) noexcept
 {
     auto *r = static_cast<SourceReader *>(opaque);
     const int64_t n = r->source->read_at(r->source->context, r->pos, buffer, size);
@@ -44,7 +46,7 @@ int readSource(void *opaque, uint8_t *buffer, int size)
     return int(n);
 }
 
-int64_t seekSource(void *opaque, int64_t offset, int whence)
+int64_t seekSource(void *opaque, int64_t offset, int whence) noexcept
 {
     auto *r = static_cast<SourceReader *>(opaque);
     const int64_t size = r->source->size;
@@ -76,7 +78,7 @@ struct SinkWriter {
     int64_t size = 0;
 };
 
-int writeSink(void *opaque, WrittenBytes buffer, int size)
+int writeSink(void *opaque, WrittenBytes buffer, int size) noexcept
 {
     auto *s = static_cast<SinkWriter *>(opaque);
     if (s->sink->write_at(s->sink->context, s->pos, buffer, size) != 0)
@@ -86,7 +88,7 @@ int writeSink(void *opaque, WrittenBytes buffer, int size)
     return size;
 }
 
-int64_t seekSink(void *opaque, int64_t offset, int whence)
+int64_t seekSink(void *opaque, int64_t offset, int whence) noexcept
 {
     auto *s = static_cast<SinkWriter *>(opaque);
     switch (whence & ~AVSEEK_FORCE) {

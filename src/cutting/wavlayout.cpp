@@ -43,7 +43,7 @@ bool parseFmt(const QByteArray &chunk, WavLayout &layout)
 std::optional<WavLayout> parseWav(const ReadFile &file)
 {
     Byte riff[kRiffHeaderSize];
-    if (file.readAt(0, reinterpret_cast<char *>(riff), sizeof riff) != qint64(sizeof riff)
+    if (!readExactly(file, 0, riff, sizeof riff)
         || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
         return std::nullopt;
 
@@ -52,7 +52,7 @@ std::optional<WavLayout> parseWav(const ReadFile &file)
     qint64 at = kRiffHeaderSize;
     for (int chunks = 0; chunks < kMaxChunks; ++chunks) {
         Byte header[kChunkHeaderSize];
-        if (file.readAt(at, reinterpret_cast<char *>(header), sizeof header) != qint64(sizeof header))
+        if (!readExactly(file, at, header, sizeof header))
             return std::nullopt;
         const qint64 size = littleEndian32(header + 4);
         const qint64 body = at + kChunkHeaderSize;
@@ -61,7 +61,7 @@ std::optional<WavLayout> parseWav(const ReadFile &file)
                 return std::nullopt;
             const qint64 whole = kChunkHeaderSize + size + (size & 1);
             layout.fmtChunk = QByteArray(whole, '\0');
-            if (file.readAt(at, layout.fmtChunk.data(), kChunkHeaderSize + size) != kChunkHeaderSize + size
+            if (!readExactly(file, at, layout.fmtChunk.data(), kChunkHeaderSize + size)
                 || !parseFmt(layout.fmtChunk, layout))
                 return std::nullopt;
             haveFmt = true;

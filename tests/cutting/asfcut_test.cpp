@@ -139,8 +139,8 @@ TEST_F(AsfCutTest, CutStartsAndEndsWithinAFrameOfItsMarks)
     };
     for (const char *fixture : fixtures) {
         const QString name = QString::fromLatin1(fixture);
-        writeBytes(m_folder + name, readBytes(s_fixtures->filePath(name)));
-        const std::optional<DecodedAudio> song = decodeWithFfmpeg(m_folder + name);
+        writeBytes(songPath(name), readBytes(s_fixtures->filePath(name)));
+        const std::optional<DecodedAudio> song = decodeWithFfmpeg(songPath(name));
         ASSERT_TRUE(song);
         // A decoder plays nothing of a song's first frame (46 ms), so no cut starts before the
         // song does; the last frame holds the tone's end and some silence after it.
@@ -268,7 +268,7 @@ TEST_F(AsfCutTest, AudioStreamNotNamedInTheHeaderIsFoundInThePackets)
     QByteArray song = readBytes(s_fixtures->filePath(u"steps-12s-split.wma"_s));
     ASSERT_EQ(song.count(streamProperties), 1);
     song.replace(streamProperties, unknown);
-    writeBytes(m_folder + u"hidden.wma"_s, song);
+    writeBytes(songPath(u"hidden.wma"_s), song);
 
     ASSERT_EQ(cutOne(m_folder, {u"hidden.wma"_s, u"5"_s, u"8"_s, u"3"_s, u"12.03"_s}, m_dirs), CutOutcome::Written);
     QByteArray ringtone = programFile(u"[铃声]hidden.wma"_s);

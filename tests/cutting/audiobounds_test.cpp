@@ -95,8 +95,8 @@ TEST(AudioBounds, TagsAndInfoFramesAreNotAudio)
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString folder = dir.path() + u"/"_s;
-    writeBytes(folder + u"plain.mp3"_s, audio);
+    const FilePath folder(dir.path());
+    writeBytes((folder / u"plain.mp3"_s).text(), audio);
     // 40000 audio bytes over 10 s: 4 bytes per millisecond.
     const SongRow plainRow{u"plain.mp3"_s, u"1.5"_s, u"6"_s, u"4.5"_s, u"10"_s};
     const OutputDirs plainOut{FilePath(dir.path()), FilePath(dir.path())};
@@ -106,7 +106,7 @@ TEST(AudioBounds, TagsAndInfoFramesAreNotAudio)
 
     for (const Layout &layout : layouts) {
         SCOPED_TRACE(layout.what);
-        const QString path = folder + u"tagged.mp3"_s;
+        const QString path = (folder / u"tagged.mp3"_s).text();
         writeBytes(path, layout.head + audio + layout.tail);
         const AudioBounds bounds = findAudioBounds(ReadFile(FilePath(path)));
         EXPECT_EQ(bounds.begin, layout.head.size());

@@ -61,7 +61,7 @@ protected:
     {
         const QByteArray bytes = readBytes(s_fixtures->filePath(fixture));
         EXPECT_FALSE(bytes.isEmpty()) << fixture.toStdString();
-        writeBytes(m_folder + name, bytes);
+        writeBytes(songPath(name), bytes);
         return bytes;
     }
 
@@ -199,8 +199,8 @@ TEST_F(ContainerCutTest, ContainerThatCannotBeCutFailsAndLeavesNoFile)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        writeBytes(m_folder + u"bad.wma"_s, c.bytes);
-        ASSERT_NE(detectContainer(ReadFile(FilePath(m_folder + u"bad.wma"_s))), Container::Unrecognised);
+        writeBytes(songPath(u"bad.wma"_s), c.bytes);
+        ASSERT_NE(detectContainer(ReadFile(m_folder / u"bad.wma"_s)), Container::Unrecognised);
         const CutOutcome outcome = cutOne(m_folder, row(u"bad.wma"_s, u"1"_s, u"2"_s), m_dirs);
         EXPECT_EQ(outcome, CutOutcome::CannotCut);
         expectNoOutputs();
@@ -264,7 +264,7 @@ TEST_F(ContainerCutTest, MpegCutsStayTheByteSlicesTheyWere)
         {"tone-cover-3s.mp3", "1", "2.5", "3.03", 12000, "faf35207f3108ceeab75f7a4bf483181"},
         {"tone-cover-3s.mp3", "0", "9", "3.03", 24241, "5abf5bc9d529c292034d668c6004bde7"},
     };
-    const QString data = QStringLiteral(TUNORA_TEST_DATA_DIR "/");
+    const FilePath data(QStringLiteral(TUNORA_TEST_DATA_DIR));
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.song) + " from " + c.start + " to " + c.end);
         const QString name = QString::fromLatin1(c.song);

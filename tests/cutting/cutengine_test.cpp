@@ -130,16 +130,29 @@ TEST_F(CutEngineTest, FailedMoveKeepsTheCutInTheWorkingDirectoryAndSaysWhere)
         QDir(m_dirs.programDir.text()).rmdir(u"[铃声]a.mp3"_s);
     }
 
-    // The working directory as the user reads it: a GBK name shows as its characters.
-    const FilePath workDir = FilePath::fromBytes("/home/u/\xB8\xE8\xC7\xFA");
-    const std::optional<Notice> notice = cutOneNotice(CutOutcome::WrittenInWorkDir, workDir);
-    ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->text, u"剪切成功！\n铃声无法移到程序目录，留在：/home/u/歌曲"_s);
-    EXPECT_EQ(notice->style, MessageStyle::Exclamation);
-    EXPECT_EQ(notice->title, u"提示"_s);
-    const Notice tallyNotice = cutAllNotice({3, 1, 2}, workDir);
-    EXPECT_EQ(tallyNotice.text, u"剪切成功：3首。剪切失败：1首！\n其中2首无法移到程序目录，留在：/home/u/歌曲"_s);
-    EXPECT_EQ(tallyNotice.style, MessageStyle::Exclamation);
+    // The working directory as the user reads it: each name in it shows as its characters,
+    // a GBK one (from a Windows archive) inside UTF-8 ones too.
+    const struct {
+        const char *what;
+        QByteArray workDir;
+        QString shown;
+    } places[] = {
+        {"a GBK name", "/home/u/\xB8\xE8\xC7\xFA", u"/home/u/歌曲"_s},
+        {"a GBK name inside a UTF-8 one", QStringView(u"/home/u/音乐/").toUtf8() + "\xB8\xE8\xC7\xFA",
+         u"/home/u/音乐/歌曲"_s},
+    };
+    for (const auto &place : places) {
+        SCOPED_TRACE(place.what);
+        const FilePath workDir = FilePath::fromBytes(place.workDir);
+        const std::optional<Notice> notice = cutOneNotice(CutOutcome::WrittenInWorkDir, workDir);
+        ASSERT_TRUE(notice);
+        EXPECT_EQ(notice->text, u"剪切成功！\n铃声无法移到程序目录，留在："_s + place.shown);
+        EXPECT_EQ(notice->style, MessageStyle::Exclamation);
+        EXPECT_EQ(notice->title, u"提示"_s);
+        const Notice tallyNotice = cutAllNotice({3, 1, 2}, workDir);
+        EXPECT_EQ(tallyNotice.text, u"剪切成功：3首。剪切失败：1首！\n其中2首无法移到程序目录，留在："_s + place.shown);
+        EXPECT_EQ(tallyNotice.style, MessageStyle::Exclamation);
+    }
 }
 
 TEST_F(CutEngineTest, NamesThatAreNotUtf8KeepTheirBytes)

@@ -87,7 +87,7 @@ protected:
     {
         const QByteArray bytes = readBytes(s_fixtures->filePath(fixture));
         EXPECT_FALSE(bytes.isEmpty()) << fixture.toStdString();
-        writeBytes(m_folder + fixture, bytes);
+        writeBytes(songPath(fixture), bytes);
         return bytes;
     }
 

@@ -34,7 +34,7 @@ inline QByteArray readBytes(const QString &path)
 {
     ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), Qt::Uninitialized);
-    if (!in.isOpen() || in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+    if (!in.isOpen() || !readExactly(in, 0, bytes.data(), bytes.size()))
         return {};
     return bytes;
 }
@@ -56,16 +56,19 @@ protected:
         ASSERT_TRUE(m_root.isValid());
         for (const char *sub : {"songs", "work", "program"})
             ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(sub)));
-        m_folder = m_root.filePath(QStringLiteral("songs/"));
+        // Without a trailing "/": the engines join the song's name to it as a path.
+        m_folder = FilePath(m_root.filePath(QStringLiteral("songs")));
         m_dirs = {FilePath(m_root.filePath(QStringLiteral("work"))), FilePath(m_root.filePath(QStringLiteral("program")))};
     }
 
     QByteArray addSong(const QString &name, int seed)
     {
         const QByteArray bytes = patternBytes(40'000, seed);
-        writeBytes(m_folder + name, bytes);
+        writeBytes(songPath(name), bytes);
         return bytes;
     }
+
+    QString songPath(const QString &name) const { return (m_folder / name).text(); }
 
     QByteArray programFile(const QString &name) const
     {
@@ -73,7 +76,7 @@ protected:
     }
 
     QTemporaryDir m_root;
-    QString m_folder;
+    FilePath m_folder;
     OutputDirs m_dirs;
 };
 

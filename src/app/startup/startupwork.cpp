@@ -1,8 +1,8 @@
 #include "startupwork.h"
 
-#include "app/poolhandover.h"
 #include "platform/engine/mpvhandle.h"
 #include "platform/engine/mpvplayer.h"
+#include "platform/tasks/poolhandover.h"
 
 #include <QThreadPool>
 

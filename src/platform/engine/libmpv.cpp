@@ -1,6 +1,7 @@
 #include "libmpv.h"
 
-#include <QLibrary>
+#include "platform/files/runtimelibrary.h"
+
 #include <QStringList>
 
 namespace tunora {
@@ -8,9 +9,9 @@ namespace tunora {
 namespace {
 
 template <typename Function>
-void resolve(QLibrary &library, const char *name, Function &slot, QStringList &missing)
+void resolve(const RuntimeLibrary &library, const char *name, Function &slot, QStringList &missing)
 {
-    slot = reinterpret_cast<Function>(library.resolve(name));
+    slot = reinterpret_cast<Function>(library.symbol(name));
     if (!slot)
         missing.append(QLatin1String(name));
 }
@@ -26,12 +27,12 @@ std::optional<LibMpv> refuse(QString *error, const QString &reason)
 
 std::optional<LibMpv> loadLibMpv(const QString &file, QString *error)
 {
-    // Never unloaded: the engine's threads run its code until the process ends. The object
-    // going away leaves the library loaded. The full run-time name, not "mpv" and a version:
-    // QLibrary tries the exact name last then, so its error is the one that tells why.
-    QLibrary library(file);
-    if (!library.load())
-        return refuse(error, library.errorString());
+    // Bound on first call, as the library brings many others with it; a function it lacks
+    // still refuses it here, as every one is looked up below.
+    QString reason;
+    RuntimeLibrary library = RuntimeLibrary::open(file, RuntimeLibrary::Binding::OnFirstCall, &reason);
+    if (!library.isOpen())
+        return refuse(error, reason);
 
     LibMpv api{};
     QStringList missing;
@@ -51,15 +52,17 @@ std::optional<LibMpv> loadLibMpv(const QString &file, QString *error)
     resolve(library, "mpv_free_node_contents", api.freeNodeContents, missing);
     if (!missing.isEmpty())
         return refuse(error, QStringLiteral("%1 is not a usable libmpv: it lacks %2.")
-                                 .arg(library.fileName(), missing.join(QStringLiteral(", "))));
+                                 .arg(file, missing.join(QStringLiteral(", "))));
 
     // The event structures this program reads are those of its own major version.
     const unsigned long major = api.clientApiVersion() >> 16;
     if (major != (MPV_CLIENT_API_VERSION >> 16))
         return refuse(error, QStringLiteral("%1 speaks version %2 of the libmpv client API; this program needs version %3.")
-                                 .arg(library.fileName())
+                                 .arg(file)
                                  .arg(major)
                                  .arg(MPV_CLIENT_API_VERSION >> 16));
+    // Never unloaded: the engine's threads run its code until the process ends.
+    library.keep();
     return api;
 }
 

@@ -132,6 +132,11 @@ qint64 ReadFile::readAt(qint64 offset, char *buffer, qint64 count) const
     return done;
 }
 
+bool readExactly(const ReadFile &file, qint64 offset, void *buffer, qint64 count)
+{
+    return count >= 0 && file.readAt(offset, static_cast<char *>(buffer), count) == count;
+}
+
 AtomicFileWriter::AtomicFileWriter(const FilePath &path) : m_target(followLinks(path.bytes()))
 {
     // Same directory as the target, so the final rename never crosses file systems. The

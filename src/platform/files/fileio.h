@@ -32,6 +32,10 @@ private:
     qint64 m_size = 0;
 };
 
+// Exactly count bytes from offset into buffer: false when the file cannot be read there or
+// ends before them, so a short read never passes for the structure it should hold.
+bool readExactly(const ReadFile &file, qint64 offset, void *buffer, qint64 count);
+
 // The program's one way to write a file, so that it appears whole or not at all: the bytes
 // go to a temporary file in the target's folder, which commit() renames over the target
 // (flushed to disk first when it replaces a file, so a crash cannot leave an empty file

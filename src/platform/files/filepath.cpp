@@ -36,6 +36,11 @@ FilePath FilePath::folder() const
     return FilePath(slash == 0 ? QStringLiteral("/") : path.left(slash));
 }
 
+QString FilePath::fileName() const
+{
+    return m_text.mid(m_text.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 FilePath FilePath::cleaned() const
 {
     // Works on the text only; the escapes of bytes that are not UTF-8 are characters like

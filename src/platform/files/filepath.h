@@ -29,11 +29,12 @@ public:
     // `name` (a file name or a relative path) in this folder, with one "/" between them; an
     // empty path leaves the name relative to the current folder.
     FilePath operator/(const QString &name) const;
-    // The last part: "b.mp3" for "/a/b.mp3", all of a bare name, empty for "/a/".
-    QString fileName() const { return m_text.mid(m_text.lastIndexOf(QLatin1Char('/')) + 1); }
     // The folder holding this path: "/a" for "/a/b" and "/a/b/", "/" for "/a" and "/";
     // empty (the current folder) for a bare name.
     FilePath folder() const;
+    // The part after the last "/": "b.mp3" for "/a/b.mp3", a bare name whole, empty for a
+    // path that ends with "/".
+    QString fileName() const;
     // Without "." and ".." parts and doubled or trailing "/", by the text alone: links are
     // not followed.
     FilePath cleaned() const;

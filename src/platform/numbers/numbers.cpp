@@ -72,20 +72,17 @@ QString markText(double value)
     return text;
 }
 
-template <typename Int>
-static Int truncTo(double value)
+std::int64_t truncToInt64(double value)
 {
+    using Limits = std::numeric_limits<std::int64_t>;
     if (!std::isfinite(value))
         return 0;
     const double t = std::trunc(value);
-    if (t >= static_cast<double>(std::numeric_limits<Int>::max()))
-        return std::numeric_limits<Int>::max();
-    if (t <= static_cast<double>(std::numeric_limits<Int>::min()))
-        return std::numeric_limits<Int>::min();
-    return static_cast<Int>(t);
+    if (t >= static_cast<double>(Limits::max()))
+        return Limits::max();
+    if (t <= static_cast<double>(Limits::min()))
+        return Limits::min();
+    return static_cast<std::int64_t>(t);
 }
-
-std::int32_t truncToInt32(double value) { return truncTo<std::int32_t>(value); }
-std::int64_t truncToInt64(double value) { return truncTo<std::int64_t>(value); }
 
 } // namespace tunora

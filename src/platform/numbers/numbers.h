@@ -26,7 +26,6 @@ double roundTo2(double value);
 QString markText(double value);
 
 // Truncation toward zero; a value that is not finite gives 0, one out of range saturates.
-std::int32_t truncToInt32(double value);
 std::int64_t truncToInt64(double value);
 
 } // namespace tunora

@@ -27,7 +27,7 @@ QByteArray contentsOf(const QString &path)
 {
     ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), 0);
-    if (!in.isOpen() || in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+    if (!in.isOpen() || !readExactly(in, 0, bytes.data(), bytes.size()))
         return "<unreadable>";
     return bytes;
 }

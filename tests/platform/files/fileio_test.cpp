@@ -18,7 +18,7 @@ QByteArray contentsOf(const QString &path)
 {
     ReadFile in{FilePath(path)};
     QByteArray bytes(in.size(), 0);
-    if (in.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+    if (!readExactly(in, 0, bytes.data(), bytes.size()))
         return "<unreadable>";
     return bytes;
 }
@@ -35,6 +35,36 @@ QStringList entriesOf(const QString &dir)
 }
 
 } // namespace
+
+TEST(ReadFile, ReadExactlyTakesEveryByteAskedForOrFails)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"song.mp3"_s);
+    ASSERT_TRUE(writeWhole(path, "0123456789"));
+    const ReadFile file{FilePath(path)};
+    ASSERT_TRUE(file.isOpen());
+
+    struct Case {
+        const char *what;
+        qint64 offset, count;
+        const char *expected; // nullptr: refused
+    };
+    for (const Case &c : {Case{"inside", 2, 5, "23456"}, Case{"up to the end", 6, 4, "6789"},
+                          Case{"nothing", 10, 0, ""}, Case{"running past the end", 8, 4, nullptr},
+                          Case{"past the end", 12, 1, nullptr}, Case{"before the start", -1, 2, nullptr},
+                          Case{"a negative count", 0, -1, nullptr}}) {
+        SCOPED_TRACE(c.what);
+        QByteArray bytes(qMax<qint64>(c.count, 0), '.');
+        const bool read = readExactly(file, c.offset, bytes.data(), c.count);
+        EXPECT_EQ(read, c.expected != nullptr);
+        if (c.expected) {
+            EXPECT_EQ(bytes, QByteArray(c.expected));
+        }
+    }
+    char byte = 0;
+    EXPECT_FALSE(readExactly(ReadFile(), 0, &byte, 1)) << "a file that is not open";
+}
 
 TEST(AtomicFileWriter, ReplacesOnCommitOnlyAndCleansUpOtherwise)
 {

@@ -1,4 +1,5 @@
 #include "platform/files/filepath.h"
+#include "platform/files/filenames.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@ TEST(FilePath, KeepsEveryByteThroughJoinFolderAndCleaning)
     EXPECT_EQ((top / u"a.mp3"_s).folder(), top);
     EXPECT_EQ(FilePath::fromBytes("/music/./" + kGbk + "/x/../").cleaned(), top);
     EXPECT_EQ(top.folder().bytes(), "/music");
+    EXPECT_EQ(encodeFileName(top.fileName()), kGbk);
+    EXPECT_EQ(encodeFileName((top / u"a.mp3"_s).fileName()), "a.mp3");
 }
 
 TEST(FilePath, JoinAddsOneSeparatorAndFolderGoesUpOne)
@@ -37,6 +40,13 @@ TEST(FilePath, JoinAddsOneSeparatorAndFolderGoesUpOne)
                         Up{u"/"_s, u"/"_s}, Up{u"a/b"_s, u"a"_s}, Up{u"a"_s, QString()}}) {
         SCOPED_TRACE(c.path.toStdString());
         EXPECT_EQ(FilePath(c.path).folder().text(), c.folder);
+    }
+
+    struct Name { QString path, name; };
+    for (const Name &c : {Name{u"/a/b.mp3"_s, u"b.mp3"_s}, Name{u"b.mp3"_s, u"b.mp3"_s}, Name{u"a/b"_s, u"b"_s},
+                          Name{u"/a/"_s, QString()}, Name{u"/"_s, QString()}, Name{QString(), QString()}}) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(FilePath(c.path).fileName(), c.name);
     }
     EXPECT_TRUE(FilePath(u"/a"_s).isAbsolute());
     EXPECT_FALSE(FilePath(u"a/b"_s).isAbsolute());

@@ -111,3 +111,12 @@ TEST(ProgramModule, IsFoundBesideTheProgramOrInItsLibraryFolder)
         }
     }
 }
+
+TEST(ProgramModule, AMissingModuleNamesThePlacesAsTheUserReadsThem)
+{
+    // A program unpacked into a GBK-named folder ("歌曲") inside a UTF-8 one ("音乐").
+    const FilePath program = FilePath::fromBytes(QStringView(u"/opt/音乐/").toUtf8() + "\xB8\xE8\xC7\xFA");
+    QString error;
+    EXPECT_TRUE(findProgramModule(program, QStringLiteral("tunora-something.so"), &error).isEmpty());
+    EXPECT_TRUE(error.contains(QStringLiteral(u"/opt/音乐/歌曲/tunora-something.so"))) << error.toStdString();
+}

@@ -68,10 +68,11 @@ TEST(MarkText, HugeValuesStayWhole)
 
 TEST(Truncation, TowardZeroWithNonFiniteAsZero)
 {
-    EXPECT_EQ(truncToInt32(16.99), 16);
-    EXPECT_EQ(truncToInt32(-16.99), -16);
-    EXPECT_EQ(truncToInt32(std::numeric_limits<double>::infinity()), 0);
-    EXPECT_EQ(truncToInt32(std::nan("")), 0);
-    EXPECT_EQ(truncToInt32(1e12), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(truncToInt64(16.99), 16);
+    EXPECT_EQ(truncToInt64(-16.99), -16);
+    EXPECT_EQ(truncToInt64(std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(truncToInt64(std::nan("")), 0);
+    EXPECT_EQ(truncToInt64(1e300), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(truncToInt64(-1e300), std::numeric_limits<std::int64_t>::min());
     EXPECT_EQ(truncToInt64(5e9), 5000000000LL);
 }
