@@ -41,11 +41,11 @@ TEST_F(Menus, PlayModeItemsBehaveAsAPair)
     struct Step { QAction *MainWindowUi::*item; bool random; const char16_t *written; };
     start();
     const Step steps[] = {
-        {&MainWindowUi::随机, true, u"随机"},
-        {&MainWindowUi::随机, false, u"循环"},   // choosing random twice ends in loop
-        {&MainWindowUi::循环, false, u"循环"},   // loop chosen in loop stays loop
-        {&MainWindowUi::随机, true, u"随机"},
-        {&MainWindowUi::循环, false, u"循环"},
+        {&MainWindowUi::randomItem, true, u"随机"},
+        {&MainWindowUi::randomItem, false, u"循环"},   // choosing random twice ends in loop
+        {&MainWindowUi::loopItem, false, u"循环"},   // loop chosen in loop stays loop
+        {&MainWindowUi::randomItem, true, u"随机"},
+        {&MainWindowUi::loopItem, false, u"循环"},
     };
     int i = 0;
     for (const Step &step : steps) {
