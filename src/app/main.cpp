@@ -1,7 +1,7 @@
 // Program start: the application and the main window, then the event loop, with the media
 // engine and the session bus's media controls coming up behind the window. When the display
 // or the engine cannot start, the program says so and exits 255. A launch while the program
-// runs hands its songs to the running one and ends.
+// runs, or starts, hands its songs to that one and ends.
 #include "mainwindow.h"
 #include "qtdesktop.h"
 
@@ -58,10 +58,15 @@ int main(int argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("tunora"));
     // Numbers in texts never depend on the user's locale, and the engine requires "C".
     std::setlocale(LC_NUMERIC, "C");
-    // Qt's accessibility bridge connects to the session bus at start anyway; asking it for a
-    // running program costs one round trip more.
-    if (tunora::handedToRunningProgram(QDBusConnection::sessionBus(), commandLine.songFiles))
+    // Before the window, so that of launches however close together one builds it: the
+    // program's name on the session bus, one round trip (Qt's accessibility bridge connects
+    // to the bus at start anyway).
+    const tunora::SessionLaunch launch = tunora::launchInSession(QDBusConnection::sessionBus(), commandLine.songFiles);
+    if (launch.outcome == tunora::SessionLaunch::HandedOver)
         return 0;
+    if (launch.outcome == tunora::SessionLaunch::RunsAlone)
+        std::fprintf(stderr, "tunora: %s; this one runs on its own, without the desktop's media controls\n",
+                     qPrintable(launch.problem));
 
     tunora::MpvPlayer player;
     tunora::PlaybackSession session(player, tunora::programFolder());
@@ -80,13 +85,19 @@ int main(int argc, char **argv)
         // the first frame's drawing may need, so it starts after it. What the user does
         // meanwhile waits in the player.
         QObject::connect(&window, &tunora::MainWindow::firstShown, &work, [&] { work.loadEngine(player); });
-        // The desktop's media controls find the program once its first frame is on the screen.
+        // The desktop's media controls find the program once its first frame is on the screen;
+        // a launch meanwhile is told that they are not up yet, and asks again.
         std::unique_ptr<tunora::MprisService> mpris;
-        QObject::connect(&window, &tunora::MainWindow::firstShown, &window, [&] {
-            mpris = tunora::MprisService::registerOn(
-                QDBusConnection::sessionBus(), session,
-                {[&window] { window.raiseWindow(); }, [&window] { window.shutdown(); }});
-        });
+        if (launch.outcome == tunora::SessionLaunch::OwnsName) {
+            QObject::connect(&window, &tunora::MainWindow::firstShown, &window, [&] {
+                QString whyNot;
+                mpris = tunora::MprisService::registerOn(
+                    QDBusConnection::sessionBus(), session,
+                    {[&window] { window.raiseWindow(); }, [&window] { window.shutdown(); }}, &whyNot);
+                if (!mpris)
+                    std::fprintf(stderr, "tunora: the desktop's media controls are off: %s\n", qPrintable(whyNot));
+            });
+        }
         window.startUp();
         window.openSongFiles(commandLine.songFiles);
         exitCode = QApplication::exec();

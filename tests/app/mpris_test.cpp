@@ -54,7 +54,7 @@ protected:
         start();
         state = new MprisState(session(), &service);
         player = new MprisPlayer(session(), *state, &service);
-        root = new MprisRoot(session(), {[this] { window().raiseWindow(); }, [this] { window().shutdown(); }}, &service);
+        root = new MprisRoot(session(), windowCommands(), &service);
         m_player.setDuration(30.0);
         m_player.clearLog();
     }

@@ -3,12 +3,20 @@
 #include "support/windowfixture.h"
 
 #include "app/mainwindowui.h"
+#include "app/mpris/mprisnames.h"
+#include "app/mpris/mprisservice.h"
+#include "app/startup/privatebus.h"
+#include "app/startup/runninginstance.h"
 #include "platform/files/filenames.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QListView>
 #include <QStringListModel>
+#include <QTest>
+#include <QtConcurrent>
 
 using namespace tunora;
 using namespace tunora::test;
@@ -112,4 +120,56 @@ TEST_F(OpenFromOutside, ANameThatIsNotUtf8OpensByteForByte)
     ASSERT_GE(selectedEntry(), 0);
     EXPECT_EQ(ui().songFiles->stringList().at(selectedEntry()), name);
     EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem %1").arg(selectedEntry())}));
+}
+
+// A launch while this program starts: the program holds its name on the session bus from
+// before its window, and its media controls come up with the window's first frame.
+TEST_F(OpenFromOutside, ASongOfALaunchWhileTheWindowIsBuiltPlaysOnceTheWindowIsUp)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "dbus-daemon did not start (is it installed?)";
+    // It starts in the tray.
+    window().setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(window().isVisible());
+    const QDBusConnection self = bus.connect(QStringLiteral("self"));
+    ASSERT_EQ(launchInSession(self, {}).outcome, SessionLaunch::OwnsName);
+    const QDBusConnection other = bus.connect(QStringLiteral("other"));
+    QFuture<SessionLaunch> launch = QtConcurrent::run(
+        [&] { return launchInSession(other, {FilePath(songs.path() + QStringLiteral("a.mp3"))}); });
+    QTest::qWait(300);
+    EXPECT_FALSE(launch.isFinished()) << "the launch did not wait for the window";
+
+    QString whyNot;
+    const std::unique_ptr<MprisService> mpris = MprisService::registerOn(self, session(), windowCommands(), &whyNot);
+    ASSERT_TRUE(mpris) << whyNot.toStdString();
+    for (QDeadlineTimer limit(15'000); !launch.isFinished() && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(launch.isFinished());
+    EXPECT_EQ(launch.result().outcome, SessionLaunch::HandedOver) << launch.result().problem.toStdString();
+    EXPECT_EQ(session().songFolder().text(), songs.path());
+    EXPECT_EQ(m_player.log(), QStringList({QStringLiteral("playItem 1")}));
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(window().isMinimized());
+    // The desktop finds it by the media-player name, there only once the controls answer.
+    EXPECT_EQ(self.interface()->serviceOwner(mpris::kServiceName).value(), self.baseService());
+}
+
+TEST_F(OpenFromOutside, MediaControlsThatCannotBeOnTheBusSayWhy)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "dbus-daemon did not start (is it installed?)";
+    const QDBusConnection first = bus.connect(QStringLiteral("first"));
+    const std::unique_ptr<MprisService> mpris = MprisService::registerOn(first, session(), windowCommands());
+    ASSERT_TRUE(mpris);
+
+    QString whyNot;
+    EXPECT_FALSE(MprisService::registerOn(bus.connect(QStringLiteral("second")), session(), windowCommands(), &whyNot));
+    EXPECT_EQ(whyNot, QStringLiteral("another program holds the name ") + mpris::kServiceName);
+    const QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("none"));
+    EXPECT_FALSE(MprisService::registerOn(none, session(), windowCommands(), &whyNot));
+    QDBusConnection::disconnectFromBus(QStringLiteral("none"));
+    EXPECT_EQ(whyNot, QStringLiteral("no session bus"));
 }

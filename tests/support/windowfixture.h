@@ -4,6 +4,7 @@
 #include "fakeplayer.h"
 
 #include "app/mainwindow.h"
+#include "app/mpris/windowcommands.h"
 #include "app/picturebox.h"
 #include "app/playercontrol.h"
 #include "app/searchcombobox.h"
@@ -44,6 +45,11 @@ protected:
     MainWindow &window() { return *m_window; }
     MainWindowUi &ui() { return m_window->ui(); }
     PlaybackSession &session() { return *m_session; }
+    // What the desktop's services may ask of this window.
+    WindowCommands windowCommands()
+    {
+        return {[this] { m_window->raiseWindow(); }, [this] { m_window->shutdown(); }};
+    }
     QString programDirectory() const { return m_programDir.path(); }
     void showSongFolder(const QString &folder) { tunora::test::showSongFolder(*m_window, folder); }
     void clickCut(QAbstractButton *button) { tunora::test::clickCut(*m_window, button); }

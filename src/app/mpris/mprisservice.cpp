@@ -7,6 +7,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
 
 namespace tunora {
 
@@ -29,16 +30,25 @@ MprisService::~MprisService()
 }
 
 std::unique_ptr<MprisService> MprisService::registerOn(const QDBusConnection &bus, PlaybackSession &session,
-                                                       WindowCommands window)
+                                                      WindowCommands window, QString *whyNot)
 {
-    if (!bus.isConnected())
+    const auto refused = [whyNot](const QString &why) {
+        if (whyNot)
+            *whyNot = why;
         return nullptr;
+    };
+    if (!bus.isConnected())
+        return refused(QStringLiteral("no session bus"));
     std::unique_ptr<MprisService> service(new MprisService(bus, session, std::move(window)));
     // The objects first: a desktop that sees the name appear asks them at once.
     if (!service->m_bus.registerObject(kObjectPath, service.get()))
-        return nullptr;
-    if (!service->m_bus.registerService(kServiceName))
-        return nullptr;
+        return refused(QStringLiteral("the path %1 is taken").arg(kObjectPath));
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> claim = service->m_bus.interface()->registerService(
+        kServiceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    if (!claim.isValid())
+        return refused(QStringLiteral("the session bus refused the name %1 (%2)").arg(kServiceName, claim.error().message()));
+    if (claim.value() != QDBusConnectionInterface::ServiceRegistered)
+        return refused(QStringLiteral("another program holds the name %1").arg(kServiceName));
     service->m_registered = true;
     return service;
 }
