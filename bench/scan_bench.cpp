@@ -1,8 +1,8 @@
 // The song folder scan on folders of 1,000, 10,000 and 100,000 songs: the whole refresh
 // (settings write, songFolderLabel, the song-file list shown, the playlist in the real engine), timed
 // against a plain listing of the same folder in the same run.
-#include "app/mainwindow.h"
-#include "app/qtdesktop.h"
+#include "app/window/mainwindow.h"
+#include "app/desktop/qtdesktop.h"
 #include "platform/engine/mpvplayer.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Writes the window icon in every size it is drawn at, for installing where desktop menus
 // look for icons: <out>/<size>x<size>/apps/tunora.png.
-#include "app/artwork.h"
+#include "app/controls/artwork.h"
 
 #include <QDir>
 #include <QGuiApplication>

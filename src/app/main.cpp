@@ -2,13 +2,13 @@
 // engine and the session bus's media controls coming up behind the window. When the display
 // or the engine cannot start, the program says so and exits 255. A launch while the program
 // runs, or starts, hands its songs to that one and ends.
-#include "mainwindow.h"
-#include "qtdesktop.h"
+#include "app/window/mainwindow.h"
+#include "app/desktop/qtdesktop.h"
 
-#include "app/mpris/mprisservice.h"
+#include "app/desktop/mpris/mprisservice.h"
 #include "app/startup/commandline.h"
 #include "app/startup/displayprobe.h"
-#include "app/startup/runninginstance.h"
+#include "app/desktop/runninginstance.h"
 #include "app/startup/startupwork.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/files/hostpaths.h"

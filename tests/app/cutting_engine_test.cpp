@@ -5,8 +5,8 @@
 #include "support/runprogram.h"
 #include "support/windowfixture.h"
 
-#include "app/listselection.h"
-#include "app/mainwindow.h"
+#include "app/controls/listselection.h"
+#include "app/window/mainwindow.h"
 #include "library/songlistmodel.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/numbers/numbers.h"

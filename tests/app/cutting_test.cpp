@@ -1,8 +1,8 @@
 #include "support/songfolder.h"
 #include "support/windowfixture.h"
 
-#include "app/cuttinghandlers.h"
-#include "app/listselection.h"
+#include "app/panels/cuttinghandlers.h"
+#include "app/controls/listselection.h"
 #include "cutting/songfiles.h"
 #include "songlistrows.h"
 

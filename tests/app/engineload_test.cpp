@@ -4,8 +4,8 @@
 #include "support/fixturefiles.h"
 #include "support/songfolder.h"
 
-#include "app/mainwindow.h"
-#include "app/playercontrol.h"
+#include "app/window/mainwindow.h"
+#include "app/controls/playercontrol.h"
 #include "platform/engine/mpvhandle.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/files/gbkcodec.h"

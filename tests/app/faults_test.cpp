@@ -6,8 +6,8 @@
 #include "support/songfolder.h"
 #include "support/windowfixture.h"
 
-#include "app/listselection.h"
-#include "app/searchcombobox.h"
+#include "app/controls/listselection.h"
+#include "app/controls/searchcombobox.h"
 #include "library/songlistmodel.h"
 #include "platform/files/filenames.h"
 #include "platform/files/gbkcodec.h"

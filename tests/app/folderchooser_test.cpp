@@ -1,10 +1,10 @@
 #include "support/fakeplayer.h"
 #include "support/songfolder.h"
 
-#include "app/folderchooser.h"
-#include "app/mainwindow.h"
-#include "app/mainwindowui.h"
-#include "app/qtdesktop.h"
+#include "app/controls/folderchooser.h"
+#include "app/window/mainwindow.h"
+#include "app/window/mainwindowui.h"
+#include "app/desktop/qtdesktop.h"
 #include "platform/files/filenames.h"
 #include "platform/files/gbkcodec.h"
 

@@ -3,9 +3,9 @@
 #include "support/fakeplayer.h"
 #include "support/filepaths.h"
 
-#include "app/mainwindow.h"
-#include "app/qtdesktop.h"
-#include "app/spincontrol.h"
+#include "app/window/mainwindow.h"
+#include "app/desktop/qtdesktop.h"
+#include "app/controls/spincontrol.h"
 #include "library/songlistmodel.h"
 
 #include <QAbstractButton>

@@ -1,8 +1,8 @@
 #include "support/windowfixture.h"
 #include "support/filepaths.h"
 
-#include "app/menuskin.h"
-#include "app/spincontrol.h"
+#include "app/controls/menuskin.h"
+#include "app/controls/spincontrol.h"
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
 

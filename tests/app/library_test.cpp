@@ -1,7 +1,7 @@
 #include "support/songfolder.h"
 #include "support/windowfixture.h"
 
-#include "app/searchcombobox.h"
+#include "app/controls/searchcombobox.h"
 #include "library/songlistmodel.h"
 
 #include <QAction>

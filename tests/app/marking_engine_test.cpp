@@ -2,7 +2,7 @@
 // real time: a mark is the position at the press, and the preview stops at the end mark.
 #include "support/fakedesktop.h"
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
 #include "marking/recordingplayer.h"

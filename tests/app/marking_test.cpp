@@ -1,7 +1,7 @@
 #include "support/windowfixture.h"
 #include "support/filepaths.h"
 
-#include "app/spincontrol.h"
+#include "app/controls/spincontrol.h"
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
 

@@ -1,7 +1,7 @@
 #include "support/windowfixture.h"
 
-#include "app/artwork.h"
-#include "app/menuskin.h"
+#include "app/controls/artwork.h"
+#include "app/controls/menuskin.h"
 
 #include <QAction>
 #include <QMenu>

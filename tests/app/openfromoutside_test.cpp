@@ -2,11 +2,11 @@
 #include "support/filepaths.h"
 #include "support/windowfixture.h"
 
-#include "app/mainwindowui.h"
-#include "app/mpris/mprisnames.h"
-#include "app/mpris/mprisservice.h"
+#include "app/window/mainwindowui.h"
+#include "app/desktop/mpris/mprisnames.h"
+#include "app/desktop/mpris/mprisservice.h"
 #include "app/startup/privatebus.h"
-#include "app/startup/runninginstance.h"
+#include "app/desktop/runninginstance.h"
 #include "platform/files/filenames.h"
 
 #include <QCoreApplication>

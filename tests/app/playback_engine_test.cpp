@@ -4,7 +4,7 @@
 #include "support/fixturefiles.h"
 #include "support/songfolder.h"
 
-#include "app/mainwindow.h"
+#include "app/window/mainwindow.h"
 #include "marking/recordingplayer.h"
 #include "platform/files/gbkcodec.h"
 #include "platform/engine/mpvplayer.h"

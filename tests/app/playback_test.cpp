@@ -2,9 +2,9 @@
 #include "support/filepaths.h"
 #include "support/windowfixture.h"
 
-#include "app/artwork.h"
-#include "app/menuskin.h"
-#include "app/playercontrol.h"
+#include "app/controls/artwork.h"
+#include "app/controls/menuskin.h"
+#include "app/controls/playercontrol.h"
 #include "library/songlistmodel.h"
 #include "marking/endmarktimer.h"
 

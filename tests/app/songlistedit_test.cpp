@@ -1,6 +1,6 @@
 #include "support/windowfixture.h"
 
-#include "app/listselection.h"
+#include "app/controls/listselection.h"
 #include "marking/endmarktimer.h"
 #include "songlistrows.h"
 

@@ -1,8 +1,8 @@
 #include "support/windowfixture.h"
 
-#include "app/about.h"
-#include "app/artwork.h"
-#include "app/menuskin.h"
+#include "app/window/about.h"
+#include "app/controls/artwork.h"
+#include "app/controls/menuskin.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/transporticons.h"
+#include "app/controls/transporticons.h"
 
 #include <QImage>
 #include <QPixmap>

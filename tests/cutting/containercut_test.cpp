@@ -1,6 +1,6 @@
 #include "cutting/container.h"
 #include "cutting/cutengine.h"
-#include "app/cuttingmessages.h"
+#include "app/panels/cuttingmessages.h"
 #include "cutting/mergeengine.h"
 
 #include "decodedaudio.h"

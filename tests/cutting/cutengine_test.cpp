@@ -1,5 +1,5 @@
 #include "cutting/cutengine.h"
-#include "app/cuttingmessages.h"
+#include "app/panels/cuttingmessages.h"
 
 #include "platform/files/filenames.h"
 #include "songfiles.h"

@@ -1,4 +1,4 @@
-#include "app/cuttingmessages.h"
+#include "app/panels/cuttingmessages.h"
 #include "cutting/mergeengine.h"
 
 #include "songfiles.h"

@@ -1,7 +1,7 @@
 #include "windowfixture.h"
 
-#include "app/cuttinghandlers.h"
-#include "app/mainwindowui.h"
+#include "app/panels/cuttinghandlers.h"
+#include "app/window/mainwindowui.h"
 #include "platform/files/gbkcodec.h"
 
 #include <QFile>

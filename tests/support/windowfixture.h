@@ -3,11 +3,11 @@
 #include "fakedesktop.h"
 #include "fakeplayer.h"
 
-#include "app/mainwindow.h"
-#include "app/mpris/windowcommands.h"
-#include "app/picturebox.h"
-#include "app/playercontrol.h"
-#include "app/searchcombobox.h"
+#include "app/window/mainwindow.h"
+#include "app/desktop/mpris/windowcommands.h"
+#include "app/controls/picturebox.h"
+#include "app/controls/playercontrol.h"
+#include "app/controls/searchcombobox.h"
 #include "library/songlistmodel.h"
 
 #include <QAbstractButton>

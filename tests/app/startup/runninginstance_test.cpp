@@ -1,7 +1,7 @@
 #include "app/startup/privatebus.h"
 
-#include "app/mpris/mprisnames.h"
-#include "app/startup/runninginstance.h"
+#include "app/desktop/mpris/mprisnames.h"
+#include "app/desktop/runninginstance.h"
 #include "platform/files/fileurl.h"
 
 #include <QCoreApplication>

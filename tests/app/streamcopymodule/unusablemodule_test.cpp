@@ -4,7 +4,7 @@
 #include "support/songfolder.h"
 #include "support/windowfixture.h"
 
-#include "app/listselection.h"
+#include "app/controls/listselection.h"
 #include "cutting/songfiles.h"
 #include "cutting/streamcopyabi.h"
 #include "platform/files/programmodule.h"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "cutting/cutengine.h"
+#include "cutting/mergeengine.h"
+
+#include "app/desktop/desktop.h"
+#include "platform/files/filepath.h"
+
+#include <QString>
+
+#include <optional>
+
+// What the user is told after a cut or a merge: every text, style and title in one place.
+namespace tunora {
+
+struct Notice {
+    QString text;
+    MessageStyle style;
+    QString title;
+};
+
+// An output that could not be moved into the program directory is a success that says where
+// the file stayed: workDir, the working directory it was written in.
+// Nothing to show when the segment was empty.
+std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir);
+Notice cutAllNotice(const CutTally &tally, const FilePath &workDir);
+// Nothing to show when nothing was merged or the write failed.
+std::optional<Notice> mergeNotice(const MergeOutcome &outcome, const FilePath &workDir);
+
+} // namespace tunora
