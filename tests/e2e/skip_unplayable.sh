@@ -57,6 +57,20 @@ end_run() {
     xdotool mousemove 0 0
 }
 
+# Starts the program on a folder of MP3 songs (with more settings lines, if given), watches
+# what it opens there and double-clicks the top entry.
+play_top_entry() { # folder [settings lines]
+    start_run <<EOF
+[歌曲目录]
+路径=$1/
+[音乐格式]
+格式=mp3
+${2:-}
+EOF
+    watch_folder "$1"
+    e2e_double_click "$entry_x" "$(entry_y 1)"
+}
+
 e2e_start_xvfb
 
 # --- Loop mode: the list reads d, c, b, a, ._a -----------------------------------------
@@ -85,17 +99,8 @@ mkdir "$random"
 cp "$fixtures/tone-1s.mp3" "$random/good.mp3"
 for n in 1 2 3; do no_audio "$random/bad$n.mp3"; done
 apple_double "$random/._good.mp3"
-start_run <<EOF
-[歌曲目录]
-路径=$random/
-[音乐格式]
-格式=mp3
-[播放方式]
-参数=随机
-EOF
-watch_folder "$random"
 # good.mp3 sorts after the bad ones and ._good.mp3: it is the top entry.
-e2e_double_click "$entry_x" "$(entry_y 1)"
+play_top_entry "$random" $'[播放方式]\n参数=随机'
 e2e_wait 15 "good.mp3 to play" e2e_playing_song good.mp3 >/dev/null
 # Picks go on; once one lands on a file that cannot be played, the next pick follows it.
 failed_then_played() {
@@ -114,16 +119,7 @@ mkdir "$badr"
 # Six files: a pick that may land on a file tried before would repeat one nearly always.
 for n in 1 2 3 4 5; do no_audio "$badr/x$n.mp3"; done
 apple_double "$badr/._x1.mp3"
-start_run <<EOF
-[歌曲目录]
-路径=$badr/
-[音乐格式]
-格式=mp3
-[播放方式]
-参数=随机
-EOF
-watch_folder "$badr"
-e2e_double_click "$entry_x" "$(entry_y 1)"
+play_top_entry "$badr" $'[播放方式]\n参数=随机'
 tried_all() {
     local now name
     now=$(opened)
@@ -144,14 +140,7 @@ mkdir "$bad"
 no_audio "$bad/x.mp3"
 no_audio "$bad/y.mp3"
 apple_double "$bad/._x.mp3"
-start_run <<EOF
-[歌曲目录]
-路径=$bad/
-[音乐格式]
-格式=mp3
-EOF
-watch_folder "$bad"
-e2e_double_click "$entry_x" "$(entry_y 1)"   # y.mp3, then x.mp3, then ._x.mp3
+play_top_entry "$bad"   # y.mp3, then x.mp3, then ._x.mp3
 e2e_wait 15 "each file to be tried" opened_in_order y.mp3 x.mp3 ._x.mp3 >/dev/null
 sleep 2
 tries=$(opened)
