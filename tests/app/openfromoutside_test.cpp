@@ -8,6 +8,7 @@
 #include "app/startup/privatebus.h"
 #include "app/desktop/runninginstance.h"
 #include "platform/files/filenames.h"
+#include "platform/tasks/poolhandover.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -136,7 +137,7 @@ TEST_F(OpenFromOutside, ASongOfALaunchWhileTheWindowIsBuiltPlaysOnceTheWindowIsU
     const QDBusConnection self = bus.connect(QStringLiteral("self"));
     ASSERT_EQ(launchInSession(self, {}).outcome, SessionLaunch::OwnsName);
     const QDBusConnection other = bus.connect(QStringLiteral("other"));
-    QFuture<SessionLaunch> launch = QtConcurrent::run(
+    QFuture<SessionLaunch> launch = runOnPool(*QThreadPool::globalInstance(),
         [&] { return launchInSession(other, {FilePath(songs.path() + QStringLiteral("a.mp3"))}); });
     QTest::qWait(300);
     EXPECT_FALSE(launch.isFinished()) << "the launch did not wait for the window";

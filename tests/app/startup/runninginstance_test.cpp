@@ -2,6 +2,7 @@
 
 #include "app/desktop/mpris/mprisnames.h"
 #include "app/desktop/runninginstance.h"
+#include "platform/tasks/poolhandover.h"
 #include "platform/files/fileurl.h"
 
 #include <QCoreApplication>
@@ -58,7 +59,7 @@ QList<SessionLaunch> launchTogether(const QList<std::function<SessionLaunch()>> 
 {
     QList<QFuture<SessionLaunch>> running;
     for (const auto &launch : launches)
-        running.append(QtConcurrent::run(launch));
+        running.append(runOnPool(*QThreadPool::globalInstance(), launch));
     const auto allOver = [&] {
         return std::all_of(running.cbegin(), running.cend(), [](const QFuture<SessionLaunch> &f) { return f.isFinished(); });
     };
