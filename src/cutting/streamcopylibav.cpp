@@ -3,12 +3,14 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -213,10 +215,20 @@ bool collectPackets(AVFormatContext *in, int index, int64_t startTs, int64_t end
     }
 }
 
+// libav's own default prints its informational notes on standard error (an Ogg Opus song's
+// "bytes of comment header remain"); the program tells only of warnings and worse. The level
+// is libav's, shared by every thread, so it is set once.
+void keepLogToWarnings()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_WARNING); });
+}
+
 } // namespace
 
 int copyThroughLibav(const tunora_stream_copy_job &job)
 {
+    keepLogToWarnings();
     const char *demuxer = job.demuxer;
     const char *muxer = job.muxer;
     // libavformat seeks in a WAV file by a byte rate that is wrong for some codecs in it (MS

@@ -10,10 +10,15 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <memory>
+
+#include <unistd.h>
 
 using namespace tunora;
 using namespace tunora::testing;
@@ -275,4 +280,79 @@ TEST_F(ContainerCutTest, MpegCutsStayTheByteSlicesTheyWere)
         EXPECT_EQ(out.size(), c.size);
         EXPECT_EQ(QCryptographicHash::hash(out, QCryptographicHash::Md5).toHex(), QByteArray(c.md5));
     }
+}
+
+namespace {
+
+// The CRC of an Ogg page, over the page with its CRC field zeroed.
+quint32 oggPageCrc(const QByteArray &page)
+{
+    quint32 crc = 0;
+    for (const char byte : page) {
+        crc ^= quint32(quint8(byte)) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+// The Ogg Opus song with `padding` zero bytes after its comments, as opusenc leaves room for
+// tags to grow: libavformat tells of such bytes on its log. Empty when the comment packet is
+// not a one-segment page.
+QByteArray withPaddedOpusTags(QByteArray song, int padding)
+{
+    const qsizetype tags = song.indexOf("OpusTags");
+    const qsizetype page = song.lastIndexOf("OggS", tags);
+    if (tags < 0 || page < 0 || song[page + 26] != 1 || quint8(song[page + 27]) + padding > 254)
+        return {};
+    const qsizetype end = page + 28 + quint8(song[page + 27]);
+    song[page + 27] = char(quint8(song[page + 27]) + padding);
+    song.insert(end, QByteArray(padding, '\0'));
+    song.replace(page + 22, 4, QByteArray(4, '\0'));
+    const quint32 crc = qToLittleEndian(oggPageCrc(song.mid(page, end + padding - page)));
+    song.replace(page + 22, 4, QByteArray(reinterpret_cast<const char *>(&crc), 4));
+    return song;
+}
+
+// What the process writes on its standard error while `work` runs.
+QByteArray standardErrorOf(const std::function<void()> &work)
+{
+    QTemporaryFile capture;
+    if (!capture.open())
+        return "cannot capture standard error";
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(capture.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
+} // namespace
+
+TEST_F(ContainerCutTest, OpusCutPrintsNothingOnStandardError)
+{
+    const QString plain = m_root.filePath(u"plain.opus"_s);
+    ASSERT_EQ(QProcess::execute(u"ffmpeg"_s, {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                                              u"sine=f=440:d=3"_s, u"-c:a"_s, u"libopus"_s, plain}),
+              0);
+    const QByteArray song = withPaddedOpusTags(readBytes(plain), 100);
+    ASSERT_FALSE(song.isEmpty());
+    writeBytes(songPath(u"padded.opus"_s), song);
+    // The song is one that libavformat tells about at its default level.
+    QProcess probe;
+    probe.start(u"ffprobe"_s, {u"-hide_banner"_s, songPath(u"padded.opus"_s)});
+    ASSERT_TRUE(probe.waitForFinished(30'000));
+    ASSERT_TRUE(probe.readAllStandardError().contains("bytes of comment header remain"));
+
+    CutOutcome outcome = CutOutcome::Nothing;
+    const QByteArray printed = standardErrorOf([&] { outcome = cutOne(m_folder, row(u"padded.opus"_s, u"1"_s, u"2"_s), m_dirs); });
+    EXPECT_EQ(outcome, CutOutcome::Written);
+    EXPECT_TRUE(printed.isEmpty()) << printed.toStdString();
+    const std::optional<DecodedAudio> audio = decodeWithFfmpeg(m_dirs.programDir.text() + u"/[铃声]padded.opus"_s);
+    ASSERT_TRUE(audio);
+    EXPECT_NEAR(audio->seconds(), 1.0, 0.1);
 }
