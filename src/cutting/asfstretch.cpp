@@ -31,6 +31,7 @@ struct Boundary {
     std::optional<ObjectSeen> before;
     std::optional<ObjectSeen> at;
     qint64 beforeEndMs = 0;
+    qint64 atEndMs = 0;
 };
 
 class ObjectSearch {
@@ -61,8 +62,10 @@ public:
                 continue;
             }
             Boundary boundary;
-            if (k < walk.objects.size())
+            if (k < walk.objects.size()) {
                 boundary.at = walk.objects[k];
+                boundary.atEndMs = endOf(walk, k);
+            }
             if (k > 0) {
                 boundary.before = walk.objects[k - 1];
                 boundary.beforeEndMs = endOf(walk, k - 1);
@@ -167,14 +170,19 @@ std::optional<AsfStretch> asfStretch(const ReadFile &file, const AsfLayout &layo
         return AsfStretch{}; // no object's middle lies between the marks
 
     const ObjectSeen &first = start->before ? *start->before : *start->at;
-    const ObjectSeen &last = *end->before;
+    // The last object's sound overlaps into the next one, which completes it: without it the
+    // last object fades out, and the cut sounds to end half an object before its mark.
+    const ObjectSeen &last = end->at ? *end->at : *end->before;
+    const qint64 lastEndMs = end->at ? end->atEndMs : end->beforeEndMs;
+    // A decoder plays nothing of the first object: the header tells what it plays.
+    const qint64 firstLengthMs = start->before ? start->beforeEndMs - first.ms : start->atEndMs - first.ms;
     AsfStretch stretch;
     stretch.firstPacket = first.packet;
     stretch.firstPayload = first.payload;
     stretch.lastPacket = last.lastPacket;
     stretch.lastPayload = last.lastPayload;
     stretch.startMs = first.ms;
-    stretch.durationMs = end->beforeEndMs - first.ms;
+    stretch.durationMs = qMax<qint64>(0, lastEndMs - first.ms - firstLengthMs);
     return stretch;
 }
 
