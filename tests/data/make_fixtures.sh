@@ -19,7 +19,8 @@
 # a 30 s VBR song, quiet in its first 10 s and loud with noise after, so its bit rate more
 # than doubles there (vbr-a.mp3, LAME; vbr-b.mp3, LAME through FFmpeg, which tags it its own
 # way); the same as 128 kbps CBR (cbr-a.mp3) and as CBR with error protection (cbr-crc.mp3);
-# 10 s songs at 48 kHz stereo (s48.mp3) and at 22.05 kHz mono (s22.mp3). Needs ffmpeg and lame.
+# 10 s songs at 48 kHz stereo (s48.mp3) and at 22.05 kHz mono (s22.mp3), and songs whose kind
+# shows only in their later frames (see below). Needs ffmpeg and lame.
 set -eu
 
 # steps <expression of t for the pitch> <seconds> <rate> <channels> <file.wav>
@@ -47,6 +48,16 @@ mpeg() {
         -c:a libmp3lame -q:a 4 "$out/s48.mp3"
     ffmpeg -nostdin -v error -y -f lavfi -i "aevalsrc=exprs='0.3*sin(2*PI*($b)*t)':s=22050:d=10:c=mono" \
         -c:a libmp3lame -q:a 4 "$out/s22.mp3"
+    # Songs whose kind shows only in their later frames: VBR with no info frame (vbr-bare.mp3),
+    # CBR frames that change bit rate 20 s in (cbr-then-192k.mp3), and 44.1 kHz frames
+    # followed by 48 kHz ones, which are not one stream (two-streams.mp3).
+    lame --quiet --noreplaygain -V2 -t "$work/a.wav" "$out/vbr-bare.mp3"
+    ffmpeg -nostdin -v error -y -i "$work/a.wav" -t 20 "$work/a-head.wav"
+    ffmpeg -nostdin -v error -y -ss 20 -i "$work/a.wav" "$work/a-tail.wav"
+    lame --quiet --noreplaygain -b 128 --cbr -t "$work/a-head.wav" "$work/head.mp3"
+    lame --quiet --noreplaygain -b 192 --cbr -t "$work/a-tail.wav" "$work/tail.mp3"
+    cat "$work/head.mp3" "$work/tail.mp3" >"$out/cbr-then-192k.mp3"
+    cat "$work/head.mp3" "$out/s48.mp3" >"$out/two-streams.mp3"
 }
 
 containers() { # dir
@@ -59,7 +70,7 @@ containers() { # dir
     sox "$work"/step[0-5].wav "$work/steps.wav"
     ff() { ffmpeg -nostdin -v error -y -i "$work/steps.wav" -map_metadata -1 -fflags +bitexact "$@"; }
     # Stereo at 8 kHz: four bytes a sample frame, so a cut off the frame grid shows.
-    sox "$work/steps.wav" -r 8000 -c 2 -b 16 "$out/steps.wav"
+    sox -D "$work/steps.wav" -r 8000 -c 2 -b 16 "$out/steps.wav"
     ff -c:a adpcm_ms "$out/steps-adpcm.wav"
     # Small packets (50 ms at 64 kbit/s): a cut by whole packets stays within 0.1 s.
     ff -c:a wmav2 -b:a 64k -packet_size 400 "$out/steps.wma"
