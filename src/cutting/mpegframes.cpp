@@ -4,6 +4,8 @@
 
 #include "platform/files/fileio.h"
 
+#include <cstring>
+
 namespace tunora {
 
 namespace {
@@ -12,13 +14,16 @@ namespace {
 constexpr qint64 kChunk = qint64(1) << 20;
 // How far decoders look for the first frame.
 constexpr qint64 kStartSearch = 64 * 1024;
+// The first read: the search for the first frame and the frame after the last place it looks
+// (no frame is longer than 2881 bytes), so a song with no frames is read no further.
+constexpr qint64 kFirstChunk = kStartSearch + 4096;
 // Sync, version, layer and sample rate: what two frames of one stream share.
 constexpr quint32 kStreamMask = 0xFFE00000u | (3u << 19) | (3u << 17) | (3u << 10);
 
 } // namespace
 
 MpegFrameWalk::MpegFrameWalk(const ReadFile &file, qint64 begin, qint64 end)
-    : m_file(file), m_end(qMax(begin, end)), m_next(begin)
+    : m_file(file), m_end(qMax(begin, end)), m_next(begin), m_chunk(kFirstChunk)
 {
 }
 
@@ -26,9 +31,10 @@ bool MpegFrameWalk::load(qint64 offset, qint64 count)
 {
     if (offset >= m_bufferOffset && offset + count <= m_bufferOffset + m_buffer.size())
         return true;
-    const qint64 want = qMin(qMax(kChunk, count), m_end - offset);
+    const qint64 want = qMin(qMax(m_chunk, count), m_end - offset);
     if (want < count)
         return false;
+    m_chunk = qMin(2 * m_chunk, kChunk);
     m_buffer.resize(want);
     const qint64 n = m_file.readAt(offset, m_buffer.data(), want);
     m_bufferOffset = offset;
@@ -53,8 +59,16 @@ std::optional<qint64> MpegFrameWalk::findSync(qint64 from, qint64 limit)
     for (qint64 p = from; p < limit && p + 4 <= m_end; ++p) {
         if (!load(p, 4))
             return std::nullopt;
-        if (*at(p) != 0xFF)
+        // Straight to the next 0xFF the buffer holds: no header starts before it.
+        const qint64 held = qMin(limit, m_bufferOffset + m_buffer.size());
+        const void *sync = std::memchr(at(p), 0xFF, size_t(held - p));
+        if (!sync) {
+            p = held - 1;
             continue;
+        }
+        p += static_cast<const unsigned char *>(sync) - at(p);
+        if (p + 4 > m_end || !load(p, 4))
+            return std::nullopt;
         const std::optional<MpegHeader> h = headerAt(p);
         if (!h)
             continue;
@@ -80,9 +94,7 @@ std::optional<MpegFrame> MpegFrameWalk::next()
         if (h && m_next + h->length <= m_end && (!m_format || h->format == *m_format)
             && load(m_next, h->payloadOffset())) {
             m_format = h->format;
-            const bool layer3 = h->format.layer == 3;
-            const MpegFrame frame{m_index++, m_next, *h, layer3 ? mainDataBegin(at(m_next), *h) : 0,
-                                  layer3 ? unusedTail(at(m_next), *h) : 0};
+            const MpegFrame frame{m_index++, m_next, *h};
             m_next += h->length;
             return frame;
         }
@@ -97,6 +109,14 @@ std::optional<MpegFrame> MpegFrameWalk::next()
         }
     }
     return std::nullopt;
+}
+
+void MpegFrameWalk::readSideInfo(MpegFrame &frame) const
+{
+    if (frame.header.format.layer != 3)
+        return;
+    frame.mainDataBegin = mainDataBegin(at(frame.offset), frame.header);
+    frame.unusedTail = unusedTail(at(frame.offset), frame.header);
 }
 
 } // namespace tunora

@@ -7,9 +7,10 @@
 
 #include <optional>
 
-// A walk over the frames of an MPEG audio stream, header to header. The file is read in large
-// chunks, so walking a long song costs little more than reading it once, and no more than one
-// chunk is held at a time.
+// A walk over the frames of an MPEG audio stream, header to header. The file is read in chunks
+// that grow to large ones as the walk goes on, so walking a long song costs little more than
+// reading it once, a walk that ends early reads little more than it walked, and no more than
+// one chunk is held at a time.
 namespace tunora {
 
 class ReadFile;
@@ -18,8 +19,10 @@ struct MpegFrame {
     qint64 index = 0; // counted from the stream's first frame
     qint64 offset = 0;
     MpegHeader header;
-    int mainDataBegin = 0; // Layer III: bytes of audio data it takes from the frames before
-    int unusedTail = 0;    // Layer III: bytes at the end of the audio data up to it that it leaves
+    // Layer III, once readSideInfo() has read them: bytes of audio data it takes from the
+    // frames before, and bytes at the end of the audio data up to it that it leaves.
+    int mainDataBegin = 0;
+    int unusedTail = 0;
 };
 
 class MpegFrameWalk {
@@ -32,6 +35,11 @@ public:
     // before is found again as a decoder finds it, by two headers in a row; the bytes between
     // are not audio.
     std::optional<MpegFrame> next();
+
+    // Fills in the side info of the frame next() returned last, whose bytes the walk still
+    // holds. Only the frames a caller keeps need it: reading it for every frame of a long song
+    // would cost more than the rest of the walk.
+    void readSideInfo(MpegFrame &frame) const;
 
     // False once a frame of another format than the first was found: the stream is no longer
     // one stream, and the walk ends there.
@@ -54,6 +62,7 @@ private:
     std::optional<MpegFormat> m_format;
     QByteArray m_buffer;
     qint64 m_bufferOffset = 0;
+    qint64 m_chunk = 0; // the next read's size
 };
 
 } // namespace tunora

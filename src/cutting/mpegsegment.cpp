@@ -117,10 +117,14 @@ MpegSegment locateMpegSegment(const ReadFile &file, const AudioBounds &audio, co
     std::vector<MpegFrameRef> nearBytes;
     for (; frame; frame = walk.next()) {
         oneBitrate = oneBitrate && frame->header.bitrateIndex == first.bitrateIndex;
-        if (frame->index >= firstByTime - kMostReservoirFrames && frame->index < endByTime)
+        const bool inTime = frame->index >= firstByTime - kMostReservoirFrames && frame->index < endByTime;
+        const bool nearTheBytes = !bytes.empty() && frame->offset + frame->header.length > bytes.offset - kFrameMargin
+            && frame->offset < bytes.offset + bytes.length + kFrameMargin;
+        if (inTime || nearTheBytes)
+            walk.readSideInfo(*frame);
+        if (inTime)
             byTime.push_back(refOf(*frame));
-        if (!bytes.empty() && frame->offset + frame->header.length > bytes.offset - kFrameMargin
-            && frame->offset < bytes.offset + bytes.length + kFrameMargin)
+        if (nearTheBytes)
             nearBytes.push_back(refOf(*frame));
         // Known to be VBR, and every frame it takes found: the rest of the song plays no part.
         if ((saysVariable || !oneBitrate) && frame->index + 1 >= endByTime)
