@@ -69,31 +69,43 @@ CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDi
     return cutAsContainer(row, container, source, dirs);
 }
 
-CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
+namespace {
+
+void cutInto(CutTally &tally, const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs)
+{
+    if (!isMarked(row)) {
+        ++tally.failed;
+        return;
+    }
+    // An empty segment would make an empty file: that is a failure, not a ringtone.
+    const CutOutcome outcome = cutOne(songFolder, row, dirs);
+    switch (outcome) {
+    case CutOutcome::WrittenInWorkDir:
+        ++tally.leftInWorkDir;
+        [[fallthrough]];
+    case CutOutcome::Written:
+        ++tally.succeeded;
+        break;
+    case CutOutcome::Nothing:
+    case CutOutcome::WriteFailed:
+    case CutOutcome::CannotCut:
+    case CutOutcome::StreamCopyUnavailable:
+        ++tally.failed;
+        break;
+    }
+    tally.streamCopyUnavailable |= outcome == CutOutcome::StreamCopyUnavailable;
+}
+
+} // namespace
+
+CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+               const RowProgress &progress)
 {
     CutTally tally;
     for (const SongRow &row : rowsTopToBottom | std::views::reverse) {
-        if (!isMarked(row)) {
-            ++tally.failed;
-            continue;
-        }
-        // An empty segment would make an empty file: that is a failure, not a ringtone.
-        const CutOutcome outcome = cutOne(songFolder, row, dirs);
-        switch (outcome) {
-        case CutOutcome::WrittenInWorkDir:
-            ++tally.leftInWorkDir;
-            [[fallthrough]];
-        case CutOutcome::Written:
-            ++tally.succeeded;
-            break;
-        case CutOutcome::Nothing:
-        case CutOutcome::WriteFailed:
-        case CutOutcome::CannotCut:
-        case CutOutcome::StreamCopyUnavailable:
-            ++tally.failed;
-            break;
-        }
-        tally.streamCopyUnavailable |= outcome == CutOutcome::StreamCopyUnavailable;
+        cutInto(tally, songFolder, row, dirs);
+        if (progress)
+            progress(tally.succeeded + tally.failed);
     }
     return tally;
 }

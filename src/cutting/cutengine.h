@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output.h"
+#include "rowprogress.h"
 #include "segment.h"
 
 #include "platform/files/filepath.h"
@@ -38,6 +39,7 @@ struct CutTally {
 // Every row from the bottom one up. A row counts as failed when it is not marked, when its
 // segment is empty (no file is written for it), when its container cannot be cut or when its
 // output cannot be written.
-CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+               const RowProgress &progress = {});
 
 } // namespace tunora

@@ -5,6 +5,7 @@
 #include "rowsegment.h"
 #include "xingframe.h"
 
+#include <functional>
 #include <optional>
 #include <ranges>
 #include <utility>
@@ -29,25 +30,30 @@ struct Plan {
 // The merge plays as one stream only when its frames agree in version, layer, sample rate
 // and channel count: the segments are all found before a byte is written, and a segment that
 // does not match the first one counts as failed.
-Plan planMerge(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom)
+Plan planMerge(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const RowProgress &progress)
 {
     Plan plan;
+    const auto setAside = [&] {
+        ++plan.failed;
+        if (progress)
+            progress(plan.failed);
+    };
     std::optional<std::optional<MpegFormat>> first; // of the first segment: a format, or none
     for (const SongRow &row : rowsTopToBottom | std::views::reverse) {
         if (!isMarked(row)) {
-            ++plan.failed;
+            setAside();
             continue;
         }
         // The merge is an MPEG file: a song in another container would corrupt it.
         const FilePath path = songFolder / row.name;
         ReadFile source(path);
         if (detectContainer(source) != Container::Unrecognised) {
-            ++plan.failed;
+            setAside();
             continue;
         }
         RowSegment segment = locateRowSegment(std::move(source), row, SegmentUse::Merge);
         if (segment.empty() || (first && *first != segment.format())) {
-            ++plan.failed;
+            setAside();
             continue;
         }
         first = segment.format();
@@ -98,7 +104,8 @@ enum class Written { All, WriteFailed, SourceChanged };
 
 // The info frame, then every segment. SourceChanged leaves `changed` at the segment whose song
 // no longer holds what was found in it.
-Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed)
+Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed,
+                   const std::function<void(size_t written)> &onWritten)
 {
     const std::vector<SegmentWriting> writing = writingOf(segments);
     const QByteArray info = infoFrameFor(segments, writing);
@@ -111,6 +118,7 @@ Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out,
         segment.file = ReadFile();
         switch (copied) {
         case CopyResult::Copied:
+            onWritten(i + 1);
             break;
         case CopyResult::ReadFailed:
             changed = i;
@@ -124,7 +132,8 @@ Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out,
 
 } // namespace
 
-MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
+MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+                      const RowProgress &progress)
 {
     using Kind = MergeOutcome::Kind;
     MergeOutcome outcome;
@@ -133,7 +142,7 @@ MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopT
         return outcome;
     }
 
-    Plan plan = planMerge(songFolder, rowsTopToBottom);
+    Plan plan = planMerge(songFolder, rowsTopToBottom, progress);
     outcome.failed = plan.failed;
     if (plan.segments.empty()) {
         outcome.kind = Kind::Nothing;
@@ -142,7 +151,10 @@ MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopT
     AtomicFileWriter out(workPath(dirs, kMergeOutputName));
     for (;;) {
         size_t changed = 0;
-        const Written written = writeMerge(plan.segments, out, changed);
+        const Written written = writeMerge(plan.segments, out, changed, [&](size_t segmentsWritten) {
+            if (progress)
+                progress(outcome.failed + int(segmentsWritten));
+        });
         if (written == Written::All)
             break;
         if (written == Written::WriteFailed) {

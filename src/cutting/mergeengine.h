@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output.h"
+#include "rowprogress.h"
 #include "segment.h"
 
 #include "platform/files/filepath.h"
@@ -32,6 +33,8 @@ struct MergeOutcome {
 // the segment before; the file starts with an info frame when its frames differ in bit rate.
 // A file that holds no MPEG stream gives its proportional byte slice. The segments are found
 // first, then streamed into the output, so memory does not grow with their bytes.
-MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+// `progress` counts a row done once its segment is written or it is counted as failed.
+MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+                      const RowProgress &progress = {});
 
 } // namespace tunora

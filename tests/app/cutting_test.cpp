@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSemaphore>
@@ -306,6 +307,47 @@ TEST_F(Cutting, ALongCutLeavesTheWindowAnsweringBehindAModalProgressDialog)
     clickCut(ui().mergeAllButton);
     EXPECT_EQ(progressDialog(), nullptr);
     expectMessages({{u"合并歌曲需要两首或以上才能合并！"_s, MessageStyle::Error, u"错误"_s}});
+}
+
+TEST_F(Cutting, CutAllAndMergeCountTheRowsDoneInTheProgressDialog)
+{
+    add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
+    add({u"b.mp3"_s, u""_s, u""_s, u""_s, u"1"_s}); // not marked: counted as failed, and done
+    add({u"c.mp3"_s, u"0.5"_s, u"0.625"_s, u"0.13"_s, u"1"_s});
+    const struct {
+        const char *what;
+        QPushButton *button;
+        QString label;
+    } cases[] = {
+        {"cut all", ui().cutAllButton, u"正在剪切……"_s},
+        {"merge all", ui().mergeAllButton, u"正在合并……"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkGate rows;
+        window().cutting().setRowGate(rows.gate());
+        const auto dialog = [this] { return window().findChild<QProgressDialog *>(u"cutProgress"_s); };
+        c.button->click();
+        for (int done = 1; done <= 3; ++done) {
+            SCOPED_TRACE("after row " + std::to_string(done));
+            ASSERT_TRUE(rows.waitEntered());
+            const QString expected = c.label + u"\n第 "_s + QString::number(done) + u" / 3 首"_s;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog() && dialog()->labelText() == expected; }, 5000))
+                << (dialog() ? dialog()->labelText().toStdString() : "no dialog");
+            const QProgressBar *bar = dialog() ? dialog()->findChild<QProgressBar *>() : nullptr;
+            ASSERT_NE(bar, nullptr);
+            EXPECT_EQ(bar->maximum(), 3);
+            EXPECT_EQ(bar->value(), done);
+            rows.release();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window().cutting().isBusy(); }, 20000));
+        EXPECT_EQ(rows.passes(), 3);
+        EXPECT_EQ(dialog(), nullptr);
+        window().cutting().setRowGate({});
+    }
+    expectMessages({{u"剪切成功：2首。剪切失败：1首！"_s, MessageStyle::Information, u"提示"_s},
+                    {u"合并成功：2首。合并失败：1首！"_s, MessageStyle::Information, u"提示"_s}});
+    EXPECT_EQ(output(kMergeName), slice(u"c.mp3"_s, 500, 625) + slice(u"a.mp3"_s, 250, 500));
 }
 
 TEST_F(Cutting, RowsAndFoldersAreTakenAtTheClick)

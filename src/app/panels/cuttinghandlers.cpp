@@ -11,6 +11,7 @@
 #include "platform/files/hostpaths.h"
 #include "platform/tasks/poolhandover.h"
 
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QThreadPool>
@@ -22,6 +23,8 @@ namespace {
 
 // Work over in less time than this shows no progress dialog.
 constexpr int kProgressDelayMs = 500;
+// How often the dialog's count of rows is brought up to date.
+constexpr int kRowsPollMs = 100;
 
 SongRow songRow(const SongListModel &songs, int row)
 {
@@ -60,6 +63,8 @@ CuttingHandlers::CuttingHandlers(AppContext &context, QObject *parent)
     m_progressDelay.setSingleShot(true);
     m_progressDelay.setInterval(kProgressDelayMs);
     connect(&m_progressDelay, &QTimer::timeout, this, &CuttingHandlers::showProgress);
+    m_rowsPoll.setInterval(kRowsPollMs);
+    connect(&m_rowsPoll, &QTimer::timeout, this, &CuttingHandlers::showRowsDone);
 }
 
 CuttingHandlers::~CuttingHandlers()
@@ -74,40 +79,50 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.songListView);
     if (row == -1 || m_busy)
         return;
-    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
-        return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir);
-    }, QStringLiteral(u"正在剪切……"));
+    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)](
+            const RowProgress &) { return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir); },
+        QStringLiteral(u"正在剪切……"));
 }
 
 void CuttingHandlers::cutAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
-        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs), dirs.workDir));
-    }, QStringLiteral(u"正在剪切……"));
+    const QList<SongRow> rows = allRows(*m_context.ui.songList);
+    run([folder = m_context.session.songFolder(), rows, dirs = outputDirs(m_context)](const RowProgress &progress) {
+        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs, progress), dirs.workDir));
+    }, QStringLiteral(u"正在剪切……"), int(rows.size()));
 }
 
 void CuttingHandlers::mergeAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
-        return mergeNotice(tunora::mergeAll(folder, rows, dirs), dirs.workDir);
-    }, QStringLiteral(u"正在合并……"));
+    const QList<SongRow> rows = allRows(*m_context.ui.songList);
+    run([folder = m_context.session.songFolder(), rows, dirs = outputDirs(m_context)](const RowProgress &progress) {
+        return mergeNotice(tunora::mergeAll(folder, rows, dirs, progress), dirs.workDir);
+    }, QStringLiteral(u"正在合并……"), int(rows.size()));
 }
 
-void CuttingHandlers::run(std::function<Outcome()> work, const QString &label)
+void CuttingHandlers::run(Work work, const QString &label, int rows)
 {
     m_busy = true;
     m_progressLabel = label;
+    m_rows = rows;
+    m_rowsDone = std::make_shared<std::atomic<int>>(0);
     m_progressDelay.start();
-    // Qt's global pool: the application waits for it when it ends.
-    m_watcher.setFuture(runOnPool(*QThreadPool::globalInstance(), [gate = m_workGate, work = std::move(work)] {
+    RowProgress progress = [done = m_rowsDone, gate = m_rowGate](int rowsDone) {
+        done->store(rowsDone);
         if (gate)
             gate();
-        return work();
-    }));
+    };
+    // Qt's global pool: the application waits for it when it ends.
+    m_watcher.setFuture(runOnPool(*QThreadPool::globalInstance(),
+                                  [gate = m_workGate, work = std::move(work), progress = std::move(progress)] {
+                                      if (gate)
+                                          gate();
+                                      return work(progress);
+                                  }));
 }
 
 void CuttingHandlers::showProgress()
@@ -119,12 +134,30 @@ void CuttingHandlers::showProgress()
     m_progress->setCancelButton(nullptr); // the work cannot stop half way
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(0);
+    if (m_rows > 0) {
+        // The bar is set directly: the dialog's own setValue() runs the event loop when modal.
+        m_progressBar = new QProgressBar(m_progress);
+        m_progressBar->setRange(0, m_rows);
+        m_progress->setBar(m_progressBar);
+        showRowsDone();
+        m_rowsPoll.start();
+    }
     m_progress->show();
+}
+
+void CuttingHandlers::showRowsDone()
+{
+    if (!m_progress || !m_progressBar)
+        return;
+    const int done = m_rowsDone->load();
+    m_progressBar->setValue(done);
+    m_progress->setLabelText(m_progressLabel + u'\n' + rowProgressText(done, m_rows));
 }
 
 void CuttingHandlers::workDone()
 {
     m_progressDelay.stop();
+    m_rowsPoll.stop();
     delete m_progress;
     if (const Outcome notice = m_watcher.result())
         m_context.desktop.showMessage(notice->text, notice->style, notice->title);

@@ -77,4 +77,10 @@ std::optional<Notice> mergeNotice(const MergeOutcome &outcome, const FilePath &w
     return std::nullopt;
 }
 
+QString rowProgressText(int rowsDone, int rows)
+{
+    return QStringLiteral(u"第 ") + QString::number(rowsDone) + QStringLiteral(u" / ") + QString::number(rows)
+        + QStringLiteral(u" 首");
+}
+
 } // namespace tunora

@@ -27,4 +27,7 @@ Notice cutAllNotice(const CutTally &tally, const FilePath &workDir);
 // Nothing to show when nothing was merged or the write failed.
 std::optional<Notice> mergeNotice(const MergeOutcome &outcome, const FilePath &workDir);
 
+// The progress dialog's count while every row is cut or merged: "第 3 / 20 首".
+QString rowProgressText(int rowsDone, int rows);
+
 } // namespace tunora
