@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output.h"
+#include "ringtoneeffects.h"
 #include "segment.h"
 
 #include "platform/files/filepath.h"
@@ -23,6 +24,16 @@ enum class CutOutcome {
 
 CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs);
 
+struct ShapedCut {
+    CutOutcome outcome = CutOutcome::Nothing;
+    EffectsApplied effects = EffectsApplied::None; // meaningful when the cut was written
+};
+
+// The same with the chosen effects put on the output where its format takes them (MP3 by its
+// gains, WAV on its samples); elsewhere the output is written as without them.
+ShapedCut cutOneShaped(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs,
+                       const RingtoneEffects &effects);
+
 struct CutTally {
     int succeeded = 0;
     int failed = 0;
@@ -38,6 +49,7 @@ struct CutTally {
 // Every row from the bottom one up. A row counts as failed when it is not marked, when its
 // segment is empty (no file is written for it), when its container cannot be cut or when its
 // output cannot be written.
-CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+                const RingtoneEffects &effects = {});
 
 } // namespace tunora

@@ -3,6 +3,7 @@
 #include "container.h"
 #include "mpegjoints.h"
 #include "rowsegment.h"
+#include "shapeoutput.h"
 #include "xingframe.h"
 
 #include <optional>
@@ -94,13 +95,32 @@ QByteArray infoFrameFor(const std::vector<PlannedSegment> &segments, const std::
     return oneBitrate || !header ? QByteArray() : xingFrame(*header, lengths);
 }
 
+// With effects chosen, the segments fade at the joints instead of having granules silenced there.
+std::vector<SegmentWriting> writingFor(const std::vector<PlannedSegment> &segments, const RingtoneEffects &effects)
+{
+    std::vector<SegmentWriting> writing = writingOf(segments);
+    if (effects.any()) {
+        for (SegmentWriting &one : writing)
+            one.fadeIn = one.fadeOut = false;
+    }
+    return writing;
+}
+
+std::vector<qint64> framesWritten(const std::vector<PlannedSegment> &segments, const std::vector<SegmentWriting> &writing)
+{
+    std::vector<qint64> frames;
+    for (size_t i = 0; i < segments.size(); ++i)
+        frames.push_back(qint64(writtenLengths(segments[i].segment.mpeg, writing[i]).size()));
+    return frames;
+}
+
 enum class Written { All, WriteFailed, SourceChanged };
 
 // The info frame, then every segment. SourceChanged leaves `changed` at the segment whose song
 // no longer holds what was found in it.
-Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed)
+Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed,
+                   const std::vector<SegmentWriting> &writing)
 {
-    const std::vector<SegmentWriting> writing = writingOf(segments);
     const QByteArray info = infoFrameFor(segments, writing);
     if (!out.write(info.constData(), info.size()))
         return Written::WriteFailed;
@@ -124,7 +144,8 @@ Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out,
 
 } // namespace
 
-MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs)
+MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+                      const RingtoneEffects &effects)
 {
     using Kind = MergeOutcome::Kind;
     MergeOutcome outcome;
@@ -142,7 +163,7 @@ MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopT
     AtomicFileWriter out(workPath(dirs, kMergeOutputName));
     for (;;) {
         size_t changed = 0;
-        const Written written = writeMerge(plan.segments, out, changed);
+        const Written written = writeMerge(plan.segments, out, changed, writingFor(plan.segments, effects));
         if (written == Written::All)
             break;
         if (written == Written::WriteFailed) {
@@ -163,6 +184,8 @@ MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopT
         }
     }
     outcome.merged = int(plan.segments.size());
+    if (effects.any() && plan.segments.front().segment.byFrames)
+        shapeMerge(out, framesWritten(plan.segments, writingFor(plan.segments, effects)), effects);
     if (!out.commit()) {
         outcome.kind = Kind::WriteFailed;
         return outcome;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "output.h"
+#include "ringtoneeffects.h"
 #include "segment.h"
 
 #include "platform/files/filepath.h"
@@ -32,6 +33,9 @@ struct MergeOutcome {
 // the segment before; the file starts with an info frame when its frames differ in bit rate.
 // A file that holds no MPEG stream gives its proportional byte slice. The segments are found
 // first, then streamed into the output, so memory does not grow with their bytes.
-MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs);
+// With effects chosen, each segment fades in and out over kJointFadeSeconds at the joints in
+// place of the silenced granules there, and the outer ends take the chosen fades.
+MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
+                      const RingtoneEffects &effects = {});
 
 } // namespace tunora

@@ -46,6 +46,17 @@ OutputDirs outputDirs(const AppContext &context)
     return {currentFolder(), context.programDirectory};
 }
 
+// The effects' switches are their menu items' check states; their lengths are read from the
+// settings file at each click, so a length edited by hand counts at once.
+RingtoneEffects chosenEffects(const AppContext &context)
+{
+    RingtoneEffects effects = context.session.settings().ringtoneEffects();
+    effects.fadeIn = context.ui.fadeInItem->isChecked();
+    effects.fadeOut = context.ui.fadeOutItem->isChecked();
+    effects.evenLoudness = context.ui.evenLoudnessItem->isChecked();
+    return effects;
+}
+
 } // namespace
 
 CuttingHandlers::CuttingHandlers(AppContext &context, QObject *parent)
@@ -74,8 +85,10 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.songListView);
     if (row == -1 || m_busy)
         return;
-    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)] {
-        return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir);
+    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context),
+         effects = chosenEffects(m_context)] {
+        const ShapedCut cut = cutOneShaped(folder, song, dirs, effects);
+        return cutOneNotice(cut.outcome, dirs.workDir, cut.effects);
     }, QStringLiteral(u"正在剪切……"));
 }
 
@@ -83,8 +96,9 @@ void CuttingHandlers::cutAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
-        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs), dirs.workDir));
+    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context),
+         effects = chosenEffects(m_context)] {
+        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs, effects), dirs.workDir));
     }, QStringLiteral(u"正在剪切……"));
 }
 
@@ -92,8 +106,9 @@ void CuttingHandlers::mergeAll()
 {
     if (m_busy)
         return;
-    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context)] {
-        return mergeNotice(tunora::mergeAll(folder, rows, dirs), dirs.workDir);
+    run([folder = m_context.session.songFolder(), rows = allRows(*m_context.ui.songList), dirs = outputDirs(m_context),
+         effects = chosenEffects(m_context)] {
+        return mergeNotice(tunora::mergeAll(folder, rows, dirs, effects), dirs.workDir);
     }, QStringLiteral(u"正在合并……"));
 }
 
