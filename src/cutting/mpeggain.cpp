@@ -83,7 +83,9 @@ bool applyMpegGains(QByteArray &stream, const std::vector<GainSpan> &spans)
             for (int g = 0; g < granules; ++g, ++granule) {
                 const double middle = (double(granule) + 0.5) * granuleSeconds;
                 const double fadeDb = fadeAttenuationDb(span.effects, middle, total);
-                const int steps = span.levelSteps - int(std::lround(fadeDb / kDbPerStep));
+                // Rounded up, so the first step down comes where the fade begins and the last
+                // step up where it ends.
+                const int steps = span.levelSteps - int(std::ceil(fadeDb / kDbPerStep - 1e-9));
                 if (steps != 0)
                     shiftGain(bytes + frames[f].offset, frames[f].header, g, steps);
             }

@@ -31,7 +31,8 @@ struct GainSpan {
     int levelSteps = 0; // 1.5 dB steps more on every granule, up when positive
 };
 
-// Every granule of each span lowered along the span's fades, to the nearest step, and moved by
+// Every granule of each span lowered along the span's fades, to the step at or below the curve,
+// and moved by
 // its levelSteps. False when the stream holds no Layer III frame: nothing was changed.
 bool applyMpegGains(QByteArray &stream, const std::vector<GainSpan> &spans);
 

@@ -11,12 +11,13 @@
 #include <vector>
 
 // A file's loudness over time as a player hears it: decoded by ffmpeg's command-line tool at
-// its own rate, mixed to mono, measured in short windows.
+// 44.1 kHz, its first channel measured in short windows.
 namespace tunora::testing {
 
 struct LevelCurve {
     static constexpr double kWindowSeconds = 0.01;
     std::vector<double> db; // each window's level in dBFS of a sine's peak (RMS + 3 dB)
+    std::vector<double> peakDbs; // each window's loudest sample in dBFS
     double peakDb = -200;   // the loudest sample
     QString messages;       // what the decoder reported at level "error": nothing for a sound file
 
@@ -41,7 +42,7 @@ inline std::optional<LevelCurve> decodeLevels(const QString &path)
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
                  {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
-                  QStringLiteral("-f"), QStringLiteral("f32le"), QStringLiteral("-ac"), QStringLiteral("1"),
+                  QStringLiteral("-f"), QStringLiteral("f32le"), QStringLiteral("-af"), QStringLiteral("pan=mono|c0=c0"),
                   QStringLiteral("-ar"), QString::number(kRate), QStringLiteral("-")});
     if (!ffmpeg.waitForFinished(60'000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0)
         return std::nullopt;
@@ -56,6 +57,10 @@ inline std::optional<LevelCurve> decodeLevels(const QString &path)
         for (size_t i = at; i < at + window; ++i)
             sum += double(samples[i]) * samples[i];
         curve.db.push_back(10 * std::log10(std::max(sum / double(window) * 2, 1e-20)));
+        float peak = 0;
+        for (size_t i = at; i < at + window; ++i)
+            peak = std::max(peak, std::abs(samples[i]));
+        curve.peakDbs.push_back(20 * std::log10(std::max(double(peak), 1e-10)));
     }
     for (const float s : samples)
         curve.peakDb = std::max(curve.peakDb, 20 * std::log10(std::max(double(std::abs(s)), 1e-10)));

@@ -22,7 +22,8 @@
 # 10 s songs at 48 kHz stereo (s48.mp3) and at 22.05 kHz mono (s22.mp3). Needs ffmpeg and lame.
 # `make_fixtures.sh levels <dir>` writes into <dir> a steady 1 kHz tone at -12 dBFS, 10 s, for
 # the fades and loudness to be measured on: CBR, VBR, joint-stereo (mid/side), CRC-protected
-# and MPEG-2 mono MP3, WAV, FLAC, Ogg Vorbis and M4A. Needs ffmpeg and lame.
+# and MPEG-2 mono MP3, WAV, FLAC, Ogg Vorbis and M4A; and the tone 12 dB quieter (quiet.mp3).
+# Needs ffmpeg and lame.
 set -eu
 
 # steps <expression of t for the pitch> <seconds> <rate> <channels> <file.wav>
@@ -85,6 +86,7 @@ levels() { # dir
     ff -c:a libmp3lame -b:a 96k -joint_stereo 1 "$out/joint.mp3"
     lame --quiet --noreplaygain -b 128 --cbr -p "$work/tone.wav" "$out/crc.mp3"
     ff -ac 1 -ar 22050 -c:a libmp3lame -b:a 32k "$out/mono22.mp3"
+    ff -af volume=-12dB -c:a libmp3lame -b:a 128k "$out/quiet.mp3"
     cp "$work/tone.wav" "$out/tone.wav"
     ff -c:a flac "$out/tone.flac"
     ff -c:a libvorbis -q:a 2 "$out/tone.ogg"
