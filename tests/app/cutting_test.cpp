@@ -354,7 +354,7 @@ TEST_F(Cutting, QuittingDuringACutLetsItFinishItsFileAndTellsNothing)
 TEST_F(Cutting, AFadeOnASongThatCannotTakeItIsCutUnchangedAndSaysSo)
 {
     ui().fadeInItem->trigger();
-    add({u"a.mp3"_s, u"0.1"_s, u"0.5"_s, u"0.40"_s, u"1"_s});
+    add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
     select(0);
     clickCut(ui().cutSelectedButton);
     ASSERT_EQ(m_desktop.messages.size(), 1);
@@ -362,5 +362,5 @@ TEST_F(Cutting, AFadeOnASongThatCannotTakeItIsCutUnchangedAndSaysSo)
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], u"剪切成功！"_s);
     EXPECT_EQ(lines[1], u"铃声效果不适用于这种格式：铃声按原样写出。"_s);
-    EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 100, 500));
+    EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 250, 500));
 }
