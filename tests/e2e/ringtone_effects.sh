@@ -14,7 +14,8 @@ song_file_entry_x=532
 song_file_entry_y=32
 song="tone.mp3"
 e2e_make_song "$E2E_SONGS/$song" 20 1000 128
-e2e_song_settings "$E2E_SONGS" "mp3"
+# In GBK with CRLF, as the Windows program wrote it: the new section must be written the same way.
+printf '[歌曲目录]\r\n路径=%s/\r\n[音乐格式]\r\n格式=mp3\r\n' "$E2E_SONGS" | e2e_settings_file GBK
 
 effects_written() {
     iconv -f GBK -t UTF-8 "$E2E_SETTINGS" | grep -qx $'淡入=是\r' && echo yes
