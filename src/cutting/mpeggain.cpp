@@ -3,6 +3,7 @@
 #include "fadecurve.h"
 #include "layer3sideinfo.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tunora {
@@ -69,6 +70,7 @@ bool applyMpegGains(QByteArray &stream, const std::vector<GainSpan> &spans)
     const std::vector<MpegFrameAt> frames = layer3Frames(stream);
     if (frames.empty())
         return false;
+    const QByteArray original = stream;
     const MpegFormat &format = frames.front().header.format;
     const int granules = granulesPerFrame(format);
     const double granuleSeconds = double(frames.front().header.samplesPerFrame) / granules / format.sampleRate;
@@ -91,6 +93,16 @@ bool applyMpegGains(QByteArray &stream, const std::vector<GainSpan> &spans)
             }
         }
         first += count;
+    }
+    // A gain byte can happen to complete a frame header that bytes before it began, so that a
+    // decoder would find other frames in the stream than before: such a stream is left as it was.
+    const std::vector<MpegFrameAt> after = layer3Frames(stream);
+    const auto same = [](const MpegFrameAt &a, const MpegFrameAt &b) {
+        return a.offset == b.offset && a.header.bits == b.header.bits;
+    };
+    if (!std::equal(frames.begin(), frames.end(), after.begin(), after.end(), same)) {
+        stream = original;
+        return false;
     }
     return true;
 }

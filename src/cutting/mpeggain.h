@@ -33,7 +33,8 @@ struct GainSpan {
 
 // Every granule of each span lowered along the span's fades, to the step at or below the curve,
 // and moved by
-// its levelSteps. False when the stream holds no Layer III frame: nothing was changed.
+// its levelSteps. False when the stream holds no Layer III frame, or when the edit would make
+// it parse as other frames: nothing was changed.
 bool applyMpegGains(QByteArray &stream, const std::vector<GainSpan> &spans);
 
 inline bool applyMpegGains(QByteArray &stream, const RingtoneEffects &effects, int levelSteps = 0)
