@@ -4,6 +4,8 @@
 // know the song is CBR) and then takes its proportional slice; a merge walks each song and
 // writes whole frames.
 // ffmpeg's figure includes starting its process, once per stretch.
+// The same 30 s cut with the ringtone effects on (a fade in and out by the granules' gains) is
+// set beside the plain cut and `ffmpeg -ss -t` re-encoding the stretch with `afade`.
 //
 //   tunora_mp3_cut_bench [repetitions]
 //
@@ -107,6 +109,14 @@ QList<SongRow> mergeRows(const char *label)
     return rows;
 }
 
+// What a re-encoding cutter does for a faded ringtone: decode, fade, encode again.
+std::string ffmpegFadedCut(const QString &song, double start, const QString &out)
+{
+    return "ffmpeg -nostdin -v error -y -ss " + std::to_string(start) + " -t " + std::to_string(kSeconds) + " -i "
+        + quoted(song) + " -af afade=t=in:d=1,afade=t=out:st=" + std::to_string(kSeconds - 2) + ":d=2"
+        + " -c:a libmp3lame -b:a 128k " + quoted(out);
+}
+
 std::string ffmpegCut(const QString &song, double start, const QString &out)
 {
     return "ffmpeg -nostdin -v error -y -ss " + std::to_string(start) + " -t " + std::to_string(kSeconds) + " -i "
@@ -151,6 +161,14 @@ int main(int argc, char **argv)
                           QString::number(kSeconds), u"2000"_s};
         const QList<SongRow> rows = mergeRows(kind.label);
         const auto cut = [&] { return cutOne(FilePath(songs), row, outputs) == CutOutcome::Written; };
+        RingtoneEffects effects;
+        effects.fadeIn = effects.fadeOut = effects.evenLoudness = true;
+        const auto fadedCut = [&] {
+            return cutOneShaped(FilePath(songs), row, outputs, effects).outcome == CutOutcome::Written;
+        };
+        const auto ffmpegFaded = [&] {
+            return run(ffmpegFadedCut(songs + song, kCutStart, ffmpegOut + u"/faded.mp3"_s));
+        };
         const auto ffmpegOne = [&] { return run(ffmpegCut(songs + song, kCutStart, ffmpegOut + u"/cut.mp3"_s)); };
         const auto merge = [&] { return mergeAll(FilePath(songs), rows, outputs).kind == MergeOutcome::Kind::Written; };
         const auto ffmpegEach = [&] {
@@ -171,11 +189,16 @@ int main(int argc, char **argv)
         const double ffmpegCutMs = medianMs(reps, clearOutputs, ffmpegOne);
         const double mergeMs = medianMs(reps, clearOutputs, merge);
         const double ffmpegMergeMs = medianMs(std::max(1, reps / 2), clearOutputs, ffmpegEach);
+        const double fadedMs = medianMs(reps, clearOutputs, fadedCut);
+        const double ffmpegFadedMs = medianMs(std::max(1, reps / 2), clearOutputs, ffmpegFaded);
         const qint64 bytes = QFileInfo(songs + song).size();
         std::printf("%s source %lld bytes; 30 s cut: engine %.1f ms, ffmpeg -c copy %.1f ms, ratio %.3f\n", kind.label,
                     static_cast<long long>(bytes), cutMs, ffmpegCutMs, cutMs / ffmpegCutMs);
         std::printf("%s source %lld bytes; %d-row merge: engine %.1f ms, ffmpeg -c copy of each %.1f ms, ratio %.3f\n",
                     kind.label, static_cast<long long>(bytes), kSongs, mergeMs, ffmpegMergeMs, mergeMs / ffmpegMergeMs);
+        std::printf("%s source %lld bytes; 30 s cut with fades and 响度统一: engine %.1f ms (plain cut %.1f ms), "
+                    "ffmpeg -ss -t re-encoding with afade %.1f ms, ratio %.3f\n",
+                    kind.label, static_cast<long long>(bytes), fadedMs, cutMs, ffmpegFadedMs, fadedMs / ffmpegFadedMs);
         for (int i = 1; i < kSongs; ++i)
             QFile::remove(songs + songName(kind.label, i));
     }

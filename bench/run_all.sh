@@ -70,6 +70,9 @@ table() {
         awk '/ source .* bytes; 30 s cut:/ {
                 printf "mp3 cut\t30 s of a %.0f MB %s song, median\t%s ms\t%s\tffmpeg -ss -t -c copy (%s ms)\n", $3 / 1e6, toupper($1), $9, $17, $14
             }
+            / source .* bytes; 30 s cut with fades/ {
+                printf "mp3 cut\t30 s of a %.0f MB %s song with fades and 响度统一, median\t%s ms (plain cut %s ms)\t%s\tffmpeg -ss -t re-encoding with afade (%s ms; target <= 0.2)\n", $3 / 1e6, toupper($1), $13, $17, $28, $25
+            }
             / source .* bytes; [0-9]+-row merge:/ {
                 printf "mp3 cut\t%s merge of %.0f MB %s songs, median\t%s ms\t%s\tffmpeg -ss -t -c copy of each stretch (%s ms)\n", $5, $3 / 1e6, toupper($1), $8, $18, $15
             }

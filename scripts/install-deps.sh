@@ -10,7 +10,7 @@ packages=(
   fonts-wqy-microhei
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xdotool x11-utils imagemagick lame sox libsox-fmt-mp3 trayer python3 ffmpeg clang libclang-rt-14-dev
+  packages+=(xvfb xdotool x11-utils imagemagick lame mpg123 sox libsox-fmt-mp3 trayer python3 ffmpeg clang libclang-rt-14-dev
     desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi playerctl weston qt6-wayland)
 fi
 

@@ -3,6 +3,7 @@
 #include "container.h"
 #include "containercut.h"
 #include "rowsegment.h"
+#include "shapeoutput.h"
 #include "xingframe.h"
 
 #include <ranges>
@@ -27,7 +28,8 @@ bool writeInfoFrame(const MpegSegment &segment, const SegmentWriting &writing, A
     return out.write(info.constData(), info.size());
 }
 
-CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs &dirs)
+CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs &dirs, const RingtoneEffects &effects,
+                           EffectsApplied &applied)
 {
     const RowSegment segment = locateRowSegment(std::move(source), row, SegmentUse::Cut);
     if (segment.empty())
@@ -38,10 +40,12 @@ CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs
         return CutOutcome::WriteFailed;
     if (copyRowSegment(segment, writing, out) != CopyResult::Copied)
         return CutOutcome::WriteFailed;
+    applied = shapeOutput(out, OutputKind::Mpeg, effects);
     return commitCut(row, out, dirs);
 }
 
-CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFile &source, const OutputDirs &dirs)
+CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFile &source, const OutputDirs &dirs,
+                          const RingtoneEffects &effects, EffectsApplied &applied)
 {
     // An uncommitted output is removed when `out` goes, so nothing is left of a failed cut.
     AtomicFileWriter out(workPath(dirs, ringtoneFileName(row.name)));
@@ -55,30 +59,40 @@ CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFil
     case ContainerCut::Written:
         break;
     }
+    applied = shapeOutput(out, container == Container::Wav ? OutputKind::Wav : OutputKind::Other, effects);
     return commitCut(row, out, dirs);
 }
 
 } // namespace
 
-CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs)
+ShapedCut cutOneShaped(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs,
+                       const RingtoneEffects &effects)
 {
     ReadFile source(songFolder / row.name);
     const Container container = detectContainer(source);
-    if (container == Container::Unrecognised)
-        return cutUnrecognised(row, std::move(source), dirs);
-    return cutAsContainer(row, container, source, dirs);
+    ShapedCut cut;
+    cut.outcome = container == Container::Unrecognised
+        ? cutUnrecognised(row, std::move(source), dirs, effects, cut.effects)
+        : cutAsContainer(row, container, source, dirs, effects, cut.effects);
+    return cut;
+}
+
+CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs)
+{
+    return cutOneShaped(songFolder, row, dirs, {}).outcome;
 }
 
 namespace {
 
-void cutInto(CutTally &tally, const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs)
+void cutInto(CutTally &tally, const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs,
+             const RingtoneEffects &effects)
 {
     if (!isMarked(row)) {
         ++tally.failed;
         return;
     }
     // An empty segment would make an empty file: that is a failure, not a ringtone.
-    const CutOutcome outcome = cutOne(songFolder, row, dirs);
+    const CutOutcome outcome = cutOneShaped(songFolder, row, dirs, effects).outcome;
     switch (outcome) {
     case CutOutcome::WrittenInWorkDir:
         ++tally.leftInWorkDir;
@@ -99,11 +113,11 @@ void cutInto(CutTally &tally, const FilePath &songFolder, const SongRow &row, co
 } // namespace
 
 CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
-               const RowProgress &progress)
+                const RingtoneEffects &effects, const RowProgress &progress)
 {
     CutTally tally;
     for (const SongRow &row : rowsTopToBottom | std::views::reverse) {
-        cutInto(tally, songFolder, row, dirs);
+        cutInto(tally, songFolder, row, dirs, effects);
         if (progress)
             progress(tally.succeeded + tally.failed);
     }

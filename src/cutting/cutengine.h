@@ -2,6 +2,7 @@
 
 #include "output.h"
 #include "rowprogress.h"
+#include "ringtoneeffects.h"
 #include "segment.h"
 
 #include "platform/files/filepath.h"
@@ -24,6 +25,16 @@ enum class CutOutcome {
 
 CutOutcome cutOne(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs);
 
+struct ShapedCut {
+    CutOutcome outcome = CutOutcome::Nothing;
+    EffectsApplied effects = EffectsApplied::None; // meaningful when the cut was written
+};
+
+// The same with the chosen effects put on the output where its format takes them (MP3 by its
+// gains, WAV on its samples); elsewhere the output is written as without them.
+ShapedCut cutOneShaped(const FilePath &songFolder, const SongRow &row, const OutputDirs &dirs,
+                       const RingtoneEffects &effects);
+
 struct CutTally {
     int succeeded = 0;
     int failed = 0;
@@ -40,6 +51,6 @@ struct CutTally {
 // segment is empty (no file is written for it), when its container cannot be cut or when its
 // output cannot be written.
 CutTally cutAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
-               const RowProgress &progress = {});
+                const RingtoneEffects &effects = {}, const RowProgress &progress = {});
 
 } // namespace tunora

@@ -73,6 +73,18 @@ void lowerGain(unsigned char *frame, const MpegHeader &header, int granule, int 
     putCrc(frame, header);
 }
 
+void shiftGain(unsigned char *frame, const MpegHeader &header, int granule, int steps)
+{
+    unsigned char *side = frame + header.sideInfoOffset();
+    for (int channel = 0; channel < header.format.channels; ++channel) {
+        const int at = firstBlockBit(header) + (granule * header.format.channels + channel) * blockBits(header) + 21;
+        const int gain = readBits(side, at, 8);
+        if (gain != 0)
+            writeBits(side, at, 8, qBound(0, gain + steps, 255));
+    }
+    putCrc(frame, header);
+}
+
 int unusedTail(const unsigned char *frame, const MpegHeader &header)
 {
     const unsigned char *side = frame + header.sideInfoOffset();

@@ -39,6 +39,11 @@ int granulesPerFrame(const MpegFormat &format);
 constexpr int kSilent = 255;
 void lowerGain(unsigned char *frame, const MpegHeader &header, int granule, int steps);
 
+// Moves the gain of one granule (every channel alike, so mid/side and intensity stereo stay
+// right) by `steps` of 1.5 dB, up when positive. A gain of 0 stays 0 (that granule is silent
+// on purpose); others stop at 0 and 255. Its audio data is left as it is. A CRC is made anew.
+void shiftGain(unsigned char *frame, const MpegHeader &header, int granule, int steps);
+
 // The CRC-16 a frame with error protection carries over its header's last two bytes and its
 // side info.
 quint16 frameCrc(const unsigned char *frame, const MpegHeader &header);

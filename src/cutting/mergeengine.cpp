@@ -3,6 +3,7 @@
 #include "container.h"
 #include "mpegjoints.h"
 #include "rowsegment.h"
+#include "shapeoutput.h"
 #include "xingframe.h"
 
 #include <functional>
@@ -100,14 +101,33 @@ QByteArray infoFrameFor(const std::vector<PlannedSegment> &segments, const std::
     return oneBitrate || !header ? QByteArray() : xingFrame(*header, lengths);
 }
 
+// With effects chosen, the segments fade at the joints instead of having granules silenced there.
+std::vector<SegmentWriting> writingFor(const std::vector<PlannedSegment> &segments, const RingtoneEffects &effects)
+{
+    std::vector<SegmentWriting> writing = writingOf(segments);
+    if (effects.any()) {
+        for (SegmentWriting &one : writing)
+            one.fadeIn = one.fadeOut = false;
+    }
+    return writing;
+}
+
+std::vector<qint64> framesWritten(const std::vector<PlannedSegment> &segments, const std::vector<SegmentWriting> &writing)
+{
+    std::vector<qint64> frames;
+    for (size_t i = 0; i < segments.size(); ++i)
+        frames.push_back(qint64(writtenLengths(segments[i].segment.mpeg, writing[i]).size()));
+    return frames;
+}
+
 enum class Written { All, WriteFailed, SourceChanged };
 
 // The info frame, then every segment. SourceChanged leaves `changed` at the segment whose song
 // no longer holds what was found in it.
 Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out, size_t &changed,
+                   const std::vector<SegmentWriting> &writing,
                    const std::function<void(size_t written)> &onWritten)
 {
-    const std::vector<SegmentWriting> writing = writingOf(segments);
     const QByteArray info = infoFrameFor(segments, writing);
     if (!out.write(info.constData(), info.size()))
         return Written::WriteFailed;
@@ -133,7 +153,7 @@ Written writeMerge(std::vector<PlannedSegment> &segments, AtomicFileWriter &out,
 } // namespace
 
 MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
-                      const RowProgress &progress)
+                      const RingtoneEffects &effects, const RowProgress &progress)
 {
     using Kind = MergeOutcome::Kind;
     MergeOutcome outcome;
@@ -151,10 +171,11 @@ MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopT
     AtomicFileWriter out(workPath(dirs, kMergeOutputName));
     for (;;) {
         size_t changed = 0;
-        const Written written = writeMerge(plan.segments, out, changed, [&](size_t segmentsWritten) {
-            if (progress)
-                progress(outcome.failed + int(segmentsWritten));
-        });
+        const Written written = writeMerge(plan.segments, out, changed, writingFor(plan.segments, effects),
+                                           [&](size_t segmentsWritten) {
+                                               if (progress)
+                                                   progress(outcome.failed + int(segmentsWritten));
+                                           });
         if (written == Written::All)
             break;
         if (written == Written::WriteFailed) {
@@ -175,6 +196,8 @@ MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopT
         }
     }
     outcome.merged = int(plan.segments.size());
+    if (effects.any() && plan.segments.front().segment.byFrames)
+        shapeMerge(out, framesWritten(plan.segments, writingFor(plan.segments, effects)), effects);
     if (!out.commit()) {
         outcome.kind = Kind::WriteFailed;
         return outcome;

@@ -2,6 +2,7 @@
 
 #include "output.h"
 #include "rowprogress.h"
+#include "ringtoneeffects.h"
 #include "segment.h"
 
 #include "platform/files/filepath.h"
@@ -34,7 +35,9 @@ struct MergeOutcome {
 // A file that holds no MPEG stream gives its proportional byte slice. The segments are found
 // first, then streamed into the output, so memory does not grow with their bytes.
 // `progress` counts a row done once its segment is written or it is counted as failed.
+// With effects chosen, each segment fades in and out over kJointFadeSeconds at the joints in
+// place of the silenced granules there, and the outer ends take the chosen fades.
 MergeOutcome mergeAll(const FilePath &songFolder, const QList<SongRow> &rowsTopToBottom, const OutputDirs &dirs,
-                      const RowProgress &progress = {});
+                      const RingtoneEffects &effects = {}, const RowProgress &progress = {});
 
 } // namespace tunora

@@ -2,7 +2,8 @@
 
 /* The stream-copy module's interface: plain C, so that the module and the program share no
  * C++ type, no allocator and no copy of each other's code. The program reads the source and
- * keeps the output through the callbacks it passes; the module only copies packets.
+ * keeps the output through the callbacks it passes; the module copies packets, or decodes
+ * them into samples it hands back.
  *
  * A change to anything in this file changes TUNORA_STREAM_COPY_VERSION: the program refuses a
  * module whose version function answers another number. */
@@ -13,11 +14,12 @@
 extern "C" {
 #endif
 
-#define TUNORA_STREAM_COPY_VERSION 1u
+#define TUNORA_STREAM_COPY_VERSION 2u
 
 /* The exported functions' names. */
 #define TUNORA_STREAM_COPY_VERSION_SYMBOL "tunora_stream_copy_version"
 #define TUNORA_STREAM_COPY_ENTRY_SYMBOL "tunora_stream_copy"
+#define TUNORA_STREAM_DECODE_SYMBOL "tunora_stream_decode"
 
 /* The song being cut. read_at reads up to `count` bytes at `offset` into `buffer` and returns
  * how many it read: fewer at the end of the file, 0 past it, -1 on an error. */
@@ -53,8 +55,31 @@ enum {
     TUNORA_STREAM_COPY_FAILED = 2,  /* the source cannot be cut or the sink refused a write */
 };
 
+/* One decode: the source's audio from start_seconds (counted, as the marks are, from where a
+ * player starts the song) to end_seconds (< 0: to the end). `samples` receives the sound in
+ * pieces, interleaved float in [-1, 1] whatever the codec's own format, each with the time of
+ * its first sample; nothing before start_seconds or past end_seconds reaches it. A nonzero
+ * answer stops the decode. */
+typedef struct tunora_stream_decode_job {
+    tunora_stream_source source;
+    const char *demuxer;
+    double start_seconds;
+    double end_seconds;
+    void *context;
+    int (*samples)(void *context, double first_sample_seconds, const float *interleaved, int64_t frames,
+                   int channels, int sample_rate);
+} tunora_stream_decode_job;
+
+/* What a decode returns. */
+enum {
+    TUNORA_STREAM_DECODE_DONE = 0,    /* every sample of the stretch was handed over */
+    TUNORA_STREAM_DECODE_STOPPED = 1, /* the callback asked to stop */
+    TUNORA_STREAM_DECODE_FAILED = 2,  /* the source cannot be read or decoded */
+};
+
 typedef uint32_t (*tunora_stream_copy_version_fn)(void);
 typedef int (*tunora_stream_copy_fn)(const tunora_stream_copy_job *job);
+typedef int (*tunora_stream_decode_fn)(const tunora_stream_decode_job *job);
 
 #ifdef __cplusplus
 }

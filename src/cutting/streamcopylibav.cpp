@@ -1,76 +1,22 @@
 #include "streamcopylibav.h"
 
+#include "libavinput.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace tunora {
 
 namespace {
-
-constexpr int kIoBufferSize = 64 * 1024;
-
-// libavformat 61 made the written buffer const.
-#if LIBAVFORMAT_VERSION_MAJOR >= 61
-using WrittenBytes = const uint8_t *;
-#else
-using WrittenBytes = uint8_t *;
-#endif
-
-// The source through the caller's positioned reads: libavformat never opens a file by name,
-// so names keep their bytes and one that looks like a protocol ("http:...") is never one.
-struct SourceReader {
-    const tunora_stream_source *source;
-    int64_t pos = 0;
-};
-
-// libavformat calls these through its C frames: nothing may be thrown out of them, and the
-// source and sink are C callbacks that throw nothing.
-int readSource(void *opaque, uint8_t *buffer, int size) noexcept
-{
-    auto *r = static_cast<SourceReader *>(opaque);
-    const int64_t n = r->source->read_at(r->source->context, r->pos, buffer, size);
-    if (n < 0 || n > size)
-        return AVERROR(EIO);
-    if (n == 0)
-        return AVERROR_EOF;
-    r->pos += n;
-    return int(n);
-}
-
-int64_t seekSource(void *opaque, int64_t offset, int whence) noexcept
-{
-    auto *r = static_cast<SourceReader *>(opaque);
-    const int64_t size = r->source->size;
-    switch (whence & ~AVSEEK_FORCE) {
-    case AVSEEK_SIZE:
-        return size;
-    case SEEK_SET:
-        break;
-    case SEEK_CUR:
-        offset += r->pos;
-        break;
-    case SEEK_END:
-        offset += size;
-        break;
-    default:
-        return AVERROR(EINVAL);
-    }
-    if (offset < 0)
-        return AVERROR(EINVAL);
-    r->pos = offset;
-    return offset;
-}
 
 // The output through the caller's positioned writes, seekable: MP4 and FLAC go back to fill
 // in sizes at the end.
@@ -113,19 +59,6 @@ int64_t seekSink(void *opaque, int64_t offset, int whence) noexcept
     return offset;
 }
 
-struct IoDeleter {
-    void operator()(AVIOContext *io) const
-    {
-        if (io)
-            av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-using IoPtr = std::unique_ptr<AVIOContext, IoDeleter>;
-
-struct InputDeleter {
-    void operator()(AVFormatContext *c) const { avformat_close_input(&c); }
-};
 struct OutputDeleter {
     void operator()(AVFormatContext *c) const { avformat_free_context(c); }
 };
@@ -133,18 +66,6 @@ struct PacketDeleter {
     void operator()(AVPacket *p) const { av_packet_free(&p); }
 };
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-
-IoPtr makeIo(void *opaque, bool writable, int (*read)(void *, uint8_t *, int),
-             int (*write)(void *, WrittenBytes, int), int64_t (*seek)(void *, int64_t, int))
-{
-    auto *buffer = static_cast<unsigned char *>(av_malloc(kIoBufferSize));
-    if (!buffer)
-        return nullptr;
-    AVIOContext *io = avio_alloc_context(buffer, kIoBufferSize, writable ? 1 : 0, opaque, read, write, seek);
-    if (!io)
-        av_free(buffer);
-    return IoPtr(io);
-}
 
 // A FLAC stream's STREAMINFO block names the source's sample count and checksum; the cut
 // holds fewer samples, and a player that trusts the count would show the source's length.
@@ -215,20 +136,10 @@ bool collectPackets(AVFormatContext *in, int index, int64_t startTs, int64_t end
     }
 }
 
-// libav's own default prints its informational notes on standard error (an Ogg Opus song's
-// "bytes of comment header remain"); the program tells only of warnings and worse. The level
-// is libav's, shared by every thread, so it is set once.
-void keepLogToWarnings()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_WARNING); });
-}
-
 } // namespace
 
 int copyThroughLibav(const tunora_stream_copy_job &job)
 {
-    keepLogToWarnings();
     const char *demuxer = job.demuxer;
     const char *muxer = job.muxer;
     // libavformat seeks in a WAV file by a byte rate that is wrong for some codecs in it (MS
@@ -238,40 +149,27 @@ int copyThroughLibav(const tunora_stream_copy_job &job)
     if (!(job.end_seconds > job.start_seconds))
         return TUNORA_STREAM_COPY_EMPTY;
 
-    SourceReader reader{&job.source};
-    IoPtr inIo = makeIo(&reader, false, readSource, nullptr, seekSource);
-    AVFormatContext *rawIn = avformat_alloc_context();
-    if (!inIo || !rawIn) {
-        avformat_free_context(rawIn);
+    LibavInput input;
+    if (!openLibavInput(job.source, demuxer, input))
         return TUNORA_STREAM_COPY_FAILED;
-    }
-    rawIn->pb = inIo.get();
-    rawIn->flags |= AVFMT_FLAG_CUSTOM_IO;
-    // On failure avformat_open_input frees the context itself.
-    if (avformat_open_input(&rawIn, nullptr, av_find_input_format(demuxer), nullptr) < 0)
-        return TUNORA_STREAM_COPY_FAILED;
-    std::unique_ptr<AVFormatContext, InputDeleter> in(rawIn);
-    if (avformat_find_stream_info(in.get(), nullptr) < 0)
-        return TUNORA_STREAM_COPY_FAILED;
-    const int index = av_find_best_stream(in.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (index < 0)
-        return TUNORA_STREAM_COPY_FAILED;
+    AVFormatContext *in = input.format.get();
+    const int index = input.stream;
     const AVStream *inStream = in->streams[index];
 
     // The marks count from where the player starts the song, its first time stamp.
-    const int64_t origin = inStream->start_time != AV_NOPTS_VALUE ? inStream->start_time : 0;
+    const int64_t origin = input.origin;
     const auto toTs = [&](double seconds) {
         return origin + av_rescale_q(int64_t(std::min(seconds, 1e9) * AV_TIME_BASE), AV_TIME_BASE_Q, inStream->time_base);
     };
     const int64_t startTs = toTs(job.start_seconds);
     const int64_t endTs = toTs(job.end_seconds);
     // A failed seek reads from the start; the time test below still finds the stretch.
-    if (seekByTime && av_seek_frame(in.get(), index, startTs, AVSEEK_FLAG_BACKWARD) < 0)
-        av_seek_frame(in.get(), index, origin, AVSEEK_FLAG_BACKWARD);
+    if (seekByTime && av_seek_frame(in, index, startTs, AVSEEK_FLAG_BACKWARD) < 0)
+        av_seek_frame(in, index, origin, AVSEEK_FLAG_BACKWARD);
 
     std::vector<PacketPtr> packets;
     int64_t samples = 0;
-    if (!collectPackets(in.get(), index, startTs, endTs, packets, samples))
+    if (!collectPackets(in, index, startTs, endTs, packets, samples))
         return TUNORA_STREAM_COPY_FAILED;
     if (packets.empty())
         return TUNORA_STREAM_COPY_EMPTY;

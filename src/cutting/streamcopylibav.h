@@ -3,11 +3,15 @@
 #include "streamcopyabi.h"
 
 // Cuts through libavformat: the audio stream's packets that fall in the marked stretch are
-// copied into a new file of the given container, unchanged. The only code that uses the libav*
-// libraries, and none of the program's own: it lives in the stream-copy module.
+// copied into a new file of the given container, unchanged; or decodes them through
+// libavcodec. The only code that uses the libav* libraries, and none of the program's own: it
+// lives in the stream-copy module.
 namespace tunora {
 
 // One of the TUNORA_STREAM_COPY_* results.
 int copyThroughLibav(const tunora_stream_copy_job &job);
+
+// One of the TUNORA_STREAM_DECODE_* results.
+int decodeThroughLibav(const tunora_stream_decode_job &job);
 
 } // namespace tunora

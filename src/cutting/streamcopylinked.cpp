@@ -1,4 +1,5 @@
-// The stream copy linked in, for tests and tools: the module's code, called without the module.
+// The stream copy and decode linked in, for tests and tools: the module's code, called without
+// the module.
 #include "streamcopyentry.h"
 #include "streamcopylibav.h"
 
@@ -11,11 +12,16 @@ int copyLinkedIn(const tunora_stream_copy_job *job)
     return copyThroughLibav(*job);
 }
 
+int decodeLinkedIn(const tunora_stream_decode_job *job)
+{
+    return decodeThroughLibav(*job);
+}
+
 } // namespace
 
 const StreamCopyEntry &streamCopyEntry()
 {
-    static const StreamCopyEntry entry{copyLinkedIn, {}};
+    static const StreamCopyEntry entry{copyLinkedIn, decodeLinkedIn, {}};
     return entry;
 }
 

@@ -1,4 +1,4 @@
-// The stream-copy module's two exports; nothing else leaves the module.
+// The stream-copy module's exports; nothing else leaves the module.
 #include "streamcopylibav.h"
 
 #include <type_traits>
@@ -17,6 +17,14 @@ TUNORA_EXPORT int tunora_stream_copy(const tunora_stream_copy_job *job)
     return tunora::copyThroughLibav(*job);
 }
 
+TUNORA_EXPORT int tunora_stream_decode(const tunora_stream_decode_job *job)
+{
+    if (!job || !job->source.read_at || !job->demuxer || !job->samples)
+        return TUNORA_STREAM_DECODE_FAILED;
+    return tunora::decodeThroughLibav(*job);
+}
+
 // The program calls the exports by these types.
 static_assert(std::is_same_v<decltype(&tunora_stream_copy_version), tunora_stream_copy_version_fn>);
 static_assert(std::is_same_v<decltype(&tunora_stream_copy), tunora_stream_copy_fn>);
+static_assert(std::is_same_v<decltype(&tunora_stream_decode), tunora_stream_decode_fn>);

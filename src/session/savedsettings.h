@@ -2,6 +2,7 @@
 
 #include "playmode.h"
 
+#include "cutting/ringtoneeffects.h"
 #include "library/folderscan.h"
 #include "platform/files/filepath.h"
 #include "platform/settings/settingsfile.h"
@@ -29,6 +30,13 @@ public:
     bool autoPlay() const;
     void setAutoPlay(bool on) const;
     MusicFormats musicFormats() const;
+
+    // Section 铃声效果: each effect "是" or "否", the fade lengths in seconds beside them.
+    // A length that is missing, not a number or out of range gives the default.
+    RingtoneEffects ringtoneEffects() const;
+    enum class Effect { FadeIn, FadeOut, EvenLoudness };
+    // Writes the effect's switch, and for a fade its length too, so the file shows what to edit.
+    void setEffect(Effect effect, bool on) const;
 
 private:
     FilePath m_programDirectory;

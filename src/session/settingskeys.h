@@ -14,6 +14,13 @@ inline const QString kParamKey = QStringLiteral(u"参数");
 inline const QString kFormatSection = QStringLiteral(u"音乐格式");
 inline const QString kFormatKey = QStringLiteral(u"格式");
 
+inline const QString kEffectsSection = QStringLiteral(u"铃声效果");
+inline const QString kFadeInKey = QStringLiteral(u"淡入");
+inline const QString kFadeOutKey = QStringLiteral(u"淡出");
+inline const QString kEvenLoudnessKey = QStringLiteral(u"响度统一");
+inline const QString kFadeInSecondsKey = QStringLiteral(u"淡入秒数");
+inline const QString kFadeOutSecondsKey = QStringLiteral(u"淡出秒数");
+
 inline const QString kRandom = QStringLiteral(u"随机");
 inline const QString kLoop = QStringLiteral(u"循环");
 inline const QString kYes = QStringLiteral(u"是");

@@ -390,3 +390,19 @@ TEST_F(Cutting, QuittingDuringACutLetsItFinishItsFileAndTellsNothing)
     EXPECT_TRUE(workDirEntries().isEmpty()) << workDirEntries().join(u' ').toStdString();
     EXPECT_TRUE(m_desktop.messages.isEmpty());
 }
+
+// A song whose sound cannot be changed without re-encoding it is cut as it would be without
+// the effect, and the message's second line says so under its usual first line.
+TEST_F(Cutting, AFadeOnASongThatCannotTakeItIsCutUnchangedAndSaysSo)
+{
+    ui().fadeInItem->trigger();
+    add({u"a.mp3"_s, u"0.25"_s, u"0.5"_s, u"0.25"_s, u"1"_s});
+    select(0);
+    clickCut(ui().cutSelectedButton);
+    ASSERT_EQ(m_desktop.messages.size(), 1);
+    const QStringList lines = m_desktop.messages[0].text.split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], u"剪切成功！"_s);
+    EXPECT_EQ(lines[1], u"铃声效果不适用于这种格式：铃声按原样写出。"_s);
+    EXPECT_EQ(output(u"[铃声]a.mp3"_s), slice(u"a.mp3"_s, 250, 500));
+}

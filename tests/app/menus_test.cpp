@@ -9,6 +9,7 @@
 
 using namespace tunora;
 using namespace tunora::test;
+using namespace Qt::StringLiterals;
 
 class Menus : public WindowFixture {};
 
@@ -105,4 +106,37 @@ TEST_F(Menus, TreeCaptionsAndIcons)
     EXPECT_EQ(trayCaptions, QStringList({QStringLiteral(u"播放&&暂停"), QStringLiteral(u"停止"), QStringLiteral("-"),
                                          QStringLiteral(u"上一首"), QStringLiteral(u"下一首"), QStringLiteral("-"),
                                          QStringLiteral(u"退出")}));
+}
+
+// 淡入, 淡出 and 响度统一 start off, write their section the moment they change, and are
+// read back checked at the next start.
+TEST_F(Menus, RingtoneEffectItemsAreOffAtFirstAndKeptForTheNextStart)
+{
+    start();
+    EXPECT_TRUE(ui().settingsMenu->actions().contains(ui().ringtoneEffectsMenu->menuAction()));
+    EXPECT_EQ(ui().ringtoneEffectsMenu->objectName(), u"铃声效果"_s);
+    struct Item { QAction *action; const char16_t *caption; };
+    const Item items[] = {{ui().fadeInItem, u"淡入"}, {ui().fadeOutItem, u"淡出"}, {ui().evenLoudnessItem, u"响度统一"}};
+    for (const Item &item : items) {
+        SCOPED_TRACE(QString::fromUtf16(item.caption).toStdString());
+        EXPECT_EQ(item.action->text(), QString::fromUtf16(item.caption));
+        EXPECT_EQ(item.action->objectName(), QString::fromUtf16(item.caption));
+        EXPECT_TRUE(item.action->isCheckable());
+        EXPECT_FALSE(item.action->isChecked());
+    }
+    EXPECT_FALSE(settingsLines().contains(u"铃声效果"_s)) << "nothing is written before a choice";
+
+    ui().fadeInItem->trigger();
+    ui().evenLoudnessItem->trigger();
+    ui().evenLoudnessItem->trigger();
+    EXPECT_TRUE(ui().fadeInItem->isChecked());
+    EXPECT_EQ(MenuSkin::itemIcon(ui().fadeInItem), int(MenuIcon::Check));
+    EXPECT_FALSE(ui().evenLoudnessItem->isChecked());
+    EXPECT_TRUE(settingsLines().endsWith(u"[铃声效果]\n淡入=是\n淡入秒数=1\n响度统一=否\n"_s));
+    EXPECT_TRUE(settingsBytes().contains("\r\n"));
+
+    start();
+    EXPECT_TRUE(ui().fadeInItem->isChecked());
+    EXPECT_FALSE(ui().fadeOutItem->isChecked());
+    EXPECT_FALSE(ui().evenLoudnessItem->isChecked());
 }

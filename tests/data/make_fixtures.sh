@@ -21,6 +21,10 @@
 # way); the same as 128 kbps CBR (cbr-a.mp3) and as CBR with error protection (cbr-crc.mp3);
 # 10 s songs at 48 kHz stereo (s48.mp3) and at 22.05 kHz mono (s22.mp3), and songs whose kind
 # shows only in their later frames (see below). Needs ffmpeg and lame.
+# `make_fixtures.sh levels <dir>` writes into <dir> a steady 1 kHz tone at -12 dBFS, 10 s, for
+# the fades and loudness to be measured on: CBR, VBR, joint-stereo (mid/side), CRC-protected
+# and MPEG-2 mono MP3, WAV, FLAC, Ogg Vorbis and M4A; and the tone 12 dB quieter (quiet.mp3).
+# Needs ffmpeg and lame.
 set -eu
 
 # steps <expression of t for the pitch> <seconds> <rate> <channels> <file.wav>
@@ -81,6 +85,25 @@ containers() { # dir
     ff -c:a aac -b:a 48k "$out/steps.m4a"
 }
 
+levels() { # dir
+    out=$1
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    ffmpeg -nostdin -v error -y -f lavfi -i "aevalsrc=exprs='0.2512*sin(2*PI*1000*t)':s=44100:d=10:c=stereo" \
+        -c:a pcm_s16le "$work/tone.wav"
+    ff() { ffmpeg -nostdin -v error -y -i "$work/tone.wav" -map_metadata -1 -fflags +bitexact "$@"; }
+    ff -c:a libmp3lame -b:a 128k -joint_stereo 0 "$out/cbr.mp3"
+    ff -c:a libmp3lame -q:a 4 -joint_stereo 0 "$out/vbr.mp3"
+    ff -c:a libmp3lame -b:a 96k -joint_stereo 1 "$out/joint.mp3"
+    lame --quiet --noreplaygain -b 128 --cbr -p "$work/tone.wav" "$out/crc.mp3"
+    ff -ac 1 -ar 22050 -c:a libmp3lame -b:a 32k "$out/mono22.mp3"
+    ff -af volume=-12dB -c:a libmp3lame -b:a 128k "$out/quiet.mp3"
+    cp "$work/tone.wav" "$out/tone.wav"
+    ff -c:a flac "$out/tone.flac"
+    ff -c:a libvorbis -q:a 2 "$out/tone.ogg"
+    ff -c:a aac -b:a 96k "$out/tone.m4a"
+}
+
 wma() { # dir
     ffmpeg -nostdin -v error -y -f lavfi -i 'aevalsrc=0.5*sin(2*PI*(300+100*floor(t))*t):s=44100:d=12' \
         -map_metadata -1 -fflags +bitexact -c:a wmav2 -b:a 128k "$1/steps-12s.wma"
@@ -88,8 +111,8 @@ wma() { # dir
 }
 
 case "${1:-}" in
-containers | wma | mpeg)
-    [ -d "${2:-}" ] || { echo "usage: $0 containers|wma|mpeg <existing dir>" >&2; exit 2; }
+containers | wma | mpeg | levels)
+    [ -d "${2:-}" ] || { echo "usage: $0 containers|wma|mpeg|levels <existing dir>" >&2; exit 2; }
     "$1" "$2"
     exit 0 ;;
 esac

@@ -1,6 +1,7 @@
 // A module for the tests of module loading, in the variants the loader must tell apart. The
 // compile definitions choose: MODULE_VERSION (absent: no version function) under the name
-// VERSION_FUNCTION, ENTRY_FUNCTION (absent: no entry), UNRESOLVED (the entry calls a function
+// VERSION_FUNCTION, ENTRY_FUNCTION (absent: no entry), SECOND_ENTRY_FUNCTION (a second entry
+// point, absent: none), UNRESOLVED (the entry calls a function
 // no library defines), NEVER_CALLED (the entry aborts).
 #include <cstdint>
 #include <cstdlib>
@@ -32,5 +33,12 @@ TEST_EXPORT int ENTRY_FUNCTION()
 #else
     return 42;
 #endif
+}
+#endif
+
+#ifdef SECOND_ENTRY_FUNCTION
+TEST_EXPORT int SECOND_ENTRY_FUNCTION()
+{
+    return 43;
 }
 #endif

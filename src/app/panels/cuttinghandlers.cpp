@@ -49,6 +49,17 @@ OutputDirs outputDirs(const AppContext &context)
     return {currentFolder(), context.programDirectory};
 }
 
+// The effects' switches are their menu items' check states; their lengths are read from the
+// settings file at each click, so a length edited by hand counts at once.
+RingtoneEffects chosenEffects(const AppContext &context)
+{
+    RingtoneEffects effects = context.session.settings().ringtoneEffects();
+    effects.fadeIn = context.ui.fadeInItem->isChecked();
+    effects.fadeOut = context.ui.fadeOutItem->isChecked();
+    effects.evenLoudness = context.ui.evenLoudnessItem->isChecked();
+    return effects;
+}
+
 } // namespace
 
 CuttingHandlers::CuttingHandlers(AppContext &context, QObject *parent)
@@ -79,9 +90,11 @@ void CuttingHandlers::cutSelected()
     const int row = selectedRow(ui.songListView);
     if (row == -1 || m_busy)
         return;
-    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context)](
-            const RowProgress &) { return cutOneNotice(cutOne(folder, song, dirs), dirs.workDir); },
-        QStringLiteral(u"正在剪切……"));
+    run([folder = m_context.session.songFolder(), song = songRow(*ui.songList, row), dirs = outputDirs(m_context),
+         effects = chosenEffects(m_context)](const RowProgress &) {
+        const ShapedCut cut = cutOneShaped(folder, song, dirs, effects);
+        return cutOneNotice(cut.outcome, dirs.workDir, cut.effects);
+    }, QStringLiteral(u"正在剪切……"));
 }
 
 void CuttingHandlers::cutAll()
@@ -89,8 +102,9 @@ void CuttingHandlers::cutAll()
     if (m_busy)
         return;
     const QList<SongRow> rows = allRows(*m_context.ui.songList);
-    run([folder = m_context.session.songFolder(), rows, dirs = outputDirs(m_context)](const RowProgress &progress) {
-        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs, progress), dirs.workDir));
+    run([folder = m_context.session.songFolder(), rows, dirs = outputDirs(m_context),
+         effects = chosenEffects(m_context)](const RowProgress &progress) {
+        return Outcome(cutAllNotice(tunora::cutAll(folder, rows, dirs, effects, progress), dirs.workDir));
     }, QStringLiteral(u"正在剪切……"), int(rows.size()));
 }
 
@@ -99,8 +113,9 @@ void CuttingHandlers::mergeAll()
     if (m_busy)
         return;
     const QList<SongRow> rows = allRows(*m_context.ui.songList);
-    run([folder = m_context.session.songFolder(), rows, dirs = outputDirs(m_context)](const RowProgress &progress) {
-        return mergeNotice(tunora::mergeAll(folder, rows, dirs, progress), dirs.workDir);
+    run([folder = m_context.session.songFolder(), rows, dirs = outputDirs(m_context),
+         effects = chosenEffects(m_context)](const RowProgress &progress) {
+        return mergeNotice(tunora::mergeAll(folder, rows, dirs, effects, progress), dirs.workDir);
     }, QStringLiteral(u"正在合并……"), int(rows.size()));
 }
 

@@ -28,17 +28,24 @@ QString streamCopyProblemLine()
 {
     return QStringLiteral(u"\n无法使用剪切模块：") + streamCopyProblem();
 }
+QString effectsLine(EffectsApplied effects)
+{
+    return effects == EffectsApplied::NotForThisFile ? QStringLiteral(u"\n铃声效果不适用于这种格式：铃声按原样写出。")
+                                                     : QString();
+}
+
 } // namespace
 
-std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir)
+std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir, EffectsApplied effects)
 {
     switch (outcome) {
     case CutOutcome::Nothing:
         return std::nullopt;
     case CutOutcome::Written:
-        return Notice{QStringLiteral(u"剪切成功！"), MessageStyle::Information, kNoteTitle};
+        return Notice{QStringLiteral(u"剪切成功！") + effectsLine(effects), MessageStyle::Information, kNoteTitle};
     case CutOutcome::WrittenInWorkDir:
-        return Notice{QStringLiteral(u"剪切成功！") + leftInWorkDirLine(QStringLiteral(u"铃声"), workDir),
+        return Notice{QStringLiteral(u"剪切成功！") + effectsLine(effects)
+                          + leftInWorkDirLine(QStringLiteral(u"铃声"), workDir),
                       MessageStyle::Exclamation, kNoteTitle};
     case CutOutcome::WriteFailed:
     case CutOutcome::CannotCut:

@@ -22,7 +22,10 @@ struct Notice {
 // An output that could not be moved into the program directory is a success that says where
 // the file stayed: workDir, the working directory it was written in.
 // Nothing to show when the segment was empty.
-std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir);
+// A cut written without the chosen effects, because its format cannot take them, says so on
+// its second line.
+std::optional<Notice> cutOneNotice(CutOutcome outcome, const FilePath &workDir,
+                                   EffectsApplied effects = EffectsApplied::None);
 Notice cutAllNotice(const CutTally &tally, const FilePath &workDir);
 // Nothing to show when nothing was merged or the write failed.
 std::optional<Notice> mergeNotice(const MergeOutcome &outcome, const FilePath &workDir);

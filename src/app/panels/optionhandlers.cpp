@@ -23,6 +23,12 @@ OptionHandlers::OptionHandlers(AppContext &context, QObject *parent)
             (this->*chosen)();
         });
     }
+    for (QAction *item : {ui.fadeInItem, ui.fadeOutItem, ui.evenLoudnessItem}) {
+        connect(item, &QAction::triggered, this, [this, item] {
+            item->setChecked(!item->isChecked());
+            onEffectChosen(item);
+        });
+    }
     connect(&m_context.session, &PlaybackSession::playModeChanged, this, &OptionHandlers::showPlayMode);
     showPlayMode(m_context.session.playMode());
 }
@@ -52,6 +58,16 @@ void OptionHandlers::onLoopChosen()
 {
     // Choosing loop while in loop stays in loop, and writes it again.
     m_context.session.setPlayMode(PlayMode::Loop);
+}
+
+void OptionHandlers::onEffectChosen(QAction *item)
+{
+    const MainWindowUi &ui = m_context.ui;
+    const SavedSettings::Effect effect = item == ui.fadeInItem ? SavedSettings::Effect::FadeIn
+        : item == ui.fadeOutItem                                ? SavedSettings::Effect::FadeOut
+                                                                : SavedSettings::Effect::EvenLoudness;
+    item->setChecked(!item->isChecked());
+    m_context.session.settings().setEffect(effect, item->isChecked());
 }
 
 void OptionHandlers::showPlayMode(PlayMode mode)

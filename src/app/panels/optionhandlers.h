@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+class QAction;
+
 namespace tunora {
 
 struct AppContext;
@@ -21,6 +23,8 @@ public:
     // 随机 switches random play on, or off again into loop; 循环 always means loop.
     void onRandomChosen();
     void onLoopChosen();
+    // 淡入, 淡出 and 响度统一 keep their setting in their check state, like 自动播放.
+    void onEffectChosen(QAction *item);
 
 private:
     void showPlayMode(PlayMode mode);

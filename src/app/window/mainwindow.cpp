@@ -72,13 +72,14 @@ void MainWindow::showAbout()
 
 void MainWindow::startUp()
 {
-    // All four settings are read before any of them is applied.
+    // Every setting is read before any of them is applied.
     PlaybackSession &session = m_context.session;
     const SavedSettings &settings = session.settings();
     const FilePath folder = settings.songFolder();
     const PlayMode mode = settings.playMode();
     const bool startMinimised = settings.startMinimised();
     const bool autoPlay = settings.autoPlay();
+    const RingtoneEffects effects = settings.ringtoneEffects();
     // Where a window asked to start minimised would open anyway (Wayland ignores the state
     // until the window is mapped), it is shown and then minimised as a user would.
     m_minimiseOnFirstFrame = startMinimised && !m_context.desktop.minimisesUnshownWindows();
@@ -96,6 +97,9 @@ void MainWindow::startUp()
 
     if (startMinimised)
         m_ui.startMinimisedItem->setChecked(true);
+    m_ui.fadeInItem->setChecked(effects.fadeIn);
+    m_ui.fadeOutItem->setChecked(effects.fadeOut);
+    m_ui.evenLoudnessItem->setChecked(effects.evenLoudness);
 
     if (autoPlay) {
         m_ui.autoPlayItem->setChecked(true);

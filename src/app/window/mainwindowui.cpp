@@ -197,6 +197,11 @@ void MainWindowUi::setupUi(QMainWindow *window, PlaybackSession &session)
     playModeMenu->setObjectName(QStringLiteral(u"播放方式"));
     randomItem = optionItem(playModeMenu, u"随机", false);
     loopItem = optionItem(playModeMenu, u"循环", true);
+    ringtoneEffectsMenu = settingsMenu->addMenu(QStringLiteral(u"铃声效果"));
+    ringtoneEffectsMenu->setObjectName(QStringLiteral(u"铃声效果"));
+    fadeInItem = optionItem(ringtoneEffectsMenu, u"淡入", false);
+    fadeOutItem = optionItem(ringtoneEffectsMenu, u"淡出", false);
+    evenLoudnessItem = optionItem(ringtoneEffectsMenu, u"响度统一", false);
 
     trayMenu = new QMenu(QStringLiteral(u"托盘菜单"), window);
     trayMenu->setObjectName(QStringLiteral(u"托盘菜单"));
@@ -217,7 +222,7 @@ void MainWindowUi::setupUi(QMainWindow *window, PlaybackSession &session)
     deleteRowItem = menuItem(songListMenu, u"指点删除", QStringLiteral(u"指点删除"), int(MenuIcon::Cross));
     clearListItem = menuItem(songListMenu, u"清空列表", QStringLiteral(u"清空列表"), int(MenuIcon::Bin));
 
-    for (QMenu *menu : {settingsMenu, playModeMenu, trayMenu, songListMenu})
+    for (QMenu *menu : {settingsMenu, playModeMenu, ringtoneEffectsMenu, trayMenu, songListMenu})
         MenuSkin::paint(menu);
     nameControlsForScreenReaders(*this);
 

@@ -80,6 +80,10 @@ struct MainWindowUi {
     QMenu *playModeMenu = nullptr;
     QAction *randomItem = nullptr;
     QAction *loopItem = nullptr;
+    QMenu *ringtoneEffectsMenu = nullptr; // what a cut or merge does to the sound, all off at first
+    QAction *fadeInItem = nullptr;
+    QAction *fadeOutItem = nullptr;
+    QAction *evenLoudnessItem = nullptr;
     QMenu *trayMenu = nullptr;
     QAction *playPauseItem = nullptr;   // caption "播放&&暂停"
     QAction *stopItem = nullptr;

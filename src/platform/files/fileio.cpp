@@ -149,7 +149,7 @@ AtomicFileWriter::AtomicFileWriter(const FilePath &path) : m_target(followLinks(
     for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
         m_temp = directory + ".tunora-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
         m_fd = retrying([&] {
-            return ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            return ::open(m_temp.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         });
         if (m_fd < 0 && errno != EEXIST)
             break;
@@ -190,6 +190,23 @@ bool AtomicFileWriter::truncate(qint64 size)
         return false;
     }
     m_size = size;
+    return true;
+}
+
+bool AtomicFileWriter::readBack(QByteArray &bytes) const
+{
+    if (m_fd < 0)
+        return false;
+    bytes.resize(m_size);
+    qint64 done = 0;
+    while (done < m_size) {
+        const ssize_t n = retrying([&] {
+            return ::pread(m_fd, bytes.data() + done, size_t(qMin<qint64>(m_size - done, INT_MAX)), off_t(done));
+        });
+        if (n <= 0)
+            return false;
+        done += n;
+    }
     return true;
 }
 

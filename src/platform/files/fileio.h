@@ -2,6 +2,7 @@
 
 #include "filepath.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 // Files by their byte-exact paths: a name that is not valid UTF-8 keeps its bytes, which
@@ -56,6 +57,8 @@ public:
     qint64 size() const { return m_size; }
     // Drops everything written after the first `size` bytes.
     bool truncate(qint64 size);
+    // Everything written so far, read back (to be changed and written again after truncate(0)).
+    bool readBack(QByteArray &bytes) const;
     bool commit();
 
 private:

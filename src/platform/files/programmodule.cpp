@@ -31,23 +31,27 @@ ModuleEntry openProgramModule(const FilePath &path, const ModuleInterface &inter
     QString error;
     RuntimeLibrary module = RuntimeLibrary::open(path.text(), RuntimeLibrary::Binding::AtLoad, &error);
     if (!module.isOpen())
-        return {nullptr, error};
+        return {{}, error};
     const auto version = reinterpret_cast<uint32_t (*)()>(module.symbol(interface.versionSymbol));
     if (!version)
-        return {nullptr, QStringLiteral("%1 is not a module of this program, or one older than its versioned "
+        return {{}, QStringLiteral("%1 is not a module of this program, or one older than its versioned "
                                         "interface (it has no %2).")
                              .arg(displayPath(path.text()), QLatin1String(interface.versionSymbol))};
     if (const uint32_t built = version(); built != interface.version)
-        return {nullptr, QStringLiteral("%1 was built for version %2 of its interface; this program needs "
+        return {{}, QStringLiteral("%1 was built for version %2 of its interface; this program needs "
                                         "version %3.")
                              .arg(displayPath(path.text()))
                              .arg(built)
                              .arg(interface.version)};
-    void *entry = module.symbol(interface.entrySymbol);
-    if (!entry)
-        return {nullptr, QStringLiteral("%1 has no %2.").arg(displayPath(path.text()), QLatin1String(interface.entrySymbol))};
+    std::vector<void *> entries;
+    for (const char *symbol : interface.entrySymbols) {
+        void *entry = module.symbol(symbol);
+        if (!entry)
+            return {{}, QStringLiteral("%1 has no %2.").arg(displayPath(path.text()), QLatin1String(symbol))};
+        entries.push_back(entry);
+    }
     module.keep(); // its code is called from now on
-    return {entry, {}};
+    return {std::move(entries), {}};
 }
 
 } // namespace tunora

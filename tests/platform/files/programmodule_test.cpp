@@ -11,7 +11,7 @@ using namespace tunora;
 
 namespace {
 
-const ModuleInterface kTestInterface{"test_module_version", 7, "test_module_entry"};
+const ModuleInterface kTestInterface{"test_module_version", 7, {"test_module_entry", "test_module_second_entry"}};
 
 QString testModule(const char *name)
 {
@@ -54,6 +54,7 @@ TEST(ProgramModule, TakesOnlyAModuleOfItsInterfaceVersionWithEverySymbolBound)
         {"a module without a version: foreign, or from before versions", testModule("test-module-foreign"),
          "has no test_module_version"},
         {"no entry point", testModule("test-module-no-entry"), "has no test_module_entry"},
+        {"one entry point of two", testModule("test-module-one-entry"), "has no test_module_second_entry"},
         // Bound lazily, the call would fail in the middle of the module's work instead.
         {"a function no library defines", testModule("test-module-unresolved"),
          "undefined symbol: tunora_test_nowhere_defined"},
@@ -65,14 +66,15 @@ TEST(ProgramModule, TakesOnlyAModuleOfItsInterfaceVersionWithEverySymbolBound)
         SCOPED_TRACE(c.what);
         const ModuleEntry module = openProgramModule(FilePath(c.path), kTestInterface);
         if (c.reason) {
-            EXPECT_EQ(module.entry, nullptr);
+            EXPECT_TRUE(module.entries.empty());
             EXPECT_TRUE(module.error.contains(QLatin1String(c.reason))) << module.error.toStdString();
             EXPECT_FALSE(isMapped(c.path)) << "a refused module is unloaded again";
             continue;
         }
-        ASSERT_NE(module.entry, nullptr) << module.error.toStdString();
+        ASSERT_EQ(module.entries.size(), 2u) << module.error.toStdString();
         EXPECT_TRUE(module.error.isEmpty());
-        EXPECT_EQ(reinterpret_cast<int (*)()>(module.entry)(), 42);
+        EXPECT_EQ(reinterpret_cast<int (*)()>(module.entries[0])(), 42);
+        EXPECT_EQ(reinterpret_cast<int (*)()>(module.entries[1])(), 43);
         EXPECT_TRUE(isMapped(c.path)) << "a module in use stays loaded";
     }
 }

@@ -1,0 +1,26 @@
+#include "fadecurve.h"
+
+#include <algorithm>
+
+namespace tunora {
+
+namespace {
+
+// 1 at the fade's outer end, 0 from `length` on.
+double depth(double fromEdge, double length)
+{
+    if (length <= 0 || fromEdge >= length)
+        return 0.0;
+    return 1.0 - std::max(0.0, fromEdge) / length;
+}
+
+} // namespace
+
+double fadeAttenuationDb(const RingtoneEffects &effects, double seconds, double totalSeconds)
+{
+    const double in = effects.fadeIn ? depth(seconds, effects.fadeInSeconds) : 0.0;
+    const double out = effects.fadeOut ? depth(totalSeconds - seconds, effects.fadeOutSeconds) : 0.0;
+    return kFadeFloorDb * std::max(in, out);
+}
+
+} // namespace tunora

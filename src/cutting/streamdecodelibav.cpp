@@ -1,0 +1,250 @@
+// Decodes through libavcodec for the stream-copy module's second entry: the sound itself, for
+// measuring it (a song's loudness over its length, a cut's peak).
+#include "streamcopylibav.h"
+
+#include "libavinput.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace tunora {
+
+namespace {
+
+// Decoding starts this far before the stretch and throws the early samples away: an MP3
+// frame needs the bytes of the frames before it (the bit reservoir), and AAC and Vorbis need
+// one block of overlap before they give the right sound.
+constexpr double kLeadSeconds = 0.2;
+
+// How far a container's rounded time stamps may stray from the samples' own count.
+constexpr double kRoundedStamp = 0.002;
+
+struct CodecDeleter {
+    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame *f) const { av_frame_free(&f); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket *p) const { av_packet_free(&p); }
+};
+
+float sampleAt(const uint8_t *plane, AVSampleFormat format, int64_t i)
+{
+    switch (format) {
+    case AV_SAMPLE_FMT_U8:
+    case AV_SAMPLE_FMT_U8P:
+        return (float(plane[i]) - 128.0f) / 128.0f;
+    case AV_SAMPLE_FMT_S16:
+    case AV_SAMPLE_FMT_S16P: {
+        int16_t v;
+        std::memcpy(&v, plane + 2 * i, 2);
+        return float(v) / 32768.0f;
+    }
+    case AV_SAMPLE_FMT_S32:
+    case AV_SAMPLE_FMT_S32P: {
+        int32_t v;
+        std::memcpy(&v, plane + 4 * i, 4);
+        return float(double(v) / 2147483648.0);
+    }
+    case AV_SAMPLE_FMT_S64:
+    case AV_SAMPLE_FMT_S64P: {
+        int64_t v;
+        std::memcpy(&v, plane + 8 * i, 8);
+        return float(double(v) / 9223372036854775808.0);
+    }
+    case AV_SAMPLE_FMT_FLT:
+    case AV_SAMPLE_FMT_FLTP: {
+        float v;
+        std::memcpy(&v, plane + 4 * i, 4);
+        return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
+    }
+    case AV_SAMPLE_FMT_DBL:
+    case AV_SAMPLE_FMT_DBLP: {
+        double v;
+        std::memcpy(&v, plane + 8 * i, 8);
+        return std::isfinite(v) ? float(std::clamp(v, -1.0, 1.0)) : 0.0f;
+    }
+    default:
+        return 0.0f;
+    }
+}
+
+// A decoded frame as interleaved float, whatever the codec's own sample format.
+void toInterleavedFloat(const AVFrame &frame, int channels, std::vector<float> &out)
+{
+    const auto format = AVSampleFormat(frame.format);
+    const int64_t n = frame.nb_samples;
+    out.resize(size_t(n * channels));
+    if (av_sample_fmt_is_planar(format)) {
+        for (int c = 0; c < channels; ++c) {
+            const uint8_t *plane = frame.extended_data[c];
+            for (int64_t i = 0; i < n; ++i)
+                out[size_t(i * channels + c)] = sampleAt(plane, format, i);
+        }
+    } else {
+        const uint8_t *plane = frame.extended_data[0];
+        for (int64_t i = 0; i < n * channels; ++i)
+            out[size_t(i)] = sampleAt(plane, format, i);
+    }
+}
+
+class Decoder {
+public:
+    Decoder(const tunora_stream_decode_job &job, const AVStream &stream, int64_t origin)
+        : m_job(job), m_timeBase(stream.time_base), m_origin(origin)
+    {
+    }
+
+    bool open(const AVCodecParameters &par)
+    {
+        const AVCodec *codec = avcodec_find_decoder(par.codec_id);
+        if (!codec)
+            return false;
+        m_codec.reset(avcodec_alloc_context3(codec));
+        m_frame.reset(av_frame_alloc());
+        if (!m_codec || !m_frame || avcodec_parameters_to_context(m_codec.get(), &par) < 0)
+            return false;
+        m_codec->pkt_timebase = m_timeBase;
+        m_codec->thread_count = 1; // the caller decodes stretches side by side instead
+        return avcodec_open2(m_codec.get(), codec, nullptr) >= 0;
+    }
+
+    // One of the TUNORA_STREAM_DECODE_* results, or -1 to go on.
+    int send(const AVPacket *packet)
+    {
+        int rc = avcodec_send_packet(m_codec.get(), packet);
+        if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
+            // One damaged packet costs its own sound only, as it does in a player.
+            if (packet && ++m_damaged < kMostDamagedPackets)
+                return -1;
+            return m_decoded ? TUNORA_STREAM_DECODE_DONE : TUNORA_STREAM_DECODE_FAILED;
+        }
+        for (;;) {
+            rc = avcodec_receive_frame(m_codec.get(), m_frame.get());
+            if (rc == AVERROR(EAGAIN))
+                return -1;
+            if (rc == AVERROR_EOF)
+                return TUNORA_STREAM_DECODE_DONE;
+            if (rc < 0)
+                return -1;
+            const int result = deliver(*m_frame);
+            av_frame_unref(m_frame.get());
+            if (result >= 0)
+                return result;
+        }
+    }
+
+    // Whether any sound came out, inside the stretch or not: a song none comes out of is
+    // damaged, one whose stretch lies past its end is not.
+    bool decoded() const { return m_decoded; }
+
+private:
+    static constexpr int kMostDamagedPackets = 1000;
+
+    int deliver(const AVFrame &frame)
+    {
+        const int rate = frame.sample_rate > 0 ? frame.sample_rate : m_codec->sample_rate;
+        const int channels = frame.ch_layout.nb_channels;
+        if (rate <= 0 || channels <= 0 || frame.nb_samples <= 0)
+            return -1;
+        m_decoded = true;
+        double first = m_next;
+        const int64_t ts = frame.best_effort_timestamp;
+        if (ts != AV_NOPTS_VALUE) {
+            // A time stamp this near where the sound before ended is that place, rounded (ASF
+            // counts whole milliseconds): the pieces stay one run of samples.
+            const double stamped = double(ts - m_origin) * av_q2d(m_timeBase);
+            if (std::isnan(first) || std::abs(stamped - first) > kRoundedStamp)
+                first = stamped;
+        } else if (std::isnan(first)) {
+            first = 0;
+        }
+        m_next = first + double(frame.nb_samples) / rate;
+
+        // Only the samples inside the stretch.
+        int64_t from = 0;
+        int64_t to = frame.nb_samples;
+        if (first < m_job.start_seconds)
+            from = std::min<int64_t>(to, std::llround((m_job.start_seconds - first) * rate));
+        if (m_job.end_seconds >= 0) {
+            if (first >= m_job.end_seconds)
+                return TUNORA_STREAM_DECODE_DONE;
+            to = std::min<int64_t>(to, std::llround((m_job.end_seconds - first) * rate));
+        }
+        if (to <= from)
+            return -1;
+        toInterleavedFloat(frame, channels, m_samples);
+        if (m_job.samples(m_job.context, first + double(from) / rate, m_samples.data() + from * channels, to - from,
+                          channels, rate) != 0)
+            return TUNORA_STREAM_DECODE_STOPPED;
+        return -1;
+    }
+
+    const tunora_stream_decode_job &m_job;
+    AVRational m_timeBase;
+    int64_t m_origin;
+    std::unique_ptr<AVCodecContext, CodecDeleter> m_codec;
+    std::unique_ptr<AVFrame, FrameDeleter> m_frame;
+    std::vector<float> m_samples;
+    double m_next = NAN; // where the next frame starts when it has no time stamp
+    int m_damaged = 0;
+    bool m_decoded = false;
+};
+
+} // namespace
+
+int decodeThroughLibav(const tunora_stream_decode_job &job)
+{
+    if (job.end_seconds >= 0 && !(job.end_seconds > job.start_seconds))
+        return TUNORA_STREAM_DECODE_DONE;
+    LibavInput input;
+    if (!openLibavInput(job.source, job.demuxer, input))
+        return TUNORA_STREAM_DECODE_FAILED;
+    AVFormatContext *in = input.format.get();
+    const AVStream &stream = *in->streams[input.stream];
+    Decoder decoder(job, stream, input.origin);
+    if (!decoder.open(*stream.codecpar))
+        return TUNORA_STREAM_DECODE_FAILED;
+
+    // Seeking in a WAV file lands off by the codec's block for some codecs (see the copy), and
+    // its decoding costs little: it is read from the start.
+    const double lead = job.start_seconds - kLeadSeconds;
+    if (lead > 0 && std::strcmp(job.demuxer, "wav") != 0) {
+        const int64_t ts = input.origin + av_rescale_q(int64_t(std::min(lead, 1e9) * AV_TIME_BASE), AV_TIME_BASE_Q,
+                                                       stream.time_base);
+        if (av_seek_frame(in, input.stream, ts, AVSEEK_FLAG_BACKWARD) < 0)
+            av_seek_frame(in, input.stream, input.origin, AVSEEK_FLAG_BACKWARD);
+    }
+
+    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    if (!packet)
+        return TUNORA_STREAM_DECODE_FAILED;
+    for (;;) {
+        const int rc = av_read_frame(in, packet.get());
+        if (rc < 0)
+            break; // the end, or damage: what was decoded so far stands
+        if (packet->stream_index != input.stream) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        const int result = decoder.send(packet.get());
+        av_packet_unref(packet.get());
+        if (result >= 0)
+            return result;
+    }
+    const int result = decoder.send(nullptr); // the frames the decoder still holds
+    if (result == TUNORA_STREAM_DECODE_STOPPED)
+        return result;
+    return decoder.decoded() ? TUNORA_STREAM_DECODE_DONE : TUNORA_STREAM_DECODE_FAILED;
+}
+
+} // namespace tunora
