@@ -79,6 +79,13 @@ table() {
             /^30 s cut of a 40 MB song: CBR/ {
                 printf "mp3 cut\t30 s CBR cut of a 40 MB song, median\t%s ms\t%s\tthe same VBR cut (%s ms; target <= 1)\n", $10, $NF, $13
             }' "$file" ;;
+    tunora_overview_bench)
+        awk -F', ' '/ 5-minute song: / {
+                split($1, head, " 5-minute song: ffmpeg -f null "); base = head[2]
+                split($2, first, " "); split($3, rFirst, " "); split($4, env, " "); split($5, rEnv, " ")
+                printf "overview\tfirst picture, 5-minute %s song, median\t%s ms\t%s\tffmpeg -f null (%s)\n", head[1], first[3], rFirst[2], base
+                printf "overview\tdecoded envelope, 5-minute %s song, median\t%s ms\t%s\tffmpeg -f null (%s)\n", head[1], env[3], rEnv[2], base
+            }' "$file" ;;
     tunora_scan_bench)
         awk '$1 ~ /^[0-9]+$/ && NF >= 4 {
                 printf "scan\tscan of %s songs\t%.1f ms\t%s\tplain listing (%.1f ms)\n", $1, $3 * 1000, $4, $2 * 1000

@@ -19,7 +19,8 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
 cmake --build "$build" -j2 --target tunora_fuzzers
 
 # target:max_len. The audio bounds look at a file's head and tail only; numbers are short.
-targets=(settings:2048 numbers:64 audiobounds:2048 containers:4096 gains:4096)
+# The overview's songs need a few frames of each format.
+targets=(settings:2048 numbers:64 audiobounds:2048 containers:4096 gains:4096 overview:16384)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

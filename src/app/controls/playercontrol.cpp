@@ -1,5 +1,6 @@
 #include "app/controls/playercontrol.h"
 
+#include "app/controls/seekstrip.h"
 #include "app/window/accessiblenames.h"
 #include "app/controls/transporticons.h"
 
@@ -20,12 +21,6 @@
 namespace tunora {
 
 namespace {
-
-QString clockText(double seconds)
-{
-    const int whole = seconds > 0 ? int(seconds) : 0;
-    return QStringLiteral("%1:%2").arg(whole / 60, 2, 10, QLatin1Char('0')).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
 
 QToolButton *transportButton(QWidget *parent, QStyle::StandardPixmap icon, const QString &tip)
 {
@@ -63,7 +58,7 @@ PlayerControl::PlayerControl(PlaybackSession &session, QWidget *parent)
     , m_previous(transportButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral(u"上一首")))
     , m_next(transportButton(this, QStyle::SP_MediaSkipForward, QStringLiteral(u"下一首")))
     , m_mute(transportButton(this, QStyle::SP_MediaVolume, QStringLiteral(u"静音")))
-    , m_seek(new QSlider(Qt::Horizontal, this))
+    , m_seek(new SeekStrip(this))
     , m_volume(new QSlider(Qt::Horizontal, this))
     , m_elapsed(new QLabel(clockText(0), this))
     , m_total(new QLabel(clockText(0), this))
@@ -80,6 +75,7 @@ PlayerControl::PlayerControl(PlaybackSession &session, QWidget *parent)
     m_seek->setObjectName(QStringLiteral("seek"));
     m_seek->setFocusPolicy(Qt::NoFocus);
     m_seek->setRange(0, 0);
+    m_seek->setMinimumHeight(26); // room for the song's loudness
     auto *jumpStyle = new JumpToClickStyle;
     jumpStyle->setParent(this);
     m_seek->setStyle(jumpStyle);
@@ -159,7 +155,6 @@ void PlayerControl::nameForScreenReaders()
     m_next->setAccessibleName(QStringLiteral(u"下一首"));
     m_mute->setAccessibleName(QStringLiteral(u"静音"));
     m_seek->setAccessibleName(QStringLiteral(u"播放进度"));
-    m_seek->setAccessibleDescription(QStringLiteral(u"点击或拖动到歌曲中的位置"));
     m_volume->setAccessibleName(QStringLiteral(u"音量"));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/controls/seekstrip.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -13,8 +15,8 @@ class MediaPlayer;
 class PlaybackSession;
 enum class PlayState;
 
-// The player's own face: transport buttons, a seek bar with elapsed and total time,
-// volume and mute. Its buttons are the session's commands, as the menus' and keys' are.
+// The player's own face: transport buttons, a seek bar (the song's loudness strip) with
+// elapsed and total time, volume and mute. Its buttons are the session's commands, as the menus' and keys' are.
 class PlayerControl : public QWidget {
     Q_OBJECT
 
@@ -23,7 +25,7 @@ public:
 
     QToolButton *playPauseButton() const { return m_playPause; }
     QToolButton *stopButton() const { return m_stop; }
-    QSlider *seekSlider() const { return m_seek; }
+    SeekStrip *seekSlider() const { return m_seek; }
     QSlider *volumeSlider() const { return m_volume; }
     QToolButton *previousButton() const { return m_previous; }
     QToolButton *nextButton() const { return m_next; }
@@ -51,7 +53,7 @@ private:
     QToolButton *m_previous;
     QToolButton *m_next;
     QToolButton *m_mute;
-    QSlider *m_seek;
+    SeekStrip *m_seek;
     QSlider *m_volume;
     QLabel *m_elapsed;
     QLabel *m_total;

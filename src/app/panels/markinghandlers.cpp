@@ -156,6 +156,11 @@ void MarkingHandlers::positionEntry(Mark mark)
     fillTopRowLength(songs, song, m_context.player);
 }
 
+void MarkingHandlers::enterPosition(Mark mark, double seconds)
+{
+    showMark(mark, markText(seconds));
+}
+
 void MarkingHandlers::endPreview()
 {
     const int row = selectedRow(m_context.ui.songListView);

@@ -33,6 +33,9 @@ public:
     void stepMark(Mark mark, int pressValue);
     // Every change of startEntryBox / endEntryBox, typed or written by the program.
     void positionEntry(Mark mark);
+    // The mark set to `seconds` as if typed into its position box, with all that typing does
+    // (a band edge dragged on the seek strip).
+    void enterPosition(Mark mark, double seconds);
     // endPreviewButton: plays the selected row from shortly before its end mark.
     void endPreview();
 

@@ -8,6 +8,7 @@
 #include "app/panels/optionhandlers.h"
 #include "app/controls/picturebox.h"
 #include "app/panels/playbackhandlers.h"
+#include "app/panels/seekstriphandlers.h"
 #include "app/controls/playercontrol.h"
 #include "app/window/shortcuts.h"
 #include "app/panels/songlistedithandlers.h"
@@ -46,6 +47,7 @@ MainWindow::MainWindow(PlaybackSession &session, Desktop &desktop, QWidget *pare
     m_library = std::make_unique<LibraryHandlers>(m_context);
     m_playback = std::make_unique<PlaybackHandlers>(m_context);
     m_marking = std::make_unique<MarkingHandlers>(m_context, [this] { m_playback->playSelectedRow(); });
+    m_seekStrip = std::make_unique<SeekStripHandlers>(m_context, *m_marking);
     m_cutting = std::make_unique<CuttingHandlers>(m_context);
     m_songListEdit = std::make_unique<SongListEditHandlers>(m_context);
     // Said after the call that refused the song has returned, as a message box would hold it up.

@@ -12,6 +12,7 @@ class QSystemTrayIcon;
 namespace tunora {
 
 class CuttingHandlers;
+class SeekStripHandlers;
 class EndMarkTimer;
 class LibraryHandlers;
 class MarkingHandlers;
@@ -35,6 +36,7 @@ public:
     AppContext &context() { return m_context; }
     PlaybackSession &session() { return m_context.session; }
     CuttingHandlers &cutting() { return *m_cutting; }
+    SeekStripHandlers &seekStrip() { return *m_seekStrip; }
     // Present exactly while the window is hidden in the tray.
     QSystemTrayIcon *trayIcon() const { return m_tray; }
 
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<PlaybackHandlers> m_playback;
     std::unique_ptr<EndMarkTimer> m_endMarkTimer;
     std::unique_ptr<MarkingHandlers> m_marking;
+    std::unique_ptr<SeekStripHandlers> m_seekStrip;
     std::unique_ptr<CuttingHandlers> m_cutting;
     std::unique_ptr<SongListEditHandlers> m_songListEdit;
     QSystemTrayIcon *m_tray = nullptr;

@@ -1,0 +1,99 @@
+#include "songoverviews.h"
+
+#include "overviewreading.h"
+
+#include "platform/tasks/poolhandover.h"
+
+#include <QFutureWatcher>
+
+#include <sys/stat.h>
+
+namespace tunora {
+
+namespace {
+
+// The path's bytes, size and modification time: another key once the file changes. Empty
+// when the file cannot be looked at.
+QByteArray fileKey(const FilePath &path)
+{
+    const QByteArray bytes = path.bytes();
+    struct stat info {};
+    if (::stat(bytes.constData(), &info) != 0)
+        return {};
+    return bytes + '\0' + QByteArray::number(qint64(info.st_size)) + ':'
+        + QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(info.st_mtim.tv_nsec));
+}
+
+} // namespace
+
+SongOverviews::SongOverviews(QObject *parent)
+    : QObject(parent)
+{
+    // A stopped reading ends within a piece of sound; two let the next start meanwhile.
+    m_pool.setMaxThreadCount(2);
+}
+
+SongOverviews::~SongOverviews()
+{
+    stopReading();
+    m_pool.waitForDone();
+}
+
+void SongOverviews::stopReading()
+{
+    if (m_stopReading)
+        *m_stopReading = true;
+    m_stopReading.reset();
+    m_reading = nullptr; // its result, should it still come, is kept but not shown
+    m_readingKey.clear();
+}
+
+void SongOverviews::show(const FilePath &path, double knownSeconds)
+{
+    const QByteArray key = fileKey(path);
+    if (m_reading && !key.isEmpty() && m_readingKey == key)
+        return; // already being read
+    stopReading();
+    if (key.isEmpty()) {
+        Q_EMIT shown(nullptr);
+        return;
+    }
+    if (const auto kept = m_kept.constFind(key); kept != m_kept.cend()) {
+        Q_EMIT shown(*kept);
+        return;
+    }
+    Q_EMIT shown(nullptr);
+    auto *watcher = new Watcher(this);
+    m_reading = watcher;
+    m_readingKey = key;
+    m_stopReading = std::make_shared<std::atomic<bool>>(false);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, key] {
+        onRead(watcher, key);
+        watcher->deleteLater();
+    });
+    watcher->setFuture(runOnPool(m_pool, [stop = m_stopReading, path, knownSeconds] {
+        return readOverview(path, knownSeconds, *stop);
+    }));
+}
+
+void SongOverviews::showNone()
+{
+    stopReading();
+    Q_EMIT shown(nullptr);
+}
+
+void SongOverviews::onRead(Watcher *watcher, const QByteArray &key)
+{
+    const std::optional<SongOverview> overview = watcher->result();
+    const bool current = watcher == m_reading;
+    if (current)
+        stopReading();
+    if (!overview)
+        return; // a plain seek bar stays
+    auto kept = std::make_shared<const SongOverview>(*overview);
+    m_kept.insert(key, kept);
+    if (current)
+        Q_EMIT shown(kept);
+}
+
+} // namespace tunora
