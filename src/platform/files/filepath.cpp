@@ -68,6 +68,11 @@ FilePath FilePath::operator/(const QString &name) const
 FilePath FilePath::folder() const
 {
     QString path = m_text;
+#ifdef Q_OS_WIN
+    // A drive's root is its own folder, like "/".
+    if (path.size() == 3 && path.at(1) == QLatin1Char(':') && path.at(2) == QLatin1Char('/'))
+        return *this;
+#endif
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
