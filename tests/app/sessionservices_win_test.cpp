@@ -29,7 +29,7 @@ TEST(WindowsSession, ALaterLaunchHandsItsSongsToTheRunningProgram)
     song.close();
 
     ASSERT_EQ(launchInThisSession({}).outcome, SessionLaunch::OwnsName);
-    FakePlayer player;
+    test::FakePlayer player;
     PlaybackSession session(player, FilePath(program.path()));
     int raised = 0;
     const std::unique_ptr<QObject> services = serveSession(session, {[&raised] { ++raised; }, [] {}});

@@ -58,11 +58,15 @@ bool seekTo(HANDLE file, qint64 offset)
 }
 
 // A file replaced keeps who may read it and its attributes, as ReplaceFileW carries them over;
-// a new name is a plain rename.
+// a new name is a plain rename. A folder of the target's name stays, as rename() leaves one
+// on other systems (Wine would put the file in an empty folder's place).
 bool replaceOrMove(const std::wstring &temp, const std::wstring &target)
 {
-    if (exists(target) && ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                       nullptr, nullptr))
+    const DWORD attributes = attributesOf(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    if (attributes != INVALID_FILE_ATTRIBUTES
+        && ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
@@ -220,6 +224,8 @@ void AtomicFileWriter::discard()
 
 bool moveFile(const FilePath &from, const FilePath &to)
 {
+    if (folderExists(to))
+        return false;
     // Across volumes the system copies and then removes the source; written through, the
     // moved file is on the disk before the call returns, as on commit.
     return MoveFileExW(from.nativePath().c_str(), to.nativePath().c_str(),

@@ -136,6 +136,20 @@ TEST_F(WindowsFiles, ReplacesAWholeFileOrLeavesItAsItWas)
     EXPECT_EQ(QDir(folder.text()).entryList(QDir::Files | QDir::Hidden), QStringList{u"铃声.mp3"_s});
 }
 
+TEST_F(WindowsFiles, NeverPutsAFileInAFoldersPlace)
+{
+    ASSERT_TRUE(QDir(folder.text()).mkdir(u"铃声.mp3"_s));
+    AtomicFileWriter writer(folder / u"铃声.mp3"_s);
+    ASSERT_TRUE(writer.write("new", 3));
+    EXPECT_FALSE(writer.commit());
+    put(u"新.mp3"_s, "new");
+    EXPECT_FALSE(moveFile(folder / u"新.mp3"_s, folder / u"铃声.mp3"_s));
+    EXPECT_TRUE(folderExists(folder / u"铃声.mp3"_s));
+    EXPECT_EQ(contentOf(u"新.mp3"_s), "new");
+    EXPECT_EQ(QDir(folder.text()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{u"新.mp3"_s, u"铃声.mp3"_s}));
+}
+
 TEST_F(WindowsFiles, LeavesAReadOnlyFileAlone)
 {
     put(u"只读.mp3"_s, "kept");
