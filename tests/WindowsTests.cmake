@@ -40,7 +40,7 @@ endfunction()
 # settings template's tests find the user's file there), modules and fake engines built as .so
 # files, the media controls and launches on the session bus, the display probe, the container
 # and MP3 cuts (their songs are made by a shell script with sox, lame and ffmpeg at test
-# time). The path
+# time), the engine tests on the real libmpv (the end-to-end run plays through it). The path
 # tests that take "/a" as absolute have their Windows counterparts in *_win_test.cpp.
 tunora_add_windows_tests(platform/files filenames fileurl gbkcodec windowsfiles_win)
 tunora_add_windows_tests(platform/numbers numbers)

@@ -33,7 +33,8 @@ done
 echo "== The program under Wine: first start, play, mark and cut =="
 rm -rf "$wine_dir/unzipped" && mkdir -p "$wine_dir/unzipped"
 unzip -q "$build/tunora-windows.zip" -d "$wine_dir/unzipped"
-if ! bash tests/e2e/windows/first_run_cut.sh "$wine_dir/unzipped/tunora-windows"; then
+# Its screenshots land in <build>/e2e-artifacts/windows/.
+if ! (cd "$build" && bash "$root/tests/e2e/windows/first_run_cut.sh" "$wine_dir/unzipped/tunora-windows"); then
     failed+=(first_run_cut)
 fi
 
