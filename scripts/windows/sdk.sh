@@ -35,6 +35,11 @@ tunora_win_sdk_find() { # project_root
         fi
         TUNORA_WIN_SDK_PREFIX=$(find "$dest" -mindepth 2 -maxdepth 4 -type d -path '*/lib/cmake/Qt6' | head -n1)
         TUNORA_WIN_SDK_PREFIX=${TUNORA_WIN_SDK_PREFIX%/lib/cmake/Qt6}
+        # The .pc files name the prefix the SDK was built for (ffmpeg's in every path, not only
+        # in prefix=); this copy is where it was unpacked.
+        for pc in "$TUNORA_WIN_SDK_PREFIX"/lib/pkgconfig/*.pc; do
+            sed -i -e "s|/opt/tunora-win-sdk|$TUNORA_WIN_SDK_PREFIX|g" -e "s|^prefix=.*|prefix=$TUNORA_WIN_SDK_PREFIX|" "$pc"
+        done
     else
         TUNORA_WIN_SDK_MISSING="TUNORA_WIN_SDK=$source is neither a folder nor a file"
         return 1
