@@ -2,9 +2,9 @@
 # Sets up what is missing, builds Tunora and runs every test: the unit, window, real-engine
 # and end-to-end tests; the Debian package, checked without installing it; the same suite
 # again under the address and undefined-behaviour sanitizers, and without the end-to-end runs
-# under ThreadSanitizer; the Windows build and its tests under Wine, where a Windows SDK is to
-# be had; and a short run of each fuzz target. Beyond the packages it needs, it changes
-# nothing on the machine.
+# under ThreadSanitizer; and a short run of each fuzz target. Beyond the packages it needs, it
+# changes nothing on the machine. The Windows build and its tests under Wine run on their own:
+# scripts/windows/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
@@ -39,15 +39,6 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNORA_SANITIZE=thr
 cmake --build build-tsan -j"$jobs"
 (cd build-tsan && ctest --output-on-failure --timeout 600 -LE e2e)
 unset TSAN_OPTIONS
-
-echo "== Windows: cross-built with MinGW-w64, tested under Wine =="
-# Only where a Windows SDK is to be had (scripts/windows/sdk.sh says where it looks); it is
-# built once by scripts/windows/build-sdk.sh, which takes hours, so this never starts that.
-if (source scripts/windows/sdk.sh && tunora_win_sdk_find "$PWD" 2>/dev/null); then
-    bash scripts/windows/test.sh build-windows
-else
-    echo "SKIPPED the Windows build and its tests under Wine: $(source scripts/windows/sdk.sh; tunora_win_sdk_find "$PWD" 2>/dev/null || echo "$TUNORA_WIN_SDK_MISSING")"
-fi
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== Fuzzing, briefly =="
