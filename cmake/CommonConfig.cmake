@@ -24,5 +24,11 @@ endif()
 # Sources of a directory, picked up without editing this build for every new file.
 function(tunora_sources out dir)
   file(GLOB found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  # The part of a room that speaks to one kind of system is in a file of its own, named for it.
+  if(WIN32)
+    list(FILTER found EXCLUDE REGEX "_unix\\.cpp$")
+  else()
+    list(FILTER found EXCLUDE REGEX "_win\\.cpp$")
+  endif()
   set(${out} ${found} PARENT_SCOPE)
 endfunction()

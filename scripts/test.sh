@@ -3,7 +3,8 @@
 # and end-to-end tests; the Debian package, checked without installing it; the same suite
 # again under the address and undefined-behaviour sanitizers, and without the end-to-end runs
 # under ThreadSanitizer; and a short run of each fuzz target. Beyond the packages it needs, it
-# changes nothing on the machine.
+# changes nothing on the machine. The Windows build and its tests under Wine run on their own:
+# scripts/windows/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test

@@ -5,17 +5,15 @@
 #include "app/window/mainwindow.h"
 #include "app/desktop/qtdesktop.h"
 
-#include "app/desktop/mpris/mprisservice.h"
+#include "app/desktop/sessionservices.h"
 #include "app/startup/commandline.h"
 #include "app/startup/displayprobe.h"
-#include "app/desktop/runninginstance.h"
 #include "app/startup/startupwork.h"
 #include "platform/engine/mpvplayer.h"
 #include "platform/files/hostpaths.h"
 #include "session/playbacksession.h"
 
 #include <QApplication>
-#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -61,7 +59,7 @@ int main(int argc, char **argv)
     // Before the window, so that of launches however close together one builds it: the
     // program's name on the session bus, one round trip (Qt's accessibility bridge connects
     // to the bus at start anyway).
-    const tunora::SessionLaunch launch = tunora::launchInSession(QDBusConnection::sessionBus(), commandLine.songFiles);
+    const tunora::SessionLaunch launch = tunora::launchInThisSession(commandLine.songFiles);
     if (launch.outcome == tunora::SessionLaunch::HandedOver)
         return 0;
     if (launch.outcome == tunora::SessionLaunch::RunsAlone)
@@ -87,15 +85,11 @@ int main(int argc, char **argv)
         QObject::connect(&window, &tunora::MainWindow::firstShown, &work, [&] { work.loadEngine(player); });
         // The desktop's media controls find the program once its first frame is on the screen;
         // a launch meanwhile is told that they are not up yet, and asks again.
-        std::unique_ptr<tunora::MprisService> mpris;
+        std::unique_ptr<QObject> sessionServices;
         if (launch.outcome == tunora::SessionLaunch::OwnsName) {
             QObject::connect(&window, &tunora::MainWindow::firstShown, &window, [&] {
-                QString whyNot;
-                mpris = tunora::MprisService::registerOn(
-                    QDBusConnection::sessionBus(), session,
-                    {[&window] { window.raiseWindow(); }, [&window] { window.shutdown(); }}, &whyNot);
-                if (!mpris)
-                    std::fprintf(stderr, "tunora: the desktop's media controls are off: %s\n", qPrintable(whyNot));
+                sessionServices = tunora::serveSession(
+                    session, {[&window] { window.raiseWindow(); }, [&window] { window.shutdown(); }});
             });
         }
         window.startUp();

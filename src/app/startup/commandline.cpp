@@ -73,9 +73,7 @@ CommandLineAnswer handleCommandLine(int argc, char **argv)
     // A plain start has nothing to parse.
     if (argc <= 1)
         return {};
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(decodeFileName(QByteArray(argv[i])));
+    const QStringList arguments = programArguments(argc, argv);
     if (CommandLineAnswer start = answerCommandLine(arguments); !start.exitCode)
         return start;
     // The help names the program as it was called, which Qt reads from an application object;

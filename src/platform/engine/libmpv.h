@@ -30,8 +30,13 @@ struct LibMpv {
     decltype(&::mpv_free_node_contents) freeNodeContents;
 };
 
-// The system's libmpv by its run-time name, found the way the dynamic loader finds libraries.
+// The system's libmpv by its run-time name, found the way the dynamic loader finds libraries;
+// on Windows the one that comes with the program, beside it.
+#ifdef Q_OS_WIN
+inline constexpr char kLibMpvFile[] = "libmpv-2.dll";
+#else
 inline constexpr char kLibMpvFile[] = "libmpv.so.2";
+#endif
 
 // Loads the library `file` (a run-time name or a path) for the rest of the process and resolves
 // every function; nothing, with the reason in *error, when the library cannot be loaded, lacks

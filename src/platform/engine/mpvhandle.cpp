@@ -17,7 +17,11 @@ struct Option {
 constexpr Option kRequiredOptions[] = {
     {"vid", "no"},
     {"vo", "null"},
+#ifdef Q_OS_WIN
+    {"ao", "wasapi,null"},
+#else
     {"ao", "pulse,alsa,null"},
+#endif
     {"audio-fallback-to-null", "yes"},
     // With gapless audio mpv ends a file some 0.4 s before its audio has been heard.
     {"gapless-audio", "no"},

@@ -10,6 +10,15 @@
 // it needs and never a whole file.
 namespace tunora {
 
+// An open file as the system knows it: a descriptor here, a HANDLE on Windows.
+#ifdef Q_OS_WIN
+using FileHandle = void *;
+inline constexpr FileHandle kNoFile = nullptr;
+#else
+using FileHandle = int;
+inline constexpr FileHandle kNoFile = -1;
+#endif
+
 // A file opened for reading; closed when it goes out of scope.
 class ReadFile {
 public:
@@ -21,7 +30,7 @@ public:
     ReadFile(const ReadFile &) = delete;
     ReadFile &operator=(const ReadFile &) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd != kNoFile; }
     // Size in bytes, 0 when the file is not open (or is not a regular file).
     qint64 size() const { return m_size; }
     // Up to count bytes from offset into buffer; the number read (short at the end of
@@ -29,7 +38,7 @@ public:
     qint64 readAt(qint64 offset, char *buffer, qint64 count) const;
 
 private:
-    int m_fd = -1;
+    FileHandle m_fd = kNoFile;
     qint64 m_size = 0;
 };
 
@@ -43,6 +52,7 @@ bool readExactly(const ReadFile &file, qint64 offset, void *buffer, qint64 count
 // there). Until then an older file of that name stays as it was; an uncommitted temporary
 // file is removed when the writer is destroyed. A target that is a link is written where the
 // link leads; a file replaced keeps its permissions, and a read-only one is not replaced.
+// On Windows a link is replaced itself, and the bytes go to disk before every rename.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(const FilePath &path);
@@ -51,7 +61,7 @@ public:
     AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
 
     // False once anything has failed; later calls then do nothing.
-    bool ok() const { return m_fd >= 0; }
+    bool ok() const { return m_fd != kNoFile; }
     bool write(const char *data, qint64 count);
     // Bytes written so far.
     qint64 size() const { return m_size; }
@@ -66,7 +76,7 @@ private:
 
     QByteArray m_target;
     QByteArray m_temp;
-    int m_fd = -1;
+    FileHandle m_fd = kNoFile;
     qint64 m_size = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
 #include <utility>
 
 // The one type every file operation takes. A path on this platform is bytes; it is held as
@@ -12,6 +13,11 @@
 // constructor; a path the host gives (the program's folder, the current folder, the home
 // and configuration folders) comes from hostpaths.h, read as its bytes, never through Qt's
 // decoding, which loses or empties names that are not UTF-8.
+//
+// On Windows a path is UTF-16, which QString holds as it is; its text uses "/" between names
+// like everywhere else, and nativePath() and fromNative() are the one place where it becomes
+// what the Win32 calls take. bytes() is its UTF-8, which libraries that take a path as bytes
+// (libmpv) read as UTF-16 again.
 namespace tunora {
 
 class FilePath {
@@ -24,7 +30,14 @@ public:
     const QString &text() const { return m_text; }
     QByteArray bytes() const;
     bool isEmpty() const { return m_text.isEmpty(); }
-    bool isAbsolute() const { return m_text.startsWith(QLatin1Char('/')); }
+    // "/a" here; "C:/a" or "//server/share" on Windows.
+    bool isAbsolute() const;
+#ifdef Q_OS_WIN
+    // As the Win32 calls take it: "\\" between names, and a long path given the "\\?\"
+    // prefix that lifts the 260-character limit.
+    std::wstring nativePath() const;
+    static FilePath fromNative(const wchar_t *path);
+#endif
 
     // `name` (a file name or a relative path) in this folder, with one "/" between them; an
     // empty path leaves the name relative to the current folder.

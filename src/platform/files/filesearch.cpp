@@ -1,34 +1,15 @@
 #include "filesearch.h"
 
-#include "filenames.h"
+#include "folderlisting.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 namespace tunora {
 
 namespace {
-
-bool hasType(int dirFd, const dirent *entry, unsigned char type, mode_t mode)
-{
-    if (entry->d_type == type)
-        return true;
-    if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
-        return false;
-    // Links and file systems that do not report the type: ask for the target's type.
-    struct stat st {};
-    return fstatat(dirFd, entry->d_name, &st, 0) == 0 && (st.st_mode & S_IFMT) == mode;
-}
-
-bool isRegularFile(int dirFd, const dirent *entry)
-{
-    return hasType(dirFd, entry, DT_REG, S_IFREG);
-}
 
 // The names found for one extension with their sort keys: the key a Windows file system
 // sorts a folder's names by, every UTF-16 unit in upper case (folding to upper case, not
@@ -117,26 +98,23 @@ QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QString
     if (suffixes.isEmpty())
         return result;
 
-    const QByteArray path = folder.isEmpty() ? QByteArrayLiteral(".") : folder.bytes();
-    DIR *dir = opendir(path.constData());
-    if (!dir)
+    FolderListing listing(folder);
+    if (!listing.isOpen())
         return result;
     // One pass over the folder for all extensions: a large folder is read once.
     std::vector<Found> found(size_t(suffixes.size()));
-    const int fd = dirfd(dir);
-    while (const dirent *entry = readdir(dir)) {
-        const QString name = decodeFileName(QByteArray(entry->d_name));
+    while (listing.next()) {
+        const QString name = listing.name();
         int regular = -1; // asked only for names that match
         for (qsizetype i = 0; i < suffixes.size(); ++i) {
             if (!hasExtension(name, suffixes[i]))
                 continue;
             if (regular < 0)
-                regular = isRegularFile(fd, entry) ? 1 : 0;
+                regular = listing.isRegularFile() ? 1 : 0;
             if (regular)
                 found[size_t(i)].add(name);
         }
     }
-    closedir(dir);
 
     std::vector<QStringList> sorted;
     sorted.reserve(found.size());
@@ -151,18 +129,14 @@ QList<QStringList> findFilesWithExtensions(const FilePath &folder, const QString
 
 QStringList findSubfolders(const FilePath &folder)
 {
-    const QByteArray path = folder.isEmpty() ? QByteArrayLiteral(".") : folder.bytes();
-    DIR *dir = opendir(path.constData());
-    if (!dir)
-        return {};
+    FolderListing listing(folder);
     Found found;
-    const int fd = dirfd(dir);
-    while (const dirent *entry = readdir(dir)) {
-        if (entry->d_name[0] == '.' || !hasType(fd, entry, DT_DIR, S_IFDIR))
+    while (listing.next()) {
+        QString name = listing.name();
+        if (name.startsWith(QLatin1Char('.')) || !listing.isFolder())
             continue;
-        found.add(decodeFileName(QByteArray(entry->d_name)));
+        found.add(name);
     }
-    closedir(dir);
     return found.sortedNames();
 }
 

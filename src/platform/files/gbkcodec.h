@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-// GBK (code page 936, as glibc's CP936 table has it), the 8-bit text encoding of files that
+// GBK (code page 936, as glibc's CP936 table and Windows have it), the 8-bit text encoding of files that
 // Windows programs in Chinese write. The conversion keeps every byte, with the convention of
 // filenames.h: a byte that starts no GBK character decodes to the lone surrogate
 // U+DC80..U+DCFF, and such a surrogate encodes back to its byte.

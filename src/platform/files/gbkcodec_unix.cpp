@@ -1,5 +1,7 @@
 #include "gbkcodec.h"
 
+#include "byteescapes.h"
+
 #include <QSysInfo>
 
 #include <cerrno>
@@ -7,6 +9,8 @@
 #include <vector>
 
 namespace tunora {
+
+using namespace byteescapes;
 
 namespace {
 
@@ -44,36 +48,6 @@ public:
 private:
     iconv_t m_cd;
 };
-
-bool isAscii(const QByteArray &bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-bool isAscii(const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-QChar escapeByte(unsigned char byte)
-{
-    return byte < 0x80 ? QChar(char16_t(byte)) : QChar(char16_t(0xDC00 + byte));
-}
-
-// A lone U+DC80..U+DCFF stands for one raw byte.
-bool isByteEscape(const QString &text, qsizetype i)
-{
-    const char16_t u = text.at(i).unicode();
-    return u >= 0xDC80 && u <= 0xDCFF && !(i > 0 && QChar::isHighSurrogate(text.at(i - 1).unicode()));
-}
 
 } // namespace
 
