@@ -2,11 +2,10 @@
 
 #include "overviewreading.h"
 
+#include "platform/files/fileio.h"
 #include "platform/tasks/poolhandover.h"
 
 #include <QFutureWatcher>
-
-#include <sys/stat.h>
 
 namespace tunora {
 
@@ -16,12 +15,8 @@ namespace {
 // when the file cannot be looked at.
 QByteArray fileKey(const FilePath &path)
 {
-    const QByteArray bytes = path.bytes();
-    struct stat info {};
-    if (::stat(bytes.constData(), &info) != 0)
-        return {};
-    return bytes + '\0' + QByteArray::number(qint64(info.st_size)) + ':'
-        + QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(info.st_mtim.tv_nsec));
+    const QByteArray stamp = fileStamp(path);
+    return stamp.isEmpty() ? QByteArray() : path.bytes() + '\0' + stamp;
 }
 
 } // namespace

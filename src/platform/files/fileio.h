@@ -91,6 +91,9 @@ bool fileExists(const FilePath &path);
 bool regularFileExists(const FilePath &path);
 // True for a folder, or a link to one.
 bool folderExists(const FilePath &path);
+// The file's size and modification time as one text, which changes when the file does
+// (the time to the finest step the system keeps); empty when the file cannot be looked at.
+QByteArray fileStamp(const FilePath &path);
 // True when files can be created in the folder.
 bool canCreateFilesIn(const FilePath &folder);
 // Makes the folder and every missing folder above it; true when it exists afterwards.

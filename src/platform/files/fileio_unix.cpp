@@ -290,6 +290,15 @@ bool folderExists(const FilePath &path)
     return ::stat(path.bytes().constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+QByteArray fileStamp(const FilePath &path)
+{
+    struct stat st {};
+    if (::stat(path.bytes().constData(), &st) != 0)
+        return {};
+    return QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+        + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+}
+
 bool canCreateFilesIn(const FilePath &folder)
 {
     return ::access(folder.bytes().constData(), W_OK | X_OK) == 0;

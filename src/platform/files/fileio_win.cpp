@@ -258,6 +258,16 @@ bool regularFileExists(const FilePath &path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+QByteArray fileStamp(const FilePath &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.nativePath().c_str(), GetFileExInfoStandard, &data))
+        return {};
+    const quint64 size = (quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const quint64 written = (quint64(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return QByteArray::number(size) + ':' + QByteArray::number(written);
+}
+
 bool folderExists(const FilePath &path)
 {
     const DWORD attributes = attributesOf(path.nativePath());
