@@ -216,9 +216,11 @@ int decodeThroughLibav(const tunora_stream_decode_job &job)
         return TUNORA_STREAM_DECODE_FAILED;
 
     // Seeking in a WAV file lands off by the codec's block for some codecs (see the copy), and
-    // its decoding costs little: it is read from the start.
+    // their decoding costs little: they are read from the start. Plain PCM lands exactly.
     const double lead = job.start_seconds - kLeadSeconds;
-    if (lead > 0 && std::strcmp(job.demuxer, "wav") != 0) {
+    const AVCodecID codec = stream.codecpar->codec_id;
+    const bool pcm = codec >= AV_CODEC_ID_FIRST_AUDIO && codec < AV_CODEC_ID_ADPCM_IMA_QT;
+    if (lead > 0 && (pcm || std::strcmp(job.demuxer, "wav") != 0)) {
         const int64_t ts = input.origin + av_rescale_q(int64_t(std::min(lead, 1e9) * AV_TIME_BASE), AV_TIME_BASE_Q,
                                                        stream.time_base);
         if (av_seek_frame(in, input.stream, ts, AVSEEK_FLAG_BACKWARD) < 0)
