@@ -98,6 +98,13 @@ void toInterleavedFloat(const AVFrame &frame, int channels, std::vector<float> &
         std::fill(out.begin(), out.end(), 0.0f);
 }
 
+// The index of the first sample at or after `seconds` into a piece; what lies within a
+// millionth of a sample of one is that sample, whatever the floating point made of it.
+int64_t firstSampleFrom(double seconds, int rate)
+{
+    return int64_t(std::ceil(std::min(seconds * rate, 1e15) - 1e-6));
+}
+
 class Decoder {
 public:
     Decoder(const tunora_stream_decode_job &job, const AVStream &stream, int64_t origin)
@@ -171,15 +178,17 @@ private:
         }
         m_next = first + double(frame.nb_samples) / rate;
 
-        // Only the samples inside the stretch.
+        // Only the samples inside the stretch: from the first at or after its start up to the
+        // first at or after its end. Rounded to the nearest, a sample up to half a sample before
+        // the start would come too.
         int64_t from = 0;
         int64_t to = frame.nb_samples;
         if (first < m_job.start_seconds)
-            from = std::min<int64_t>(to, std::llround((m_job.start_seconds - first) * rate));
+            from = std::min<int64_t>(to, firstSampleFrom(m_job.start_seconds - first, rate));
         if (m_job.end_seconds >= 0) {
             if (first >= m_job.end_seconds)
                 return TUNORA_STREAM_DECODE_DONE;
-            to = std::min<int64_t>(to, std::llround((m_job.end_seconds - first) * rate));
+            to = std::min<int64_t>(to, firstSampleFrom(m_job.end_seconds - first, rate));
         }
         if (to <= from)
             return -1;
@@ -217,11 +226,13 @@ int decodeThroughLibav(const tunora_stream_decode_job &job)
         return TUNORA_STREAM_DECODE_FAILED;
 
     // Seeking in a WAV file lands off by the codec's block for some codecs (see the copy), and
-    // their decoding costs little: they are read from the start. Plain PCM lands exactly.
+    // their decoding costs little: they are read from the start. Plain PCM lands exactly, but
+    // only inside its samples: past them the demuxer reads whatever follows as samples.
     const double lead = job.start_seconds - kLeadSeconds;
     const AVCodecID codec = stream.codecpar->codec_id;
     const bool pcm = codec >= AV_CODEC_ID_FIRST_AUDIO && codec < AV_CODEC_ID_ADPCM_IMA_QT;
-    if (lead > 0 && (pcm || std::strcmp(job.demuxer, "wav") != 0)) {
+    const double pcmSeconds = stream.duration > 0 ? double(stream.duration) * av_q2d(stream.time_base) : 0;
+    if (lead > 0 && (std::strcmp(job.demuxer, "wav") != 0 || (pcm && lead < pcmSeconds))) {
         const int64_t ts = input.origin + av_rescale_q(int64_t(std::min(lead, 1e9) * AV_TIME_BASE), AV_TIME_BASE_Q,
                                                        stream.time_base);
         if (av_seek_frame(in, input.stream, ts, AVSEEK_FLAG_BACKWARD) < 0)
