@@ -66,7 +66,7 @@ GranuleSizes granuleSizes(const unsigned char *frame, const MpegHeader &header, 
 {
     const unsigned char *side = frame + header.sideInfoOffset();
     const int at = firstBlockBit(header) + (granule * header.format.channels + channel) * blockBits(header);
-    return {readBits(side, at, 12), readBits(side, at + 12, 9), readBits(side, at + 21, 8)};
+    return {readBits(side, at, 12), readBits(side, at + 21, 8)};
 }
 
 void lowerGain(unsigned char *frame, const MpegHeader &header, int granule, int steps)

@@ -32,11 +32,10 @@ void silenceFrame(unsigned char *frame, const MpegHeader &header, int mainDataBe
 void growFrame(unsigned char *frame, const MpegHeader &header, const MpegHeader &grown);
 
 // What the side info says of one granule of one channel: its bits of audio data
-// (part2_3_length), the pairs of lines coded with big values, and its global gain. Read without
-// decoding, they tell roughly how loud the granule is.
+// (part2_3_length) and its global gain. Read without decoding, they tell roughly how loud the
+// granule is.
 struct GranuleSizes {
     int part23Length = 0;
-    int bigValues = 0;
     int globalGain = 0;
 };
 GranuleSizes granuleSizes(const unsigned char *frame, const MpegHeader &header, int granule, int channel);

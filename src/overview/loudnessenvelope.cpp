@@ -12,8 +12,10 @@ namespace {
 // Longer than any song: a time stamp past it is damage, and would make the blocks huge.
 constexpr double kMostSeconds = 24 * 3600.0;
 
-// The sum of the squares of the channels' mean over `frames` interleaved frames. Four sums
-// side by side, since this runs over every sample of a song and one sum waits on the last.
+} // namespace
+
+// Four sums side by side, since this runs over every sample of a song and one sum waits on
+// the last.
 double mixSquares(const float *s, int64_t frames, int channels)
 {
     double sums[4] = {0, 0, 0, 0};
@@ -40,8 +42,6 @@ double mixSquares(const float *s, int64_t frames, int channels)
     }
     return (sums[0] + sums[1] + sums[2] + sums[3]) / (double(channels) * channels);
 }
-
-} // namespace
 
 void LoudnessEnvelope::grow(size_t blocks)
 {

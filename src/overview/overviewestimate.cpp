@@ -1,5 +1,6 @@
 #include "overviewestimate.h"
 
+#include "loudnessenvelope.h"
 #include "mpegestimate.h"
 #include "songdemuxer.h"
 
@@ -34,15 +35,7 @@ struct Look {
 // The mono mix's squares of `samples` [from, to).
 double monoSquares(const DecodedSamples &samples, int64_t from, int64_t to)
 {
-    double squares = 0;
-    for (int64_t i = from; i < to; ++i) {
-        float mono = 0;
-        for (int c = 0; c < samples.channels; ++c)
-            mono += samples.interleaved[i * samples.channels + c];
-        mono /= float(samples.channels);
-        squares += double(mono) * mono;
-    }
-    return squares;
+    return mixSquares(samples.interleaved + from * samples.channels, to - from, samples.channels);
 }
 
 size_t lookCount(double seconds)
