@@ -1,5 +1,6 @@
-// The seek strip's overview of 5-minute songs (MP3 VBR and CBR, FLAC, M4A): the time to the
-// first picture the strip can draw and to the decoded envelope, each against
+// The seek strip's overview of 5-minute songs (MP3 VBR and CBR, WAV, WMA, FLAC, Ogg, M4A): the
+// time to the first picture the strip can draw (the first estimate) and to the decoded
+// envelope, each against
 // `ffmpeg -i song -f null -` of the same song in the same run (which decodes it once, on one
 // core for these codecs). ffmpeg's figure includes starting its process.
 //
@@ -7,6 +8,7 @@
 //
 // The songs are made with ffmpeg under TMPDIR (or /tmp) and removed at the end.
 
+#include "overview/overviewestimate.h"
 #include "overview/overviewreading.h"
 #include "platform/files/filenames.h"
 #include "platform/files/filepath.h"
@@ -76,7 +78,10 @@ int main(int argc, char **argv)
     const Song songs[] = {
         {"MP3 VBR", dir.filePath(u"vbr.mp3"_s), "-c:a libmp3lame -q:a 2"},
         {"MP3 CBR", dir.filePath(u"cbr.mp3"_s), "-c:a libmp3lame -b:a 192k"},
+        {"WAV", dir.filePath(u"song.wav"_s), "-c:a pcm_s16le"},
+        {"WMA", dir.filePath(u"song.wma"_s), "-c:a wmav2 -b:a 192k"},
         {"FLAC", dir.filePath(u"song.flac"_s), "-c:a flac"},
+        {"Ogg", dir.filePath(u"song.ogg"_s), "-c:a libvorbis -q:a 5"},
         {"M4A", dir.filePath(u"song.m4a"_s), "-c:a aac -b:a 192k"},
     };
     const std::atomic<bool> running{false};
@@ -88,13 +93,16 @@ int main(int argc, char **argv)
         }
         const std::string ffmpeg = "ffmpeg -nostdin -v error -i " + quoted(song.name) + " -f null -";
         const double baseline = medianMs(reps, [&] { return std::system(ffmpeg.c_str()) == 0; });
-        // The strip draws nothing before the decoded envelope: the first picture is that.
+        const double first = medianMs(reps, [&] {
+            const std::optional<SongOverview> estimate = estimateOverview(FilePath(song.name), kSeconds, running);
+            return estimate && estimate->estimate;
+        });
         const double envelope = medianMs(reps, [&] {
             return readOverview(FilePath(song.name), kSeconds, running).has_value();
         });
         std::printf("%s 5-minute song: ffmpeg -f null %.1f ms, first picture %.1f ms, ratio %.2f, "
                     "decoded envelope %.1f ms, ratio %.2f\n",
-                    song.label, baseline, envelope, envelope / baseline, envelope, envelope / baseline);
+                    song.label, baseline, first, first / baseline, envelope, envelope / baseline);
         std::fflush(stdout);
     }
     return 0;

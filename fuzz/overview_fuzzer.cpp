@@ -1,16 +1,21 @@
 // The overview's reading of a song: the stream-copy module's decoding entry on arbitrary bytes
 // as each of the six formats, from the start or from a stretch inside, summed into the
-// overview's blocks and cut into a strip's columns.
+// overview's blocks and cut into a strip's columns; and the same bytes' first estimate as an
+// MP3, from its frames' side info.
 //
 // Input: the first byte picks the format (its low bits) and the stretch (a start from its high
 // bits, in quarter seconds); the rest is the song file.
 
 #include "fuzzcheck.h"
+#include "memoryfile.h"
 
 #include "cutting/streamcopylibav.h"
 #include "cutting/streamdecode.h"
 #include "overview/loudnessenvelope.h"
+#include "overview/mpegestimate.h"
+#include "platform/files/fileio.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -74,5 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(level >= 0.0f && level <= 1.0f, "levels in [0, 1]");
     for (const float column : overviewColumns(overview, overview.seconds(), 97))
         check(column >= 0.0f && column <= 1.0f, "columns in [0, 1]");
+
+    static MemoryFile memory;
+    const ReadFile file(memory.fill(song.data, size_t(song.size)));
+    const std::atomic<bool> running{false};
+    if (const std::optional<SongOverview> estimate = estimateMpegOverview(file, running)) {
+        check(estimate->estimate && !estimate->levels.empty(), "an estimate holds levels");
+        for (const float level : estimate->levels)
+            check(level >= 0.0f && level <= 1.0f, "estimated levels in [0, 1]");
+    }
     return 0;
 }

@@ -62,6 +62,13 @@ int granulesPerFrame(const MpegFormat &format)
     return format.version == 10 ? 2 : 1;
 }
 
+GranuleSizes granuleSizes(const unsigned char *frame, const MpegHeader &header, int granule, int channel)
+{
+    const unsigned char *side = frame + header.sideInfoOffset();
+    const int at = firstBlockBit(header) + (granule * header.format.channels + channel) * blockBits(header);
+    return {readBits(side, at, 12), readBits(side, at + 21, 8)};
+}
+
 void lowerGain(unsigned char *frame, const MpegHeader &header, int granule, int steps)
 {
     unsigned char *side = frame + header.sideInfoOffset();

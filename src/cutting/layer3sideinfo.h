@@ -31,6 +31,15 @@ void silenceFrame(unsigned char *frame, const MpegHeader &header, int mainDataBe
 // for grown.length bytes. A CRC is made anew.
 void growFrame(unsigned char *frame, const MpegHeader &header, const MpegHeader &grown);
 
+// What the side info says of one granule of one channel: its bits of audio data
+// (part2_3_length) and its global gain. Read without decoding, they tell roughly how loud the
+// granule is.
+struct GranuleSizes {
+    int part23Length = 0;
+    int globalGain = 0;
+};
+GranuleSizes granuleSizes(const unsigned char *frame, const MpegHeader &header, int granule, int channel);
+
 // Granules in a frame of this format: two in MPEG-1, one in MPEG-2 and 2.5.
 int granulesPerFrame(const MpegFormat &format);
 

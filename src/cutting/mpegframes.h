@@ -40,6 +40,8 @@ public:
     // holds. Only the frames a caller keeps need it: reading it for every frame of a long song
     // would cost more than the rest of the walk.
     void readSideInfo(MpegFrame &frame) const;
+    // The bytes of the frame next() returned last, from its header to the end of its side info.
+    const unsigned char *headBytes(const MpegFrame &frame) const { return at(frame.offset); }
 
     // False once a frame of another format than the first was found: the stream is no longer
     // one stream, and the walk ends there.

@@ -37,64 +37,72 @@ struct PacketDeleter {
     void operator()(AVPacket *p) const { av_packet_free(&p); }
 };
 
-float sampleAt(const uint8_t *plane, AVSampleFormat format, int64_t i)
+// `count` samples of type T from `from` into every `stride`-th float of `to`, each through
+// `convert`. The sample format is settled once a frame, not once a sample: the conversion is
+// a good part of the time a fast codec such as FLAC takes.
+template <typename T, typename Convert>
+void convertSamples(const uint8_t *from, int64_t count, float *to, int stride, Convert convert)
 {
-    switch (format) {
-    case AV_SAMPLE_FMT_U8:
-    case AV_SAMPLE_FMT_U8P:
-        return (float(plane[i]) - 128.0f) / 128.0f;
-    case AV_SAMPLE_FMT_S16:
-    case AV_SAMPLE_FMT_S16P: {
-        int16_t v;
-        std::memcpy(&v, plane + 2 * i, 2);
-        return float(v) / 32768.0f;
-    }
-    case AV_SAMPLE_FMT_S32:
-    case AV_SAMPLE_FMT_S32P: {
-        int32_t v;
-        std::memcpy(&v, plane + 4 * i, 4);
-        return float(double(v) / 2147483648.0);
-    }
-    case AV_SAMPLE_FMT_S64:
-    case AV_SAMPLE_FMT_S64P: {
-        int64_t v;
-        std::memcpy(&v, plane + 8 * i, 8);
-        return float(double(v) / 9223372036854775808.0);
-    }
-    case AV_SAMPLE_FMT_FLT:
-    case AV_SAMPLE_FMT_FLTP: {
-        float v;
-        std::memcpy(&v, plane + 4 * i, 4);
-        return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
-    }
-    case AV_SAMPLE_FMT_DBL:
-    case AV_SAMPLE_FMT_DBLP: {
-        double v;
-        std::memcpy(&v, plane + 8 * i, 8);
-        return std::isfinite(v) ? float(std::clamp(v, -1.0, 1.0)) : 0.0f;
-    }
-    default:
-        return 0.0f;
+    for (int64_t i = 0; i < count; ++i) {
+        T v;
+        std::memcpy(&v, from + sizeof(T) * size_t(i), sizeof(T));
+        to[i * stride] = convert(v);
     }
 }
 
-// A decoded frame as interleaved float, whatever the codec's own sample format.
+// False for a sample format this does not know.
+bool convertSamples(AVSampleFormat format, const uint8_t *from, int64_t count, float *to, int stride)
+{
+    switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8:
+        convertSamples<uint8_t>(from, count, to, stride, [](uint8_t v) { return (float(v) - 128.0f) / 128.0f; });
+        return true;
+    case AV_SAMPLE_FMT_S16:
+        convertSamples<int16_t>(from, count, to, stride, [](int16_t v) { return float(v) / 32768.0f; });
+        return true;
+    case AV_SAMPLE_FMT_S32:
+        convertSamples<int32_t>(from, count, to, stride, [](int32_t v) { return float(double(v) / 2147483648.0); });
+        return true;
+    case AV_SAMPLE_FMT_S64:
+        convertSamples<int64_t>(from, count, to, stride,
+                                [](int64_t v) { return float(double(v) / 9223372036854775808.0); });
+        return true;
+    case AV_SAMPLE_FMT_FLT:
+        convertSamples<float>(from, count, to, stride,
+                              [](float v) { return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f; });
+        return true;
+    case AV_SAMPLE_FMT_DBL:
+        convertSamples<double>(from, count, to, stride,
+                               [](double v) { return std::isfinite(v) ? float(std::clamp(v, -1.0, 1.0)) : 0.0f; });
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A decoded frame as interleaved float, whatever the codec's own sample format (silence for
+// one it does not know).
 void toInterleavedFloat(const AVFrame &frame, int channels, std::vector<float> &out)
 {
     const auto format = AVSampleFormat(frame.format);
     const int64_t n = frame.nb_samples;
     out.resize(size_t(n * channels));
+    bool known = true;
     if (av_sample_fmt_is_planar(format)) {
-        for (int c = 0; c < channels; ++c) {
-            const uint8_t *plane = frame.extended_data[c];
-            for (int64_t i = 0; i < n; ++i)
-                out[size_t(i * channels + c)] = sampleAt(plane, format, i);
-        }
+        for (int c = 0; c < channels && known; ++c)
+            known = convertSamples(format, frame.extended_data[c], n, out.data() + c, channels);
     } else {
-        const uint8_t *plane = frame.extended_data[0];
-        for (int64_t i = 0; i < n * channels; ++i)
-            out[size_t(i)] = sampleAt(plane, format, i);
+        known = convertSamples(format, frame.extended_data[0], n * channels, out.data(), 1);
     }
+    if (!known)
+        std::fill(out.begin(), out.end(), 0.0f);
+}
+
+// The index of the first sample at or after `seconds` into a piece; what lies within a
+// millionth of a sample of one is that sample, whatever the floating point made of it.
+int64_t firstSampleFrom(double seconds, int rate)
+{
+    return int64_t(std::ceil(std::min(seconds * rate, 1e15) - 1e-6));
 }
 
 class Decoder {
@@ -170,15 +178,17 @@ private:
         }
         m_next = first + double(frame.nb_samples) / rate;
 
-        // Only the samples inside the stretch.
+        // Only the samples inside the stretch: from the first at or after its start up to the
+        // first at or after its end. Rounded to the nearest, a sample up to half a sample before
+        // the start would come too.
         int64_t from = 0;
         int64_t to = frame.nb_samples;
         if (first < m_job.start_seconds)
-            from = std::min<int64_t>(to, std::llround((m_job.start_seconds - first) * rate));
+            from = std::min<int64_t>(to, firstSampleFrom(m_job.start_seconds - first, rate));
         if (m_job.end_seconds >= 0) {
             if (first >= m_job.end_seconds)
                 return TUNORA_STREAM_DECODE_DONE;
-            to = std::min<int64_t>(to, std::llround((m_job.end_seconds - first) * rate));
+            to = std::min<int64_t>(to, firstSampleFrom(m_job.end_seconds - first, rate));
         }
         if (to <= from)
             return -1;
@@ -216,9 +226,13 @@ int decodeThroughLibav(const tunora_stream_decode_job &job)
         return TUNORA_STREAM_DECODE_FAILED;
 
     // Seeking in a WAV file lands off by the codec's block for some codecs (see the copy), and
-    // its decoding costs little: it is read from the start.
+    // their decoding costs little: they are read from the start. Plain PCM lands exactly, but
+    // only inside its samples: past them the demuxer reads whatever follows as samples.
     const double lead = job.start_seconds - kLeadSeconds;
-    if (lead > 0 && std::strcmp(job.demuxer, "wav") != 0) {
+    const AVCodecID codec = stream.codecpar->codec_id;
+    const bool pcm = codec >= AV_CODEC_ID_FIRST_AUDIO && codec < AV_CODEC_ID_ADPCM_IMA_QT;
+    const double pcmSeconds = stream.duration > 0 ? double(stream.duration) * av_q2d(stream.time_base) : 0;
+    if (lead > 0 && (std::strcmp(job.demuxer, "wav") != 0 || (pcm && lead < pcmSeconds))) {
         const int64_t ts = input.origin + av_rescale_q(int64_t(std::min(lead, 1e9) * AV_TIME_BASE), AV_TIME_BASE_Q,
                                                        stream.time_base);
         if (av_seek_frame(in, input.stream, ts, AVSEEK_FLAG_BACKWARD) < 0)

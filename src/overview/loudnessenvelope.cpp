@@ -14,6 +14,35 @@ constexpr double kMostSeconds = 24 * 3600.0;
 
 } // namespace
 
+// Four sums side by side, since this runs over every sample of a song and one sum waits on
+// the last.
+double mixSquares(const float *s, int64_t frames, int channels)
+{
+    double sums[4] = {0, 0, 0, 0};
+    int64_t i = 0;
+    if (channels == 1 || channels == 2) {
+        const auto mono = [s, channels](int64_t at) {
+            return channels == 1 ? double(s[at]) : double(s[2 * at]) + double(s[2 * at + 1]);
+        };
+        for (; i + 4 <= frames; i += 4) {
+            for (int k = 0; k < 4; ++k) {
+                const double m = mono(i + k);
+                sums[k] += m * m;
+            }
+        }
+        for (; i < frames; ++i)
+            sums[0] += mono(i) * mono(i);
+    } else {
+        for (; i < frames; ++i) {
+            double m = 0;
+            for (int c = 0; c < channels; ++c)
+                m += s[i * channels + c];
+            sums[0] += m * m;
+        }
+    }
+    return (sums[0] + sums[1] + sums[2] + sums[3]) / (double(channels) * channels);
+}
+
 void LoudnessEnvelope::grow(size_t blocks)
 {
     if (blocks > m_squares.size()) {
@@ -38,15 +67,8 @@ void LoudnessEnvelope::add(const DecodedSamples &samples)
         const int64_t end = std::clamp<int64_t>(blockEnd, i + 1, samples.frames);
         grow(block + 1);
         m_counts[block] += end - i;
-        double squares = 0;
-        for (; i < end; ++i) {
-            float mono = 0;
-            for (int c = 0; c < samples.channels; ++c)
-                mono += s[i * samples.channels + c];
-            mono /= float(samples.channels);
-            squares += double(mono) * mono;
-        }
-        m_squares[block] += squares;
+        m_squares[block] += mixSquares(s + i * samples.channels, end - i, samples.channels);
+        i = end;
     }
 }
 

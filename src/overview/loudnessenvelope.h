@@ -10,6 +10,9 @@ namespace tunora {
 
 struct DecodedSamples;
 
+// The sum of the squares of the channels' mean over `frames` interleaved frames.
+double mixSquares(const float *interleaved, int64_t frames, int channels);
+
 // Sums up decoded sound into the overview's blocks by each sample's own time, so pieces may
 // come in any order and from stretches decoded side by side.
 class LoudnessEnvelope {

@@ -1,6 +1,7 @@
 #include "overviewreading.h"
 
 #include "loudnessenvelope.h"
+#include "songdemuxer.h"
 
 #include "cutting/container.h"
 #include "cutting/streamdecode.h"
@@ -11,27 +12,6 @@
 namespace tunora {
 
 namespace {
-
-// libavformat's name for the song's format; the program plays anything it does not recognise
-// by its first bytes as MPEG audio.
-const char *demuxerOf(Container container)
-{
-    switch (container) {
-    case Container::Wav:
-        return "wav";
-    case Container::Asf:
-        return "asf";
-    case Container::Flac:
-        return "flac";
-    case Container::Ogg:
-        return "ogg";
-    case Container::Mp4:
-        return "mov";
-    case Container::Unrecognised:
-        break;
-    }
-    return "mp3";
-}
 
 // Below this a second thread costs more than it saves.
 constexpr double kShortestSplitSeconds = 20;

@@ -1,5 +1,6 @@
 #include "songoverviews.h"
 
+#include "overviewestimate.h"
 #include "overviewreading.h"
 
 #include "platform/files/fileio.h"
@@ -66,7 +67,14 @@ void SongOverviews::show(const FilePath &path, double knownSeconds)
         onRead(watcher, key);
         watcher->deleteLater();
     });
-    watcher->setFuture(runOnPool(m_pool, [stop = m_stopReading, path, knownSeconds] {
+    watcher->setFuture(runOnPool(m_pool, [this, stop = m_stopReading, path, knownSeconds] {
+        // A first estimate at once, then the decoded sound; the estimate goes through the GUI
+        // thread's queue, where a song change since has already replaced `stop`.
+        if (std::optional<SongOverview> estimate = estimateOverview(path, knownSeconds, *stop)) {
+            auto shared = std::make_shared<const SongOverview>(std::move(*estimate));
+            QMetaObject::invokeMethod(
+                this, [this, stop, shared] { onEstimated(stop, shared); }, Qt::QueuedConnection);
+        }
         return readOverview(path, knownSeconds, *stop);
     }));
 }
@@ -77,14 +85,24 @@ void SongOverviews::showNone()
     Q_EMIT shown(nullptr);
 }
 
+void SongOverviews::onEstimated(const std::shared_ptr<std::atomic<bool>> &stop,
+                                std::shared_ptr<const SongOverview> estimate)
+{
+    if (m_reading && stop == m_stopReading)
+        Q_EMIT shown(std::move(estimate));
+}
+
 void SongOverviews::onRead(Watcher *watcher, const QByteArray &key)
 {
     const std::optional<SongOverview> overview = watcher->result();
     const bool current = watcher == m_reading;
     if (current)
         stopReading();
-    if (!overview)
-        return; // a plain seek bar stays
+    if (!overview) {
+        if (current)
+            Q_EMIT shown(nullptr); // a plain seek bar, even where an estimate was drawn
+        return;
+    }
     auto kept = std::make_shared<const SongOverview>(*overview);
     m_kept.insert(key, kept);
     if (current)

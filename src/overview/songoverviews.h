@@ -27,7 +27,8 @@ public:
     ~SongOverviews() override;
 
     // The song now playing, `knownSeconds` long as far as the player knows (0: unknown). Its
-    // overview comes through shown(): at once when kept, else once it is read.
+    // overview comes through shown(): at once when kept, else a first estimate within a few
+    // tens of milliseconds (where the song allows one) and the decoded one once it is read.
     void show(const FilePath &path, double knownSeconds);
     // No song: shown(nullptr) at once, and any reading stops.
     void showNone();
@@ -40,6 +41,7 @@ Q_SIGNALS:
 private:
     using Watcher = QFutureWatcher<std::optional<SongOverview>>;
     void stopReading();
+    void onEstimated(const std::shared_ptr<std::atomic<bool>> &stop, std::shared_ptr<const SongOverview> estimate);
     void onRead(Watcher *watcher, const QByteArray &key);
 
     QThreadPool m_pool;

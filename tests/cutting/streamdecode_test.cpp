@@ -123,6 +123,22 @@ TEST_F(StreamDecodeTest, AStretchInTheMiddleHoldsExactlyItsSeconds)
     }
 }
 
+TEST_F(StreamDecodeTest, StretchesSideBySideHoldEachSampleOnceAndNoneBeforeTheirStart)
+{
+    // A boundary 0.4 of a sample past one: that sample lies before the second stretch.
+    const double boundary = 2.5 + 0.4 / 44100;
+    for (const SongFormat &format : {kSongFormats[1], kSongFormats[3]}) {
+        SCOPED_TRACE(format.extension);
+        Heard whole, before, after;
+        ASSERT_EQ(decodeFile(song(format), 0, -1, format.demuxer, whole), StreamDecode::Done);
+        ASSERT_EQ(decodeFile(song(format), 0, boundary, format.demuxer, before), StreamDecode::Done);
+        ASSERT_EQ(decodeFile(song(format), boundary, -1, format.demuxer, after), StreamDecode::Done);
+        EXPECT_GE(after.first, boundary);
+        EXPECT_LT(after.first, boundary + 1.0 / 44100);
+        EXPECT_EQ(before.samples.size() + after.samples.size(), whole.samples.size());
+    }
+}
+
 TEST_F(StreamDecodeTest, TheCallbackStopsTheDecode)
 {
     for (const SongFormat &format : kSongFormats) {

@@ -75,6 +75,15 @@ inline std::pair<int, int> loudColumns(const std::vector<float> &columns, float 
     return {first, last};
 }
 
+// The columns above `level` are the loud middle's, within a column at either end.
+inline void expectLoudMiddle(const std::vector<float> &columns, float level)
+{
+    const auto [first, last] = loudColumns(columns, level);
+    const double perSecond = double(columns.size()) / kLoudSongSeconds;
+    EXPECT_NEAR(first, kLoudFrom * perSecond, 1.0);
+    EXPECT_NEAR(last + 1, kLoudTo * perSecond, 1.0);
+}
+
 // Makes the loud-middle song in every format into `dir`.
 inline void makeLoudSongs(const QTemporaryDir &dir)
 {

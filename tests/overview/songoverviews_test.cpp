@@ -31,10 +31,17 @@ protected:
     }
 
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
-    // Waits until something non-null is shown, or a while.
+    // Waits until a decoded overview is shown, or a while.
     bool waitForOverview()
     {
-        return QTest::qWaitFor([this] { return !m_shown.empty() && m_shown.back(); }, 30'000);
+        return QTest::qWaitFor([this] { return !m_shown.empty() && m_shown.back() && !m_shown.back()->estimate; },
+                               30'000);
+    }
+    // Waits until a first estimate is shown, or a while.
+    bool waitForEstimate()
+    {
+        return QTest::qWaitFor([this] { return !m_shown.empty() && m_shown.back() && m_shown.back()->estimate; },
+                               30'000);
     }
 
     QTemporaryDir m_dir;
@@ -44,17 +51,32 @@ protected:
 
 } // namespace
 
-TEST_F(SongOverviewsTest, ASongChangeWhileReadingDropsTheEarlierSongsOverview)
+TEST_F(SongOverviewsTest, AnEstimateComesFirstAndASongChangeDropsTheEarlierSongsOverview)
 {
+    // Changed at once: not even the long song's estimate is shown.
     m_overviews.show(FilePath(path("long.flac")), 240);
     m_overviews.show(FilePath(path("short.wav")), 2);
     ASSERT_TRUE(waitForOverview());
+    // Changed once the long song's estimate is drawn, while its decoding goes on.
+    m_overviews.show(FilePath(path("long.flac")), 240);
+    ASSERT_TRUE(waitForEstimate());
+    EXPECT_NEAR(m_shown.back()->seconds(), 240, 0.1);
+    const size_t switched = m_shown.size();
+    m_overviews.showNone();
+    m_overviews.show(FilePath(path("short.wav")), 2); // kept: shown within the call
     // The long song, stopped, never comes; given time, it still does not.
-    QTest::qWait(300);
-    ASSERT_EQ(m_shown.size(), 3u);
+    QTest::qWait(1500);
+
+    ASSERT_GE(m_shown.size(), 4u);
     EXPECT_EQ(m_shown[0], nullptr);
     EXPECT_EQ(m_shown[1], nullptr);
-    EXPECT_NEAR(m_shown[2]->seconds(), 2.0, 0.06);
+    EXPECT_TRUE(m_shown[2] && m_shown[2]->estimate) << "the short song's estimate first";
+    for (size_t i = 2; i < switched - 2; ++i)
+        EXPECT_NEAR(m_shown[i]->seconds(), 2.0, 0.06) << i;
+    ASSERT_EQ(m_shown.size(), switched + 2);
+    EXPECT_EQ(m_shown[switched], nullptr);
+    EXPECT_FALSE(m_shown.back()->estimate);
+    EXPECT_NEAR(m_shown.back()->seconds(), 2.0, 0.06);
 }
 
 TEST_F(SongOverviewsTest, NoSongWhileReadingDropsItToo)

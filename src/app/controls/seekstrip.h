@@ -29,6 +29,8 @@ public:
 
     void setOverview(std::shared_ptr<const SongOverview> overview);
     bool hasOverview() const { return m_overview != nullptr; }
+    // The overview drawn (a first estimate or the decoded one); nullptr for a plain seek bar.
+    const SongOverview *overview() const { return m_overview.get(); }
     // The current song's marks, in seconds; either may be missing.
     void setMarks(std::optional<double> start, std::optional<double> end);
 
