@@ -2,9 +2,9 @@
 # Sets up what is missing, builds Tunora and runs every test: the unit, window, real-engine
 # and end-to-end tests; the Debian package, checked without installing it; the same suite
 # again under the address and undefined-behaviour sanitizers, and without the end-to-end runs
-# under ThreadSanitizer; and a short run of each fuzz target. Beyond the packages it needs, it
-# changes nothing on the machine. The Windows build and its tests under Wine run on their own:
-# scripts/windows/test.sh.
+# under ThreadSanitizer; a short run of each fuzz target; and, when a Windows SDK is at hand
+# (scripts/windows/sdk.sh says where it looks), the Windows build and its tests under Wine.
+# Beyond the packages it needs, it changes nothing on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
@@ -43,4 +43,13 @@ unset TSAN_OPTIONS
 if [ -f scripts/fuzz.sh ]; then
   echo "== Fuzzing, briefly =="
   bash scripts/fuzz.sh
+fi
+
+echo "== Windows: the cross-built program and its tests under Wine =="
+source scripts/windows/sdk.sh
+if tunora_win_sdk_find "$PWD"; then
+  bash scripts/windows/test.sh build-windows
+else
+  echo "SKIPPED the Windows build and its tests under Wine: $TUNORA_WIN_SDK_MISSING."
+  echo "scripts/windows/build-sdk.sh builds that SDK once; TUNORA_WIN_SDK=<folder or tarball> names one."
 fi
