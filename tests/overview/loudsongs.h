@@ -4,6 +4,7 @@
 #include "cutting/madesongs.h"
 
 #include "overview/songoverview.h"
+#include "platform/files/filepath.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -84,14 +85,23 @@ inline void expectLoudMiddle(const std::vector<float> &columns, float level)
     EXPECT_NEAR(last + 1, kLoudTo * perSecond, 1.0);
 }
 
-// Makes the loud-middle song in every format into `dir`.
-inline void makeLoudSongs(const QTemporaryDir &dir)
-{
-    for (const SongFormat &format : kSongFormats) {
-        QString error;
-        ASSERT_TRUE(makeSong(dir.filePath(loudSongName(format)), format, kLoudMiddle, kLoudSongSeconds, &error))
-            << format.extension << " needs ffmpeg (scripts/install-deps.sh --test): " << error.toStdString();
+// A test suite over the loud-middle songs, made once in every format for the whole suite.
+class LoudSongsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_songs = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(s_songs->isValid());
+        for (const SongFormat &format : kSongFormats) {
+            QString error;
+            ASSERT_TRUE(makeSong(s_songs->filePath(loudSongName(format)), format, kLoudMiddle, kLoudSongSeconds, &error))
+                << format.extension << " needs ffmpeg (scripts/install-deps.sh --test): " << error.toStdString();
+        }
     }
-}
+    static void TearDownTestSuite() { s_songs.reset(); }
+    static FilePath loudSong(const SongFormat &format) { return FilePath(s_songs->filePath(loudSongName(format))); }
+
+    static inline std::unique_ptr<QTemporaryDir> s_songs;
+};
 
 } // namespace tunora::testing

@@ -25,21 +25,7 @@ std::vector<float> againstLoudest(std::vector<float> columns)
     return columns;
 }
 
-class OverviewEstimate : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_songs = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(s_songs->isValid());
-        makeLoudSongs(*s_songs);
-    }
-    static void TearDownTestSuite() { s_songs.reset(); }
-    static FilePath path(const SongFormat &format) { return FilePath(s_songs->filePath(loudSongName(format))); }
-
-    static std::unique_ptr<QTemporaryDir> s_songs;
-};
-
-std::unique_ptr<QTemporaryDir> OverviewEstimate::s_songs;
+using OverviewEstimate = LoudSongsTest;
 
 } // namespace
 
@@ -48,10 +34,10 @@ TEST_F(OverviewEstimate, ShowsWhereTheDecodedSoundIsLoud)
     const std::atomic<bool> running{false};
     for (const SongFormat &format : kSongFormats) {
         SCOPED_TRACE(format.extension);
-        const std::optional<SongOverview> decoded = readOverview(path(format), kLoudSongSeconds, running);
+        const std::optional<SongOverview> decoded = readOverview(loudSong(format), kLoudSongSeconds, running);
         // Time for every look, so that a busy machine does not change the figures.
         const std::optional<SongOverview> estimate =
-            estimateOverview(path(format), kLoudSongSeconds, running, std::chrono::minutes(1));
+            estimateOverview(loudSong(format), kLoudSongSeconds, running, std::chrono::minutes(1));
         ASSERT_TRUE(decoded);
         ASSERT_TRUE(estimate);
         EXPECT_TRUE(estimate->estimate);
@@ -80,7 +66,7 @@ TEST_F(OverviewEstimate, NothingForASongThatCannotBeReadOrOnceStopped)
     }
     EXPECT_FALSE(estimateOverview(FilePath(dir.filePath(QStringLiteral("missing.mp3"))), 30, running));
     for (const SongFormat &format : {kSongFormats[0], kSongFormats[3]})
-        EXPECT_FALSE(estimateOverview(path(format), kLoudSongSeconds, stopped))
+        EXPECT_FALSE(estimateOverview(loudSong(format), kLoudSongSeconds, stopped))
             << format.extension;
 }
 
@@ -89,7 +75,7 @@ TEST_F(OverviewEstimate, WithTimeForOneLookTheWholeSongIsStillDrawn)
     const std::atomic<bool> running{false};
     for (const SongFormat &format : {kSongFormats[2], kSongFormats[3], kSongFormats[5]}) {
         SCOPED_TRACE(format.extension);
-        const std::optional<SongOverview> estimate = estimateOverview(path(format), kLoudSongSeconds, running, std::chrono::milliseconds(0));
+        const std::optional<SongOverview> estimate = estimateOverview(loudSong(format), kLoudSongSeconds, running, std::chrono::milliseconds(0));
         ASSERT_TRUE(estimate);
         EXPECT_NEAR(estimate->seconds(), kLoudSongSeconds, 0.2);
         // The first look or two (at the start, then the loud middle) stand for the rest.

@@ -15,21 +15,7 @@ namespace {
 
 constexpr int kColumns = 120; // 0.25 s each
 
-class OverviewReading : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_songs = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(s_songs->isValid());
-        makeLoudSongs(*s_songs);
-    }
-    static void TearDownTestSuite() { s_songs.reset(); }
-    static QString path(const SongFormat &format) { return s_songs->filePath(loudSongName(format)); }
-
-    static std::unique_ptr<QTemporaryDir> s_songs;
-};
-
-std::unique_ptr<QTemporaryDir> OverviewReading::s_songs;
+using OverviewReading = LoudSongsTest;
 
 } // namespace
 
@@ -37,13 +23,13 @@ TEST_F(OverviewReading, FollowsTheDecodedSoundAndFindsTheLoudSeconds)
 {
     const std::atomic<bool> running{false};
     for (const SongFormat &format : kSongFormats) {
-        const std::optional<DecodedAudio> reference = decodeWithFfmpeg(path(format));
+        const std::optional<DecodedAudio> reference = decodeWithFfmpeg(loudSong(format).text());
         ASSERT_TRUE(reference);
         const std::vector<float> expected = decodedColumns(*reference, kLoudSongSeconds, kColumns);
         // Unknown length: one stretch; known: two halves decoded side by side.
         for (const double knownSeconds : {0.0, kLoudSongSeconds}) {
             SCOPED_TRACE(std::string(format.extension) + (knownSeconds > 0 ? " in two halves" : " in one stretch"));
-            const std::optional<SongOverview> overview = readOverview(FilePath(path(format)), knownSeconds, running);
+            const std::optional<SongOverview> overview = readOverview(loudSong(format), knownSeconds, running);
             ASSERT_TRUE(overview);
             EXPECT_FALSE(overview->estimate);
             EXPECT_NEAR(overview->seconds(), kLoudSongSeconds, 0.2);
@@ -64,7 +50,7 @@ TEST_F(OverviewReading, NothingForASongThatCannotBeDecodedOrOnceStopped)
     writeBytes(dir.filePath(QStringLiteral("damaged.mp3")), patternBytes(200'000));
     EXPECT_FALSE(readOverview(FilePath(dir.filePath(QStringLiteral("damaged.mp3"))), 0, running));
     EXPECT_FALSE(readOverview(FilePath(dir.filePath(QStringLiteral("missing.mp3"))), 0, running));
-    EXPECT_FALSE(readOverview(FilePath(path(kSongFormats[0])), 0, stopped));
+    EXPECT_FALSE(readOverview(loudSong(kSongFormats[0]), 0, stopped));
 }
 
 TEST(OverviewColumns, EachColumnIsTheRmsOfItsStretch)
