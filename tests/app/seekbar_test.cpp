@@ -1,5 +1,6 @@
 // The seek bar of the player's face, dragged or clicked with the mouse as a user would,
 // while the end-mark timer is armed.
+#include "support/mouseevents.h"
 #include "support/windowfixture.h"
 #include "support/filepaths.h"
 
@@ -23,13 +24,6 @@ using namespace tunora;
 using namespace tunora::test;
 
 namespace {
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 // Presses the slider's handle and lets it go at `fraction` of the groove's width.
 void dragHandle(QSlider *slider, double fraction)

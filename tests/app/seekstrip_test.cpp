@@ -3,6 +3,7 @@
 // typing the position does, a drag elsewhere seeks, and a song that cannot be decoded keeps
 // the plain seek bar without a word.
 #include "support/filepaths.h"
+#include "support/mouseevents.h"
 #include "support/windowfixture.h"
 
 #include "app/controls/listselection.h"
@@ -26,13 +27,6 @@ using namespace tunora::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 void drag(SeekStrip *strip, double fromSeconds, double toSeconds)
 {
