@@ -43,6 +43,68 @@ QString mpg123Complaints(const QString &path)
     return mpg123.exitCode() != 0 ? u"exit %1: "_s.arg(mpg123.exitCode()) + said : said;
 }
 
+// A file's samples exactly as they are, whatever their bits, as 32-bit values (ffmpeg's tool
+// puts 16 and 24 bits in their top bits), interleaved.
+struct ExactSamples {
+    std::vector<qint32> samples;
+    int channels = 0;
+    int rate = 0;
+    QString messages;
+
+    // The loudest sample of frames [from, to).
+    qint64 peakBetween(qsizetype from, qsizetype to) const
+    {
+        qint64 peak = 0;
+        for (qsizetype i = from * channels; i < to * channels && i < qsizetype(samples.size()); ++i)
+            peak = std::max(peak, std::abs(qint64(samples[size_t(i)])));
+        return peak;
+    }
+};
+
+// False when the tool cannot run or fails.
+bool runTool(const QString &tool, const QStringList &arguments, QByteArray &output, QString *messages = nullptr)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return false;
+    output = process.readAllStandardOutput();
+    if (messages)
+        *messages = QString::fromLocal8Bit(process.readAllStandardError());
+    return true;
+}
+
+// The first audio stream's codec, sample format, rate, channels and bits, as ffprobe names them.
+QString streamFormat(const QString &path)
+{
+    QByteArray said;
+    runTool(u"ffprobe"_s,
+            {u"-v"_s, u"error"_s, u"-select_streams"_s, u"a:0"_s, u"-show_entries"_s,
+             u"stream=codec_name,sample_fmt,sample_rate,channels,bits_per_raw_sample"_s, u"-of"_s, u"compact"_s, path},
+            said);
+    return QString::fromUtf8(said).trimmed();
+}
+
+std::optional<ExactSamples> decodeExactly(const QString &path)
+{
+    ExactSamples decoded;
+    const QStringList format = streamFormat(path).split(u'|');
+    for (const QString &field : format) {
+        if (field.startsWith(u"sample_rate="_s))
+            decoded.rate = field.mid(12).toInt();
+        if (field.startsWith(u"channels="_s))
+            decoded.channels = field.mid(9).toInt();
+    }
+    QByteArray bytes;
+    if (decoded.rate <= 0 || decoded.channels <= 0
+        || !runTool(u"ffmpeg"_s, {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-i"_s, path, u"-f"_s, u"s32le"_s, u"-"_s}, bytes,
+                    &decoded.messages))
+        return std::nullopt;
+    decoded.samples.resize(size_t(bytes.size()) / sizeof(qint32));
+    std::memcpy(decoded.samples.data(), bytes.constData(), decoded.samples.size() * sizeof(qint32));
+    return decoded;
+}
+
 class RingtoneEffectsTest : public SongFoldersTest {
 protected:
     static void SetUpTestSuite()
@@ -92,8 +154,8 @@ protected:
     static inline std::string s_missing;
 };
 
-const QString kAllFixtures[] = {u"cbr.mp3"_s, u"vbr.mp3"_s,   u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s,
-                                u"tone.wav"_s, u"tone.flac"_s, u"tone.ogg"_s,  u"tone.m4a"_s};
+const QString kAllFixtures[] = {u"cbr.mp3"_s,  u"vbr.mp3"_s,     u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s,
+                                u"tone.wav"_s, u"tone.flac"_s,   u"tone24.flac"_s, u"tone.ogg"_s, u"tone.m4a"_s};
 
 // An Ogg cut draws a new stream serial number each time, so two cuts of it never match byte
 // for byte: there the decoded sound must match, sample for sample.
@@ -130,7 +192,7 @@ TEST_F(RingtoneEffectsTest, FormatsThatCannotTakeAFadeAreWrittenUnchangedAndSayS
 {
     RingtoneEffects all = fades(1, 2);
     all.evenLoudness = true;
-    for (const QString &fixture : {u"tone.ogg"_s, u"tone.flac"_s, u"tone.m4a"_s}) {
+    for (const QString &fixture : {u"tone.ogg"_s, u"tone.m4a"_s}) {
         SCOPED_TRACE(fixture.toStdString());
         const QByteArray plain = cut(fixture, {});
         EffectsApplied applied = EffectsApplied::None;
@@ -149,7 +211,8 @@ TEST_F(RingtoneEffectsTest, FadesRiseAndFallInSmallStepsOverTheirLengths)
     constexpr double kStep = 1.6; // dB: one gain step and a little
     constexpr double kNear = 0.5; // dB from the song's own level counts as reached
     for (const QString &fixture :
-         {u"cbr.mp3"_s, u"vbr.mp3"_s, u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s, u"tone.wav"_s}) {
+         {u"cbr.mp3"_s, u"vbr.mp3"_s, u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s, u"tone.wav"_s, u"tone.flac"_s,
+          u"tone24.flac"_s}) {
         SCOPED_TRACE(fixture.toStdString());
         EffectsApplied applied = EffectsApplied::None;
         const QByteArray output = cut(fixture, fades(kIn, kOut), &applied);
@@ -196,6 +259,48 @@ TEST_F(RingtoneEffectsTest, FadesRiseAndFallInSmallStepsOverTheirLengths)
         if (fixture.endsWith(u".mp3"_s)) {
             EXPECT_EQ(mpg123Complaints(outputPath(fixture)), QString());
         }
+    }
+}
+
+// A FLAC cut is encoded again, losslessly: it keeps the source's rate, channels and bits per
+// sample, and every sample outside the fades is the plain cut's own.
+TEST_F(RingtoneEffectsTest, AFlacFadeKeepsEverySampleOutsideTheFades)
+{
+    constexpr double kIn = 1.0;
+    constexpr double kOut = 2.0;
+    for (const QString &fixture : {u"tone.flac"_s, u"tone24.flac"_s}) {
+        SCOPED_TRACE(fixture.toStdString());
+        cut(fixture, {});
+        const QString plainPath = m_dirs.programDir.text() + u"/plain-"_s + fixture;
+        ASSERT_TRUE(QFile::rename(outputPath(fixture), plainPath));
+        EffectsApplied applied = EffectsApplied::None;
+        cut(fixture, fades(kIn, kOut), &applied);
+        EXPECT_EQ(applied, EffectsApplied::Applied);
+
+        const QString format = streamFormat(outputPath(fixture));
+        EXPECT_FALSE(format.isEmpty());
+        EXPECT_EQ(format, streamFormat(plainPath));
+        const std::optional<ExactSamples> faded = decodeExactly(outputPath(fixture));
+        const std::optional<ExactSamples> plain = decodeExactly(plainPath);
+        ASSERT_TRUE(faded && plain);
+        EXPECT_EQ(faded->messages, QString());
+        ASSERT_EQ(faded->samples.size(), plain->samples.size());
+        const qsizetype frames = qsizetype(plain->samples.size()) / plain->channels;
+        ASSERT_GT(frames, plain->rate * (kIn + kOut + 1));
+
+        // Each frame is judged at its middle: the first past the fade-in and the last before the
+        // fade-out are whole frames in, and everything between them must be untouched.
+        const qsizetype from = qsizetype(kIn * plain->rate) * plain->channels;
+        const qsizetype to = (frames - qsizetype(kOut * plain->rate)) * plain->channels;
+        qsizetype differing = 0;
+        for (qsizetype i = from; i < to; ++i)
+            differing += faded->samples[size_t(i)] != plain->samples[size_t(i)];
+        EXPECT_EQ(differing, 0);
+        // The fades themselves did change the samples, most near the ends.
+        EXPECT_LT(std::abs(double(faded->peakBetween(0, plain->rate / 100))),
+                  std::abs(double(plain->peakBetween(0, plain->rate / 100))) / 50);
+        EXPECT_LT(std::abs(double(faded->peakBetween(frames - plain->rate / 100, frames))),
+                  std::abs(double(plain->peakBetween(frames - plain->rate / 100, frames))) / 50);
     }
 }
 
@@ -252,7 +357,7 @@ TEST_F(RingtoneEffectsTest, EvenLoudnessPutsThePeakJustBelowFullScaleWithTheFade
     RingtoneEffects effects = fades(1, 2);
     effects.evenLoudness = true;
     for (const QString &fixture : {u"cbr.mp3"_s, u"vbr.mp3"_s, u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s,
-                                   u"quiet.mp3"_s, u"tone.wav"_s}) {
+                                   u"quiet.mp3"_s, u"tone.wav"_s, u"tone.flac"_s, u"tone24.flac"_s}) {
         SCOPED_TRACE(fixture.toStdString());
         EffectsApplied applied = EffectsApplied::None;
         cut(fixture, effects, &applied);
