@@ -1,3 +1,4 @@
+#include "exactsamples.h"
 #include "levelcurve.h"
 #include "songfiles.h"
 
@@ -41,68 +42,6 @@ QString mpg123Complaints(const QString &path)
     mpg123.waitForFinished(60'000);
     const QString said = QString::fromLocal8Bit(mpg123.readAllStandardError()).trimmed();
     return mpg123.exitCode() != 0 ? u"exit %1: "_s.arg(mpg123.exitCode()) + said : said;
-}
-
-// A file's samples exactly as they are, whatever their bits, as 32-bit values (ffmpeg's tool
-// puts 16 and 24 bits in their top bits), interleaved.
-struct ExactSamples {
-    std::vector<qint32> samples;
-    int channels = 0;
-    int rate = 0;
-    QString messages;
-
-    // The loudest sample of frames [from, to).
-    qint64 peakBetween(qsizetype from, qsizetype to) const
-    {
-        qint64 peak = 0;
-        for (qsizetype i = from * channels; i < to * channels && i < qsizetype(samples.size()); ++i)
-            peak = std::max(peak, std::abs(qint64(samples[size_t(i)])));
-        return peak;
-    }
-};
-
-// False when the tool cannot run or fails.
-bool runTool(const QString &tool, const QStringList &arguments, QByteArray &output, QString *messages = nullptr)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return false;
-    output = process.readAllStandardOutput();
-    if (messages)
-        *messages = QString::fromLocal8Bit(process.readAllStandardError());
-    return true;
-}
-
-// The first audio stream's codec, sample format, rate, channels and bits, as ffprobe names them.
-QString streamFormat(const QString &path)
-{
-    QByteArray said;
-    runTool(u"ffprobe"_s,
-            {u"-v"_s, u"error"_s, u"-select_streams"_s, u"a:0"_s, u"-show_entries"_s,
-             u"stream=codec_name,sample_fmt,sample_rate,channels,bits_per_raw_sample"_s, u"-of"_s, u"compact"_s, path},
-            said);
-    return QString::fromUtf8(said).trimmed();
-}
-
-std::optional<ExactSamples> decodeExactly(const QString &path)
-{
-    ExactSamples decoded;
-    const QStringList format = streamFormat(path).split(u'|');
-    for (const QString &field : format) {
-        if (field.startsWith(u"sample_rate="_s))
-            decoded.rate = field.mid(12).toInt();
-        if (field.startsWith(u"channels="_s))
-            decoded.channels = field.mid(9).toInt();
-    }
-    QByteArray bytes;
-    if (decoded.rate <= 0 || decoded.channels <= 0
-        || !runTool(u"ffmpeg"_s, {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-i"_s, path, u"-f"_s, u"s32le"_s, u"-"_s}, bytes,
-                    &decoded.messages))
-        return std::nullopt;
-    decoded.samples.resize(size_t(bytes.size()) / sizeof(qint32));
-    std::memcpy(decoded.samples.data(), bytes.constData(), decoded.samples.size() * sizeof(qint32));
-    return decoded;
 }
 
 class RingtoneEffectsTest : public SongFoldersTest {
