@@ -44,6 +44,18 @@ CutOutcome cutUnrecognised(const SongRow &row, ReadFile source, const OutputDirs
     return commitCut(row, out, dirs);
 }
 
+OutputKind outputKindOf(Container container)
+{
+    switch (container) {
+    case Container::Wav:
+        return OutputKind::Wav;
+    case Container::Flac:
+        return OutputKind::Flac;
+    default:
+        return OutputKind::Other;
+    }
+}
+
 CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFile &source, const OutputDirs &dirs,
                           const RingtoneEffects &effects, EffectsApplied &applied)
 {
@@ -59,7 +71,7 @@ CutOutcome cutAsContainer(const SongRow &row, Container container, const ReadFil
     case ContainerCut::Written:
         break;
     }
-    applied = shapeOutput(out, container == Container::Wav ? OutputKind::Wav : OutputKind::Other, effects);
+    applied = shapeOutput(out, outputKindOf(container), effects);
     return commitCut(row, out, dirs);
 }
 

@@ -1,6 +1,7 @@
 #include "fadecurve.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tunora {
 
@@ -21,6 +22,14 @@ double fadeAttenuationDb(const RingtoneEffects &effects, double seconds, double 
     const double in = effects.fadeIn ? depth(seconds, effects.fadeInSeconds) : 0.0;
     const double out = effects.fadeOut ? depth(totalSeconds - seconds, effects.fadeOutSeconds) : 0.0;
     return kFadeFloorDb * std::max(in, out);
+}
+
+double sampleFrameGain(const RingtoneEffects &effects, double levelDb, int64_t frame, int64_t frames, int sampleRate)
+{
+    // Each frame is judged at its middle.
+    const double db = levelDb
+        - fadeAttenuationDb(effects, (double(frame) + 0.5) / sampleRate, double(frames) / sampleRate);
+    return db == 0.0 ? 1.0 : std::pow(10.0, db / 20.0);
 }
 
 } // namespace tunora

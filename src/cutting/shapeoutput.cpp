@@ -1,6 +1,7 @@
 #include "shapeoutput.h"
 
 #include "decodedpeak.h"
+#include "flacgain.h"
 #include "mpeggain.h"
 #include "wavgain.h"
 
@@ -47,12 +48,21 @@ bool applyMpeg(QByteArray &bytes, const RingtoneEffects &effects)
     return true;
 }
 
-double wavLevelDb(const QByteArray &bytes, const RingtoneEffects &effects)
+// The gain that brings the output's peak to kTargetPeakDb: none without 响度统一 (the peak is
+// then not measured) or for silence.
+template <typename PeakOf>
+double levelDb(const RingtoneEffects &effects, PeakOf peakDb)
 {
     if (!effects.evenLoudness)
         return 0.0;
-    const std::optional<double> peak = wavPeakDb(bytes);
+    const std::optional<double> peak = peakDb();
     return peak ? kTargetPeakDb - *peak : 0.0;
+}
+
+std::optional<double> flacPeakDb(const QByteArray &bytes)
+{
+    const std::vector<double> whole{std::numeric_limits<double>::infinity()};
+    return decodedPeaksDb(bytes, "flac", whole, 0.0).front();
 }
 
 bool applyTo(QByteArray &bytes, OutputKind kind, const RingtoneEffects &effects)
@@ -61,7 +71,9 @@ bool applyTo(QByteArray &bytes, OutputKind kind, const RingtoneEffects &effects)
     case OutputKind::Mpeg:
         return applyMpeg(bytes, effects);
     case OutputKind::Wav:
-        return applyWavGains(bytes, effects, wavLevelDb(bytes, effects));
+        return applyWavGains(bytes, effects, levelDb(effects, [&] { return wavPeakDb(bytes); }));
+    case OutputKind::Flac:
+        return applyFlacGains(bytes, effects, levelDb(effects, [&] { return flacPeakDb(bytes); }));
     case OutputKind::Other:
         break;
     }

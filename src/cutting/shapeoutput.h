@@ -16,6 +16,7 @@ class AtomicFileWriter;
 enum class OutputKind {
     Mpeg,  // MPEG audio frames, as a byte slice or whole frames
     Wav,   // a RIFF/WAVE file
+    Flac,  // a FLAC file: encoded again, losslessly
     Other, // a format whose sound cannot be changed without re-encoding it
 };
 

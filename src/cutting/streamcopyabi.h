@@ -3,7 +3,7 @@
 /* The stream-copy module's interface: plain C, so that the module and the program share no
  * C++ type, no allocator and no copy of each other's code. The program reads the source and
  * keeps the output through the callbacks it passes; the module copies packets, or decodes
- * them into samples it hands back.
+ * them into samples it hands back, or re-encodes a FLAC file with its samples scaled.
  *
  * A change to anything in this file changes TUNORA_STREAM_COPY_VERSION: the program refuses a
  * module whose version function answers another number. */
@@ -14,12 +14,13 @@
 extern "C" {
 #endif
 
-#define TUNORA_STREAM_COPY_VERSION 2u
+#define TUNORA_STREAM_COPY_VERSION 3u
 
 /* The exported functions' names. */
 #define TUNORA_STREAM_COPY_VERSION_SYMBOL "tunora_stream_copy_version"
 #define TUNORA_STREAM_COPY_ENTRY_SYMBOL "tunora_stream_copy"
 #define TUNORA_STREAM_DECODE_SYMBOL "tunora_stream_decode"
+#define TUNORA_FLAC_GAIN_SYMBOL "tunora_flac_gain"
 
 /* The song being cut. read_at reads up to `count` bytes at `offset` into `buffer` and returns
  * how many it read: fewer at the end of the file, 0 past it, -1 on an error. */
@@ -77,9 +78,28 @@ enum {
     TUNORA_STREAM_DECODE_FAILED = 2,  /* the source cannot be read or decoded */
 };
 
+/* One FLAC file written again, losslessly, with its samples scaled: every sample of sample
+ * frame `frame` (counted from 0, of `frames` in all, at `sample_rate`) multiplied by what `gain`
+ * answers for it, rounded to the nearest value its bits hold and clipped at their limits. A
+ * frame whose gain is exactly 1 keeps its samples as they are. The output has the source's
+ * sample rate, channels, bits per sample (16 or 24; others fail) and tags. */
+typedef struct tunora_flac_gain_job {
+    tunora_stream_source source;
+    tunora_stream_sink sink;
+    void *context;
+    double (*gain)(void *context, int64_t frame, int64_t frames, int sample_rate);
+} tunora_flac_gain_job;
+
+/* What a FLAC re-encode returns. */
+enum {
+    TUNORA_FLAC_GAIN_WRITTEN = 0, /* the sink holds the whole output */
+    TUNORA_FLAC_GAIN_FAILED = 1,  /* the source cannot be decoded or encoded, or the sink refused a write */
+};
+
 typedef uint32_t (*tunora_stream_copy_version_fn)(void);
 typedef int (*tunora_stream_copy_fn)(const tunora_stream_copy_job *job);
 typedef int (*tunora_stream_decode_fn)(const tunora_stream_decode_job *job);
+typedef int (*tunora_flac_gain_fn)(const tunora_flac_gain_job *job);
 
 #ifdef __cplusplus
 }

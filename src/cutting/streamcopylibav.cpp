@@ -1,6 +1,7 @@
 #include "streamcopylibav.h"
 
-#include "libavinput.h"
+#include "libavhandles.h"
+#include "libavoutput.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -11,61 +12,11 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace tunora {
 
 namespace {
-
-// The output through the caller's positioned writes, seekable: MP4 and FLAC go back to fill
-// in sizes at the end.
-struct SinkWriter {
-    const tunora_stream_sink *sink;
-    int64_t pos = 0;
-    int64_t size = 0;
-};
-
-int writeSink(void *opaque, WrittenBytes buffer, int size) noexcept
-{
-    auto *s = static_cast<SinkWriter *>(opaque);
-    if (s->sink->write_at(s->sink->context, s->pos, buffer, size) != 0)
-        return AVERROR(EIO);
-    s->pos += size;
-    s->size = std::max(s->size, s->pos);
-    return size;
-}
-
-int64_t seekSink(void *opaque, int64_t offset, int whence) noexcept
-{
-    auto *s = static_cast<SinkWriter *>(opaque);
-    switch (whence & ~AVSEEK_FORCE) {
-    case AVSEEK_SIZE:
-        return s->size;
-    case SEEK_SET:
-        break;
-    case SEEK_CUR:
-        offset += s->pos;
-        break;
-    case SEEK_END:
-        offset += s->size;
-        break;
-    default:
-        return AVERROR(EINVAL);
-    }
-    if (offset < 0)
-        return AVERROR(EINVAL);
-    s->pos = offset;
-    return offset;
-}
-
-struct OutputDeleter {
-    void operator()(AVFormatContext *c) const { avformat_free_context(c); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 
 // A FLAC stream's STREAMINFO block names the source's sample count and checksum; the cut
 // holds fewer samples, and a player that trusts the count would show the source's length.
@@ -174,16 +125,11 @@ int copyThroughLibav(const tunora_stream_copy_job &job)
     if (packets.empty())
         return TUNORA_STREAM_COPY_EMPTY;
 
-    AVFormatContext *rawOut = nullptr;
-    if (avformat_alloc_output_context2(&rawOut, nullptr, muxer, nullptr) < 0)
+    LibavOutput output;
+    if (!openLibavOutput(job.sink, muxer, output))
         return TUNORA_STREAM_COPY_FAILED;
-    std::unique_ptr<AVFormatContext, OutputDeleter> out(rawOut);
-    // No file name reaches the muxer; some check the extension of one and warn without it.
-    if (const char *extensions = out->oformat->extensions) {
-        const std::string name = "ringtone." + std::string(extensions).substr(0, std::strcspn(extensions, ","));
-        out->url = av_strdup(name.c_str());
-    }
-    AVStream *outStream = avformat_new_stream(out.get(), nullptr);
+    AVFormatContext *out = output.format.get();
+    AVStream *outStream = avformat_new_stream(out, nullptr);
     if (!outStream || avcodec_parameters_copy(outStream->codecpar, inStream->codecpar) < 0)
         return TUNORA_STREAM_COPY_FAILED;
     outStream->codecpar->codec_tag = 0; // the muxer picks its own tag for the codec
@@ -192,26 +138,15 @@ int copyThroughLibav(const tunora_stream_copy_job &job)
     av_dict_copy(&out->metadata, in->metadata, 0);
     av_dict_copy(&outStream->metadata, inStream->metadata, 0);
 
-    SinkWriter sink{&job.sink};
-    IoPtr outIo = makeIo(&sink, true, nullptr, writeSink, seekSink);
-    if (!outIo)
-        return TUNORA_STREAM_COPY_FAILED;
-    out->pb = outIo.get();
-    out->flags |= AVFMT_FLAG_CUSTOM_IO;
     // A codec the container cannot hold fails here: the cut fails, nothing is re-encoded.
-    if (avformat_write_header(out.get(), nullptr) < 0)
+    if (avformat_write_header(out, nullptr) < 0)
         return TUNORA_STREAM_COPY_FAILED;
     for (PacketPtr &pkt : packets) {
         av_packet_rescale_ts(pkt.get(), inStream->time_base, outStream->time_base);
-        if (av_write_frame(out.get(), pkt.get()) < 0)
+        if (av_write_frame(out, pkt.get()) < 0)
             return TUNORA_STREAM_COPY_FAILED;
     }
-    if (av_write_trailer(out.get()) < 0)
-        return TUNORA_STREAM_COPY_FAILED;
-    avio_flush(out->pb);
-    if (out->pb->error < 0)
-        return TUNORA_STREAM_COPY_FAILED;
-    return TUNORA_STREAM_COPY_WRITTEN;
+    return finishLibavOutput(output) ? TUNORA_STREAM_COPY_WRITTEN : TUNORA_STREAM_COPY_FAILED;
 }
 
 } // namespace tunora

@@ -1,4 +1,4 @@
-// The stream copy and decode linked in, for tests and tools: the module's code, called without
+// The stream copy, decode and FLAC re-encode linked in, for tests and tools: the module's code, called without
 // the module.
 #include "streamcopyentry.h"
 #include "streamcopylibav.h"
@@ -17,11 +17,16 @@ int decodeLinkedIn(const tunora_stream_decode_job *job)
     return decodeThroughLibav(*job);
 }
 
+int flacGainLinkedIn(const tunora_flac_gain_job *job)
+{
+    return flacGainThroughLibav(*job);
+}
+
 } // namespace
 
 const StreamCopyEntry &streamCopyEntry()
 {
-    static const StreamCopyEntry entry{copyLinkedIn, decodeLinkedIn, {}};
+    static const StreamCopyEntry entry{copyLinkedIn, decodeLinkedIn, flacGainLinkedIn, {}};
     return entry;
 }
 

@@ -17,14 +17,16 @@ StreamCopyEntry loadStreamCopyModule()
     QString error;
     const FilePath path = findProgramModule(programFolder(), QStringLiteral(TUNORA_STREAMCOPY_MODULE), &error);
     if (path.isEmpty())
-        return {nullptr, nullptr, error};
+        return {nullptr, nullptr, nullptr, error};
     const ModuleEntry module =
         openProgramModule(path, {TUNORA_STREAM_COPY_VERSION_SYMBOL, TUNORA_STREAM_COPY_VERSION,
-                                 {TUNORA_STREAM_COPY_ENTRY_SYMBOL, TUNORA_STREAM_DECODE_SYMBOL}});
+                                 {TUNORA_STREAM_COPY_ENTRY_SYMBOL, TUNORA_STREAM_DECODE_SYMBOL,
+                                  TUNORA_FLAC_GAIN_SYMBOL}});
     if (module.entries.empty())
-        return {nullptr, nullptr, module.error};
+        return {nullptr, nullptr, nullptr, module.error};
     return {reinterpret_cast<tunora_stream_copy_fn>(module.entries[0]),
-            reinterpret_cast<tunora_stream_decode_fn>(module.entries[1]), {}};
+            reinterpret_cast<tunora_stream_decode_fn>(module.entries[1]),
+            reinterpret_cast<tunora_flac_gain_fn>(module.entries[2]), {}};
 }
 
 } // namespace

@@ -24,7 +24,15 @@ TUNORA_EXPORT int tunora_stream_decode(const tunora_stream_decode_job *job)
     return tunora::decodeThroughLibav(*job);
 }
 
+TUNORA_EXPORT int tunora_flac_gain(const tunora_flac_gain_job *job)
+{
+    if (!job || !job->source.read_at || !job->sink.write_at || !job->gain)
+        return TUNORA_FLAC_GAIN_FAILED;
+    return tunora::flacGainThroughLibav(*job);
+}
+
 // The program calls the exports by these types.
 static_assert(std::is_same_v<decltype(&tunora_stream_copy_version), tunora_stream_copy_version_fn>);
 static_assert(std::is_same_v<decltype(&tunora_stream_copy), tunora_stream_copy_fn>);
 static_assert(std::is_same_v<decltype(&tunora_stream_decode), tunora_stream_decode_fn>);
+static_assert(std::is_same_v<decltype(&tunora_flac_gain), tunora_flac_gain_fn>);

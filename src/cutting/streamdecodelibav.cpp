@@ -2,6 +2,7 @@
 // measuring it (a song's loudness over its length, a cut's peak).
 #include "streamcopylibav.h"
 
+#include "libavhandles.h"
 #include "libavinput.h"
 
 extern "C" {
@@ -27,15 +28,6 @@ constexpr double kLeadSeconds = 0.2;
 // How far a container's rounded time stamps may stray from the samples' own count.
 constexpr double kRoundedStamp = 0.002;
 
-struct CodecDeleter {
-    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
 
 // `count` samples of type T from `from` into every `stride`-th float of `to`, each through
 // `convert`. The sample format is settled once a frame, not once a sample: the conversion is
@@ -202,8 +194,8 @@ private:
     const tunora_stream_decode_job &m_job;
     AVRational m_timeBase;
     int64_t m_origin;
-    std::unique_ptr<AVCodecContext, CodecDeleter> m_codec;
-    std::unique_ptr<AVFrame, FrameDeleter> m_frame;
+    CodecPtr m_codec;
+    FramePtr m_frame;
     std::vector<float> m_samples;
     double m_next = NAN; // where the next frame starts when it has no time stamp
     int m_damaged = 0;
@@ -239,7 +231,7 @@ int decodeThroughLibav(const tunora_stream_decode_job &job)
             av_seek_frame(in, input.stream, input.origin, AVSEEK_FLAG_BACKWARD);
     }
 
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    PacketPtr packet(av_packet_alloc());
     if (!packet)
         return TUNORA_STREAM_DECODE_FAILED;
     for (;;) {

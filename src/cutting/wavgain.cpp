@@ -140,13 +140,11 @@ bool applyWavGains(QByteArray &file, const RingtoneEffects &effects, double leve
     const int bytes = (samples->bits + 7) / 8;
     const qint64 frameSize = qint64(bytes) * samples->channels;
     const qint64 frames = samples->size / frameSize;
-    const double total = double(frames) / samples->sampleRate;
     auto *p = reinterpret_cast<Byte *>(file.data()) + samples->offset;
     for (qint64 f = 0; f < frames; ++f) {
-        const double db = levelDb - fadeAttenuationDb(effects, (double(f) + 0.5) / samples->sampleRate, total);
-        if (db == 0.0)
+        const double factor = sampleFrameGain(effects, levelDb, f, frames, samples->sampleRate);
+        if (factor == 1.0)
             continue;
-        const double factor = std::pow(10.0, db / 20.0);
         for (int c = 0; c < samples->channels; ++c)
             scaleSample(p + f * frameSize + qint64(c) * bytes, *samples, factor);
     }

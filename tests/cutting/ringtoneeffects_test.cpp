@@ -1,3 +1,4 @@
+#include "exactsamples.h"
 #include "levelcurve.h"
 #include "songfiles.h"
 
@@ -92,8 +93,8 @@ protected:
     static inline std::string s_missing;
 };
 
-const QString kAllFixtures[] = {u"cbr.mp3"_s, u"vbr.mp3"_s,   u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s,
-                                u"tone.wav"_s, u"tone.flac"_s, u"tone.ogg"_s,  u"tone.m4a"_s};
+const QString kAllFixtures[] = {u"cbr.mp3"_s,  u"vbr.mp3"_s,     u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s,
+                                u"tone.wav"_s, u"tone.flac"_s,   u"tone24.flac"_s, u"tone.ogg"_s, u"tone.m4a"_s};
 
 // An Ogg cut draws a new stream serial number each time, so two cuts of it never match byte
 // for byte: there the decoded sound must match, sample for sample.
@@ -130,7 +131,7 @@ TEST_F(RingtoneEffectsTest, FormatsThatCannotTakeAFadeAreWrittenUnchangedAndSayS
 {
     RingtoneEffects all = fades(1, 2);
     all.evenLoudness = true;
-    for (const QString &fixture : {u"tone.ogg"_s, u"tone.flac"_s, u"tone.m4a"_s}) {
+    for (const QString &fixture : {u"tone.ogg"_s, u"tone.m4a"_s}) {
         SCOPED_TRACE(fixture.toStdString());
         const QByteArray plain = cut(fixture, {});
         EffectsApplied applied = EffectsApplied::None;
@@ -149,7 +150,8 @@ TEST_F(RingtoneEffectsTest, FadesRiseAndFallInSmallStepsOverTheirLengths)
     constexpr double kStep = 1.6; // dB: one gain step and a little
     constexpr double kNear = 0.5; // dB from the song's own level counts as reached
     for (const QString &fixture :
-         {u"cbr.mp3"_s, u"vbr.mp3"_s, u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s, u"tone.wav"_s}) {
+         {u"cbr.mp3"_s, u"vbr.mp3"_s, u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s, u"tone.wav"_s, u"tone.flac"_s,
+          u"tone24.flac"_s}) {
         SCOPED_TRACE(fixture.toStdString());
         EffectsApplied applied = EffectsApplied::None;
         const QByteArray output = cut(fixture, fades(kIn, kOut), &applied);
@@ -196,6 +198,48 @@ TEST_F(RingtoneEffectsTest, FadesRiseAndFallInSmallStepsOverTheirLengths)
         if (fixture.endsWith(u".mp3"_s)) {
             EXPECT_EQ(mpg123Complaints(outputPath(fixture)), QString());
         }
+    }
+}
+
+// A FLAC cut is encoded again, losslessly: it keeps the source's rate, channels and bits per
+// sample, and every sample outside the fades is the plain cut's own.
+TEST_F(RingtoneEffectsTest, AFlacFadeKeepsEverySampleOutsideTheFades)
+{
+    constexpr double kIn = 1.0;
+    constexpr double kOut = 2.0;
+    for (const QString &fixture : {u"tone.flac"_s, u"tone24.flac"_s}) {
+        SCOPED_TRACE(fixture.toStdString());
+        cut(fixture, {});
+        const QString plainPath = m_dirs.programDir.text() + u"/plain-"_s + fixture;
+        ASSERT_TRUE(QFile::rename(outputPath(fixture), plainPath));
+        EffectsApplied applied = EffectsApplied::None;
+        cut(fixture, fades(kIn, kOut), &applied);
+        EXPECT_EQ(applied, EffectsApplied::Applied);
+
+        const QString format = streamFormat(outputPath(fixture));
+        EXPECT_FALSE(format.isEmpty());
+        EXPECT_EQ(format, streamFormat(plainPath));
+        const std::optional<ExactSamples> faded = decodeExactly(outputPath(fixture));
+        const std::optional<ExactSamples> plain = decodeExactly(plainPath);
+        ASSERT_TRUE(faded && plain);
+        EXPECT_EQ(faded->messages, QString());
+        ASSERT_EQ(faded->samples.size(), plain->samples.size());
+        const qsizetype frames = qsizetype(plain->samples.size()) / plain->channels;
+        ASSERT_GT(frames, plain->rate * (kIn + kOut + 1));
+
+        // Each frame is judged at its middle: the first past the fade-in and the last before the
+        // fade-out are whole frames in, and everything between them must be untouched.
+        const qsizetype from = qsizetype(kIn * plain->rate) * plain->channels;
+        const qsizetype to = (frames - qsizetype(kOut * plain->rate)) * plain->channels;
+        qsizetype differing = 0;
+        for (qsizetype i = from; i < to; ++i)
+            differing += faded->samples[size_t(i)] != plain->samples[size_t(i)];
+        EXPECT_EQ(differing, 0);
+        // The fades themselves did change the samples, most near the ends.
+        EXPECT_LT(std::abs(double(faded->peakBetween(0, plain->rate / 100))),
+                  std::abs(double(plain->peakBetween(0, plain->rate / 100))) / 50);
+        EXPECT_LT(std::abs(double(faded->peakBetween(frames - plain->rate / 100, frames))),
+                  std::abs(double(plain->peakBetween(frames - plain->rate / 100, frames))) / 50);
     }
 }
 
@@ -252,7 +296,7 @@ TEST_F(RingtoneEffectsTest, EvenLoudnessPutsThePeakJustBelowFullScaleWithTheFade
     RingtoneEffects effects = fades(1, 2);
     effects.evenLoudness = true;
     for (const QString &fixture : {u"cbr.mp3"_s, u"vbr.mp3"_s, u"joint.mp3"_s, u"crc.mp3"_s, u"mono22.mp3"_s,
-                                   u"quiet.mp3"_s, u"tone.wav"_s}) {
+                                   u"quiet.mp3"_s, u"tone.wav"_s, u"tone.flac"_s, u"tone24.flac"_s}) {
         SCOPED_TRACE(fixture.toStdString());
         EffectsApplied applied = EffectsApplied::None;
         cut(fixture, effects, &applied);

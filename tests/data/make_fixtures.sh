@@ -23,7 +23,8 @@
 # shows only in their later frames (see below). Needs ffmpeg and lame.
 # `make_fixtures.sh levels <dir>` writes into <dir> a steady 1 kHz tone at -12 dBFS, 10 s, for
 # the fades and loudness to be measured on: CBR, VBR, joint-stereo (mid/side), CRC-protected
-# and MPEG-2 mono MP3, WAV, FLAC, Ogg Vorbis and M4A; and the tone 12 dB quieter (quiet.mp3).
+# and MPEG-2 mono MP3, WAV, FLAC (16-bit, and 24-bit at 48 kHz: tone24.flac), Ogg Vorbis and
+# M4A; and the tone 12 dB quieter (quiet.mp3).
 # Needs ffmpeg and lame.
 set -eu
 
@@ -100,6 +101,9 @@ levels() { # dir
     ff -af volume=-12dB -c:a libmp3lame -b:a 128k "$out/quiet.mp3"
     cp "$work/tone.wav" "$out/tone.wav"
     ff -c:a flac "$out/tone.flac"
+    # 24-bit FLAC at 48 kHz, straight from the generator: its low bits hold sound too.
+    ffmpeg -nostdin -v error -y -f lavfi -i "aevalsrc=exprs='0.2512*sin(2*PI*1000*t)':s=48000:d=10:c=stereo" \
+        -map_metadata -1 -fflags +bitexact -c:a flac -sample_fmt s32 "$out/tone24.flac"
     ff -c:a libvorbis -q:a 2 "$out/tone.ogg"
     ff -c:a aac -b:a 96k "$out/tone.m4a"
 }

@@ -89,6 +89,7 @@ TEST_F(UnusableStreamCopyModule, TheModuleThisTreeBuildsWouldBeTaken)
 {
     const ModuleEntry module = openProgramModule(FilePath(QStringLiteral(TUNORA_STREAMCOPY_MODULE_FILE)),
                                                  {TUNORA_STREAM_COPY_VERSION_SYMBOL, TUNORA_STREAM_COPY_VERSION,
-                                                  {TUNORA_STREAM_COPY_ENTRY_SYMBOL, TUNORA_STREAM_DECODE_SYMBOL}});
-    EXPECT_EQ(module.entries.size(), 2u) << module.error.toStdString();
+                                                  {TUNORA_STREAM_COPY_ENTRY_SYMBOL, TUNORA_STREAM_DECODE_SYMBOL,
+                                                   TUNORA_FLAC_GAIN_SYMBOL}});
+    EXPECT_EQ(module.entries.size(), 3u) << module.error.toStdString();
 }
